@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Runs every test layer against the trees in BUILD_DIR and ends with one
+# "N passed, M failed" line over the layers.
+set -u
+B="$1"
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+source "$ROOT/scripts/wine-env.sh" "$B"
+wine_server_start
+trap wine_server_stop EXIT
+
+passed=0
+failed=0
+layer() {
+  local name="$1"; shift
+  echo "== $name"
+  if "$@"; then
+    echo "== $name: passed"; passed=$((passed + 1))
+  else
+    echo "== $name: FAILED"; failed=$((failed + 1))
+  fi
+}
+
+layer "product imports" bash "$ROOT/scripts/check-imports.sh" "$B"
+layer "unit tests (win64, Wine)" ctest --test-dir "$B/win64" --output-on-failure -j 2
+layer "host tests (sanitizers)" ctest --test-dir "$B/host" --output-on-failure -j 2
+layer "end-to-end scenarios" /usr/bin/python3 "$ROOT/tests/e2e/run.py" --build "$B"
+layer "fuzz (bounded)" bash "$ROOT/scripts/run-fuzz.sh" "$B" "${FUZZ_SECONDS:-20}"
+
+echo "layers: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

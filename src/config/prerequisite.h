@@ -1,0 +1,73 @@
+#pragma once
+// The record of one prerequisite as loaded from its section, and the state
+// that evaluation gives it. Plain data: the decision lives with the evaluator.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tessaro {
+
+enum class PrereqState : int {
+  Found = 0,
+  InstallFromPackage = 1,
+  MustDownload = 2,
+  OpenSiteManually = 3,
+  OsNotSupported = 4,
+  AlreadyDownloaded = 5,
+  NotFound = 6,
+  NotSelected = 7,
+  Undefined = 8,
+};
+
+enum class SourceKind : int { Package = 0, Download = 1, Site = 2 };
+
+struct PrereqSearch {
+  std::int32_t type = 0;
+  std::wstring searchString;
+  std::wstring verMin;
+  std::wstring verMax;
+  std::wstring refContent;
+  std::wstring searchCmdLine;
+  bool unused = false;
+};
+
+struct SearchResult {
+  std::vector<std::wstring> foundTexts;
+  std::wstring value;
+  bool found = false;
+};
+
+struct Prerequisite {
+  std::wstring name;
+  std::wstring verMin;
+  std::wstring verMax;
+  std::wstring location;
+  SourceKind sourceKind = SourceKind::Package;
+  std::wstring commandLine;
+  std::wstring basicUiCommandLine;
+  std::wstring noUiCommandLine;
+  std::wstring options;
+  std::wstring md5;
+  std::uint32_t exactSize = 0;
+  std::wstring folder;
+  std::wstring retValPropName;
+  std::wstring parentPrereq;
+  std::int32_t op = 0;  // "Operator": 0 all searches, 1 any
+  std::vector<PrereqSearch> searches;
+  std::wstring winNtVersions;
+  std::wstring winNt64Versions;
+  std::wstring languageList;
+  std::vector<SearchResult> searchResults;
+  PrereqState state = PrereqState::Undefined;
+  PrereqState firstState = PrereqState::Undefined;
+  bool alreadyDownloaded = false;
+  bool selected = false;
+  bool skipSearches = false;
+
+  [[nodiscard]] bool HasOption(wchar_t letter) const { return options.find(letter) != std::wstring::npos; }
+};
+
+// The log text of a state; "Undefined" for any value outside Found..NotSelected.
+[[nodiscard]] const wchar_t* PrereqStateText(PrereqState state);
+
+}  // namespace tessaro

@@ -1,0 +1,12 @@
+#pragma once
+// Expansion of "[FolderProperty]", "%ENVIRONMENT%" and "!HKLM\key\value!"
+// references in configuration texts, with the real Windows lookups.
+#include <string>
+
+namespace tessaro {
+
+[[nodiscard]] std::wstring ResolveProperties(const std::wstring& text, bool use64BitView);
+// On success |folder| ends with "\"; on failure it is left untouched.
+[[nodiscard]] bool ResolveFolderProperty(const std::wstring& name, bool use64BitView, std::wstring& folder);
+
+}  // namespace tessaro

@@ -1,0 +1,127 @@
+"""End-to-end harness: lays out a package folder with the real executable as
+setup.exe beside a UTF-16LE setup.ini, runs it under Wine and reads back the
+exit code, the log and the registry."""
+import os
+import shutil
+import subprocess
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+WINE = "/usr/lib/wine/wine64"
+
+_scenarios = []
+
+
+def scenario(name):
+    """Registers a scenario: a function taking an E2E context."""
+    def register(fn):
+        _scenarios.append((name, fn))
+        return fn
+    return register
+
+
+def registered():
+    return list(_scenarios)
+
+
+def win_path(path):
+    """The Wine view of a Linux path (Wine maps / to Z:\\)."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def ini_text(sections):
+    """Builds INI text from [(section, [(key, value), ...]), ...] with CR LF."""
+    lines = []
+    for name, entries in sections:
+        lines.append("[%s]" % name)
+        for key, value in entries:
+            lines.append("%s=%s" % (key, value))
+    return "\r\n".join(lines) + "\r\n"
+
+
+class ScenarioFailed(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise ScenarioFailed(message)
+
+
+class Result:
+    def __init__(self, code, duration):
+        self.code = code          # low 8 bits, as Linux sees a Windows exit code
+        self.duration = duration
+
+
+class Context:
+    def __init__(self, build, name):
+        self.build = os.path.abspath(build)
+        self.prefix = os.path.join(self.build, "wine")
+        self.exe = os.path.join(self.build, "win64", "bin", "tessaro.exe")
+        self.helpers = os.path.join(self.build, "win64", "bin")
+        safe = "".join(c if c.isalnum() else "_" for c in name)
+        self.dir = os.path.join(self.build, "e2e", safe)
+        shutil.rmtree(self.dir, ignore_errors=True)
+        self.package = os.path.join(self.dir, "package")
+        os.makedirs(self.package)
+        self.setup = os.path.join(self.package, "setup.exe")
+        shutil.copy(self.exe, self.setup)
+
+    # --- package ---------------------------------------------------------
+    def env(self):
+        env = dict(os.environ)
+        env.update(WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEARCH="win64")
+        return env
+
+    def write_ini(self, sections=None, text=None, raw=None, name="setup.ini", bom=True):
+        """Writes the configuration: from sections, from text, or raw bytes."""
+        path = os.path.join(self.package, name)
+        if raw is None:
+            body = text if text is not None else ini_text(sections or [])
+            raw = (b"\xff\xfe" if bom else b"") + body.encode("utf-16-le")
+        with open(path, "wb") as f:
+            f.write(raw)
+        return path
+
+    def run(self, exe=None, timeout=60, args=()):
+        started = time.monotonic()
+        proc = subprocess.run([WINE, exe or self.setup, *args], env=self.env(), cwd=self.dir,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              timeout=timeout)
+        return Result(proc.returncode, time.monotonic() - started)
+
+    def start(self, exe, args=()):
+        """Starts a Windows program without waiting (helpers such as a mutex holder)."""
+        return subprocess.Popen([WINE, exe, *args], env=self.env(), cwd=self.dir,
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+
+    def helper(self, name):
+        return os.path.join(self.helpers, name + ".exe")
+
+    # --- evidence ----------------------------------------------------------
+    def read_log(self, path):
+        """A UTF-16LE log as text, BOM dropped; None when there is no file."""
+        if not os.path.exists(path):
+            return None
+        with open(path, "rb") as f:
+            data = f.read()
+        if data.startswith(b"\xff\xfe"):
+            data = data[2:]
+        return data.decode("utf-16-le", errors="replace")
+
+    def log_bytes(self, path):
+        with open(path, "rb") as f:
+            return f.read()
+
+    def reg(self, *args, timeout=60):
+        """Runs Wine's reg.exe (add, delete, query...); returns (code, output)."""
+        proc = subprocess.run([WINE, "reg", *args], env=self.env(), cwd=self.dir,
+                              capture_output=True, text=True, timeout=timeout)
+        return proc.returncode, proc.stdout
+
+    def files_under(self, path):
+        found = []
+        for base, _, files in os.walk(path):
+            found.extend(os.path.join(base, f) for f in files)
+        return found

@@ -1,0 +1,56 @@
+#!/usr/bin/env python3
+"""Runs every end-to-end scenario in tests/e2e/scenarios and prints one line
+per scenario, then "N passed, M failed"."""
+import argparse
+import importlib.util
+import os
+import sys
+import traceback
+from concurrent.futures import ThreadPoolExecutor
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import harness  # noqa: E402
+
+
+def load_scenarios(only):
+    folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "scenarios")
+    for file in sorted(os.listdir(folder)):
+        if file.endswith(".py") and not file.startswith("_"):
+            spec = importlib.util.spec_from_file_location(file[:-3], os.path.join(folder, file))
+            module = importlib.util.module_from_spec(spec)
+            spec.loader.exec_module(module)
+    return [(n, f) for n, f in harness.registered() if not only or any(o in n for o in only)]
+
+
+def run_one(build, name, fn):
+    try:
+        fn(harness.Context(build, name))
+        return name, None
+    except harness.ScenarioFailed as e:
+        return name, str(e)
+    except Exception:  # a broken scenario is a failure, never a crash of the run
+        return name, traceback.format_exc(limit=3)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", default="build")
+    parser.add_argument("--jobs", type=int, default=2)
+    parser.add_argument("only", nargs="*", help="run scenarios whose name contains one of these")
+    args = parser.parse_args()
+    scenarios = load_scenarios(args.only)
+    passed = failed = 0
+    with ThreadPoolExecutor(max_workers=args.jobs) as pool:
+        for name, error in pool.map(lambda s: run_one(args.build, *s), scenarios):
+            if error is None:
+                passed += 1
+                print("PASS %s" % name, flush=True)
+            else:
+                failed += 1
+                print("FAIL %s: %s" % (name, error.strip()), flush=True)
+    print("%d passed, %d failed" % (passed, failed))
+    return 0 if failed == 0 and passed > 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
