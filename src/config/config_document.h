@@ -2,6 +2,7 @@
 // The configuration file in memory: ordered sections of ordered key/value
 // pairs. Names are compared exactly; the first match wins, later duplicates
 // are kept but never found.
+#include <cstddef>
 #include <string>
 #include <vector>
 
