@@ -102,8 +102,7 @@ void ConfigDocument::Parse(const std::wstring& text) {
     if (current == nullptr) continue;
     const std::size_t separator = line.find(kKeyValueSeparator);
     if (separator == std::wstring::npos) continue;
-    current->entries.push_back(
-        ConfigEntry{Trim(line, 0, separator), Trim(line, separator + 1, line.size())});
+    current->entries.push_back(ConfigEntry{Trim(line, 0, separator), Trim(line, separator + 1, line.size())});
   }
 }
 
