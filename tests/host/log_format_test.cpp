@@ -1,0 +1,69 @@
+#include "log/log_format.h"
+
+#include <gtest/gtest.h>
+
+namespace tessaro {
+namespace {
+
+TEST(LogFormat, TimeStampPadsEveryFieldAndUsesDashesForTheTime) {
+  EXPECT_EQ(FormatLogTimeStamp({2021, 3, 4, 9, 5, 7}), L"2021-03-04 09-05-07");
+  EXPECT_EQ(FormatLogTimeStamp({1999, 12, 31, 23, 59, 59}), L"1999-12-31 23-59-59");
+  EXPECT_EQ(FormatLogTimeStamp({987, 1, 1, 0, 0, 0}), L"0987-01-01 00-00-00");
+}
+
+TEST(LogFormat, LogFileNamesReplaceTheExtensionOfTheFileNameOnly) {
+  EXPECT_EQ(DefaultLogFileName(L"C:\\Package\\setup.exe"), L"setup.LOG");
+  EXPECT_EQ(DefaultLogFileName(L"setup.exe"), L"setup.LOG");
+  EXPECT_EQ(DefaultLogFileName(L"C:\\Package\\my.setup.exe"), L"my.setup.LOG");
+  EXPECT_EQ(DefaultLogFileName(L"C:\\Package\\setup"), L"setup.LOG");
+  EXPECT_EQ(DefaultLogFileName(L"C:\\Package\\setup."), L"setup.LOG");
+  EXPECT_EQ(DefaultLogFileName(L"C:\\my.folder\\setup"), L"setup.LOG");
+
+  EXPECT_EQ(ReplaceExtensionWithLog(L"C:\\Package\\setup.exe"), L"C:\\Package\\setup.LOG");
+  EXPECT_EQ(ReplaceExtensionWithLog(L"C:\\my.folder\\setup"), L"C:\\my.folder\\setup.LOG");
+  EXPECT_EQ(ReplaceExtensionWithLog(L"Z:/tmp/run.d/unit_log.exe"), L"Z:/tmp/run.d/unit_log.LOG");
+}
+
+TEST(LogFormat, OsVersionLineShowsKindAndWidth) {
+  OsDescription os;
+  os.major = 6;
+  os.minor = 1;
+  os.build = 7601;
+  os.servicePack = 1;
+  os.is64Bit = true;
+  EXPECT_EQ(FormatOsVersionLine(os), L"OS Version: 6.1.7601 SP1 (workstation) [x64]\r\n");
+
+  os.major = 10;
+  os.minor = 0;
+  os.build = 4294967295u;  // unsigned all the way
+  os.servicePack = 0;
+  os.isServer = true;
+  os.is64Bit = false;
+  EXPECT_EQ(FormatOsVersionLine(os), L"OS Version: 10.0.4294967295 SP0 (server) [x86]\r\n");
+}
+
+CpuBrandRegisters RegistersFor(const std::string& text) {
+  CpuBrandRegisters registers{};
+  for (std::size_t i = 0; i < text.size() && i < 48; ++i) {
+    registers[i / 4] |= static_cast<std::uint32_t>(static_cast<unsigned char>(text[i])) << (8 * (i % 4));
+  }
+  return registers;
+}
+
+TEST(LogFormat, CpuBrandIsReadFromTheExtendedLeaves) {
+  const std::string brand = "    Intel(R) Xeon(R) CPU E5-2680 v4 @ 2.40GHz";
+  ASSERT_LT(brand.size(), 48u);
+  // Leading blanks are kept; the text ends at its zero.
+  EXPECT_EQ(DecodeCpuBrand(0x80000008, RegistersFor(brand)), brand);
+  EXPECT_EQ(DecodeCpuBrand(0x80000004, RegistersFor("AMD EPYC")), "AMD EPYC");
+
+  // All 48 bytes used: no terminator inside the registers.
+  const std::string full(48, 'x');
+  EXPECT_EQ(DecodeCpuBrand(0x80000004, RegistersFor(full)), full);
+
+  EXPECT_EQ(DecodeCpuBrand(0x80000003, RegistersFor("AMD EPYC")), "UnkownCPU");
+  EXPECT_EQ(DecodeCpuBrand(0, RegistersFor("AMD EPYC")), "UnkownCPU");
+}
+
+}  // namespace
+}  // namespace tessaro
