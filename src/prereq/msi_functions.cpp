@@ -1,1 +1,78 @@
-// Filled in by its owner.
+#include "prereq/msi_functions.h"
+
+#include <vector>
+
+#include "platform/system_library.h"
+
+namespace tessaro {
+namespace {
+
+constexpr int kInstallStateUnknown = -1;
+constexpr wchar_t kVersionStringProperty[] = L"VersionString";
+
+MsiFunctions LookUpMsiFunctions() {
+  MsiFunctions functions;
+  HMODULE msi = LoadSystemLibrary(L"msi.dll");
+  if (!msi) return functions;
+  // The casts go through a generic function pointer so that the compiler
+  // accepts the change of signature that GetProcAddress always implies.
+  functions.getProductInfo = reinterpret_cast<MsiFunctions::GetProductInfoFn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(msi, "MsiGetProductInfoW")));
+  functions.enumRelatedProducts = reinterpret_cast<MsiFunctions::EnumRelatedProductsFn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(msi, "MsiEnumRelatedProductsW")));
+  functions.locateComponent = reinterpret_cast<MsiFunctions::LocateComponentFn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(msi, "MsiLocateComponentW")));
+  return functions;
+}
+
+}  // namespace
+
+const MsiFunctions& LoadMsiFunctions() {
+  static const MsiFunctions functions = LookUpMsiFunctions();
+  return functions;
+}
+
+bool QueryProductVersion(const std::wstring& productCode, std::wstring& version) {
+  const auto getProductInfo = LoadMsiFunctions().getProductInfo;
+  if (!getProductInfo) return false;
+  // A first call with no room learns the length, a second reads the text.
+  wchar_t empty[1] = {L'\0'};
+  DWORD chars = 0;
+  UINT status = getProductInfo(productCode.c_str(), kVersionStringProperty, empty, &chars);
+  if (status == ERROR_SUCCESS) {
+    version.clear();
+    return true;
+  }
+  if (status != ERROR_MORE_DATA) return false;
+  std::vector<wchar_t> buffer(static_cast<size_t>(chars) + 1, L'\0');
+  chars = static_cast<DWORD>(buffer.size());
+  status = getProductInfo(productCode.c_str(), kVersionStringProperty, buffer.data(), &chars);
+  if (status != ERROR_SUCCESS) return false;
+  version.assign(buffer.data(), wcsnlen(buffer.data(), buffer.size()));
+  return true;
+}
+
+bool EnumRelatedProduct(const std::wstring& upgradeCode, DWORD index, std::wstring& productCode) {
+  const auto enumRelatedProducts = LoadMsiFunctions().enumRelatedProducts;
+  if (!enumRelatedProducts) return false;
+  wchar_t buffer[kProductCodeChars] = {};
+  if (enumRelatedProducts(upgradeCode.c_str(), 0, index, buffer) != ERROR_SUCCESS) return false;
+  productCode.assign(buffer, wcsnlen(buffer, kProductCodeChars));
+  return true;
+}
+
+int LocateComponentState(const std::wstring& componentCode) {
+  const auto locateComponent = LoadMsiFunctions().locateComponent;
+  if (!locateComponent) return kInstallStateUnknown;
+  wchar_t empty[1] = {L'\0'};
+  DWORD chars = 0;
+  int state = locateComponent(componentCode.c_str(), empty, &chars);
+  if (state == kInstallStateMoreData) {
+    std::vector<wchar_t> buffer(static_cast<size_t>(chars) + 1, L'\0');
+    chars = static_cast<DWORD>(buffer.size());
+    state = locateComponent(componentCode.c_str(), buffer.data(), &chars);
+  }
+  return state;
+}
+
+}  // namespace tessaro

@@ -1,6 +1,7 @@
 #pragma once
 // One search: looks at one kind of evidence and fills a SearchResult. No
 // search reports an error; what cannot be read is simply not found.
+#include <string>
 #include <vector>
 
 #include "config/prerequisite.h"
@@ -21,6 +22,10 @@ class Searcher {
                                const std::vector<Prerequisite>& prerequisites);
 
  private:
+  void SearchFiles(const std::wstring& searchString, bool use64BitView, SearchResult& result);
+  // True when a version within the bounds was found: the whole search ends.
+  bool SearchFolder(const std::wstring& folder, const std::wstring& fileName, int depth, SearchResult& result);
+
   const PackageFiles* packageFiles_;
   VersionValue min_;
   VersionValue max_;
