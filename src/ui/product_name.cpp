@@ -1,1 +1,63 @@
-// Filled in by its owner.
+#include "ui/product_name.h"
+
+#include <cwchar>
+#include <vector>
+
+#include "ui/strings.h"
+
+namespace tessaro {
+
+namespace {
+
+constexpr WORD kDefaultLanguage = 0x0409;  // US English
+constexpr WORD kDefaultCodePage = 0x04E2;  // code page 1250
+
+struct Translation {
+  WORD language;
+  WORD codePage;
+};
+
+void AppendHex4(std::wstring& text, WORD value) {
+  static constexpr wchar_t kDigits[] = L"0123456789abcdef";
+  for (int shift = 12; shift >= 0; shift -= 4) text += kDigits[(value >> shift) & 0xF];
+}
+
+}  // namespace
+
+std::wstring ReadProductName(const std::wstring& path) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  if (size == 0) return std::wstring();
+  std::vector<unsigned char> block(size);
+  if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return std::wstring();
+
+  Translation translation{kDefaultLanguage, kDefaultCodePage};
+  void* listed = nullptr;
+  UINT listedBytes = 0;
+  if (VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &listed, &listedBytes) && listed != nullptr &&
+      listedBytes >= sizeof(Translation)) {
+    translation = *static_cast<const Translation*>(listed);
+  }
+
+  std::wstring query = L"\\StringFileInfo\\";
+  AppendHex4(query, translation.language);
+  AppendHex4(query, translation.codePage);
+  query += L"\\ProductName";
+
+  void* value = nullptr;
+  UINT valueLength = 0;
+  if (!VerQueryValueW(block.data(), query.c_str(), &value, &valueLength) || value == nullptr) return std::wstring();
+  // The length may or may not count the terminator; stop at the first NUL.
+  const wchar_t* text = static_cast<const wchar_t*>(value);
+  return std::wstring(text, wcsnlen(text, valueLength));
+}
+
+std::wstring MakeWindowTitle(const std::wstring& productName) {
+  return FormatResString(IDS_WINDOW_TITLE, productName);
+}
+
+std::wstring MakeWindowTitle(HMODULE resources, const std::wstring& productName) {
+  return FormatResText(LoadResString(resources, IDS_WINDOW_TITLE), productName);
+}
+
+}  // namespace tessaro
