@@ -1,0 +1,166 @@
+#include "prereq/version.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+
+namespace tessaro {
+namespace {
+
+struct Parsed {
+  bool ok;
+  std::array<std::int32_t, 4> parts;
+  int count;
+};
+
+Parsed Parse(const std::wstring& text) {
+  VersionValue v;
+  v.parts[0] = 7;  // must be overwritten, success or not
+  const bool ok = ParseVersion(text, v);
+  return {ok, {v.parts[0], v.parts[1], v.parts[2], v.parts[3]}, v.count};
+}
+
+VersionValue V(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) {
+  VersionValue v;
+  v.parts[0] = a;
+  v.parts[1] = b;
+  v.parts[2] = c;
+  v.parts[3] = d;
+  return v;
+}
+
+void ExpectParsed(const std::wstring& text, std::array<std::int32_t, 4> parts, int count) {
+  const Parsed p = Parse(text);
+  EXPECT_TRUE(p.ok) << text;
+  EXPECT_EQ(p.parts, parts) << text;
+  EXPECT_EQ(p.count, count) << text;
+}
+
+void ExpectFailed(const std::wstring& text) {
+  const Parsed p = Parse(text);
+  EXPECT_FALSE(p.ok) << text;
+  EXPECT_EQ(p.parts, (std::array<std::int32_t, 4>{0, 0, 0, 0})) << text;
+  EXPECT_EQ(p.count, 0) << text;
+}
+
+TEST(ParseVersion, AnyNonDigitSeparatesGroups) {
+  ExpectParsed(L"1.2", {1, 2, 0, 0}, 2);
+  ExpectParsed(L"release 10 build 3", {10, 3, 0, 0}, 2);
+  ExpectParsed(L"1.2.3.4", {1, 2, 3, 4}, 4);
+  ExpectParsed(L"v6,1-7601 SP1", {6, 1, 7601, 1}, 4);
+  ExpectParsed(L"  007  ", {7, 0, 0, 0}, 1);
+  ExpectParsed(L"1..2", {1, 2, 0, 0}, 2);
+  ExpectParsed(L"0.0.0.0", {0, 0, 0, 0}, 4);
+  // Only ASCII digits count: a full-width digit is a separator.
+  ExpectParsed(L"1\xFF12" L"3", {1, 3, 0, 0}, 2);
+}
+
+TEST(ParseVersion, GroupsBeyondTheFourthOnlyRaiseTheCount) {
+  ExpectParsed(L"1.2.3.4.5", {1, 2, 3, 4}, 5);
+  ExpectParsed(L"1.2.3.4.5.6.7", {1, 2, 3, 4}, 5);
+  ExpectParsed(L"1.2.3.4.", {1, 2, 3, 4}, 4);
+}
+
+TEST(ParseVersion, TextWithoutDigitsFails) {
+  ExpectFailed(L"");
+  ExpectFailed(L"abc");
+  ExpectFailed(L"...");
+}
+
+TEST(ParseVersion, OverflowTestOnlyTripsOnLargePositiveValues) {
+  // Nine digits above 214748364 cannot take a tenth.
+  ExpectFailed(L"9999999999");
+  ExpectFailed(L"1.2.2147483650");
+  ExpectFailed(L"2147483650");
+  // 214748364 may still take any digit: the value wraps into the negatives.
+  ExpectParsed(L"2147483647", {2147483647, 0, 0, 0}, 1);
+  ExpectParsed(L"2147483649", {-2147483647, 0, 0, 0}, 1);
+  ExpectFailed(L"4294967295");
+  // Once negative the test never trips again, however many digits follow.
+  ExpectParsed(L"21474836490", {10, 0, 0, 0}, 1);  // 5 * 2^32 + 10
+  ExpectFailed(L"9.9999999999");
+}
+
+TEST(VersionToText, TrailingZeroAnd65535AreInsignificant) {
+  EXPECT_EQ(VersionToText(V(6, 1, 25, 0)), L"6.1.25");
+  EXPECT_EQ(VersionToText(V(5, 0, 0, 0)), L"5.0");
+  EXPECT_EQ(VersionToText(V(1, 65535, 65535, 65535)), L"1.65535");
+  EXPECT_EQ(VersionToText(V(1, 65535, 3, 65535)), L"1.65535.3");
+  EXPECT_EQ(VersionToText(V(0, 0, 0, 9)), L"0.0.0.9");
+  EXPECT_EQ(VersionToText(V(0, 0, 0, 0)), L"0.0.0.0");
+  EXPECT_EQ(VersionToText(V(65535, 65535, 65535, 65535)), L"0.0.0.0");
+  EXPECT_EQ(VersionToText(V(0, 3, 0, 0)), L"0.3");
+  EXPECT_EQ(VersionToText(V(-2147483647, 2, 0, 0)), L"-2147483647.2");
+}
+
+TEST(VersionToText, NormalisesWhatParseVersionReads) {
+  VersionValue v;
+  ASSERT_TRUE(ParseVersion(L"10.0.19041.1", v));
+  EXPECT_EQ(VersionToText(v), L"10.0.19041.1");
+  ASSERT_TRUE(ParseVersion(L"8.00.0050.0000", v));
+  EXPECT_EQ(VersionToText(v), L"8.0.50");
+}
+
+TEST(InFoundRange, EmptyBoundsAcceptAnythingFound) {
+  EXPECT_FALSE(InFoundRange({}, L"", L""));
+  EXPECT_TRUE(InFoundRange({L""}, L"", L""));
+  EXPECT_TRUE(InFoundRange({L"no digits"}, L"", L""));
+  EXPECT_TRUE(InFoundRange({L"0.0.0.0"}, L"", L""));
+  // A bound that fails to parse is no bound.
+  EXPECT_TRUE(InFoundRange({L"1.0"}, L"9999999999", L"junk"));
+  EXPECT_FALSE(InFoundRange({}, L"1.0", L""));
+}
+
+TEST(InFoundRange, BoundsAreInclusiveAndCompareByComponent) {
+  const std::wstring min = L"1.2";
+  EXPECT_TRUE(InFoundRange({L"1.2.0.0"}, min, L""));
+  EXPECT_TRUE(InFoundRange({L"1.10"}, min, L""));
+  EXPECT_FALSE(InFoundRange({L"1.1.9"}, min, L""));
+
+  const std::wstring max = L"2.0";
+  EXPECT_TRUE(InFoundRange({L"2.0.0.0"}, L"", max));
+  EXPECT_FALSE(InFoundRange({L"2.0.0.1"}, L"", max));
+  EXPECT_TRUE(InFoundRange({L"1.5"}, min, max));
+  EXPECT_FALSE(InFoundRange({L"3.0"}, min, max));
+  EXPECT_TRUE(InFoundRange({L"1.2"}, L"1.2", L"1.2"));
+}
+
+TEST(InFoundRange, ZeroFoundVersionsAreSkippedNotRejectingOthers) {
+  EXPECT_FALSE(InFoundRange({L"0.0.0.0"}, L"0.0.0.1", L""));
+  EXPECT_FALSE(InFoundRange({L"no version"}, L"", L"5.0"));
+  // The first failing text does not end the search.
+  EXPECT_TRUE(InFoundRange({L"", L"0.0", L"1.0", L"1.5"}, L"1.2", L"2.0"));
+  EXPECT_TRUE(InFoundRange({L"3.0", L"1.3"}, L"1.2", L"2.0"));
+}
+
+TEST(InFoundRange, HugeGroupsCompareAsNegativeNumbers) {
+  // 2147483649 reads as a negative component: below 1.
+  EXPECT_FALSE(InFoundRange({L"2147483649"}, L"1", L""));
+  EXPECT_TRUE(InFoundRange({L"2147483649"}, L"", L"1"));
+  // All 65535 is a real bound here.
+  EXPECT_FALSE(InFoundRange({L"9.0"}, L"65535.65535.65535.65535", L""));
+  EXPECT_TRUE(InFoundRange({L"65535.65535.65535.65535"}, L"65535.65535.65535.65535", L""));
+}
+
+TEST(InRange, AllZeroOrAll65535BoundsAreAbsent) {
+  const VersionValue none = V(0, 0, 0, 0);
+  const VersionValue open = V(65535, 65535, 65535, 65535);
+  EXPECT_TRUE(InRange(none, none, V(0, 0, 0, 0)));
+  EXPECT_TRUE(InRange(open, open, V(1, 0, 0, 0)));
+  EXPECT_TRUE(InRange(open, none, V(-5, 0, 0, 0)));
+  // Only the full pattern is absent: a partial 65535 is a real bound.
+  EXPECT_FALSE(InRange(V(65535, 65535, 65535, 0), none, V(9, 0, 0, 0)));
+}
+
+TEST(InRange, ZeroVersionIsComparedLikeAnyOther) {
+  EXPECT_FALSE(InRange(V(6, 0, 0, 0), V(0, 0, 0, 0), V(0, 0, 0, 0)));
+  EXPECT_TRUE(InRange(V(0, 0, 0, 0), V(1, 0, 0, 0), V(0, 0, 0, 0)));
+  EXPECT_TRUE(InRange(V(6, 0, 0, 0), V(0, 0, 0, 0), V(6, 1, 7601, 0)));
+  EXPECT_TRUE(InRange(V(6, 1, 0, 0), V(6, 1, 0, 0), V(6, 1, 0, 0)));
+  EXPECT_FALSE(InRange(V(1, 0, 0, 0), V(2, 0, 0, 0), V(2, 0, 0, 1)));
+  EXPECT_FALSE(InRange(V(1, 0, 0, 0), V(2, 0, 0, 0), V(-1, 0, 0, 0)));
+}
+
+}  // namespace
+}  // namespace tessaro
