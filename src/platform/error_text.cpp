@@ -1,1 +1,28 @@
-// Filled in by its owner.
+#include "platform/error_text.h"
+
+#include <windows.h>
+
+#include "platform/handles.h"
+
+namespace tessaro {
+namespace {
+
+constexpr DWORD kMessageFlags =
+    FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM;  // 0x1300
+constexpr DWORD kUserDefaultLanguage = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT);                 // 0x400
+
+}  // namespace
+
+std::wstring ErrorText(unsigned long code) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(kMessageFlags, nullptr, code, kUserDefaultLanguage,
+                                      reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  const UniqueLocalMemory owner(buffer);
+  if (length == 0 || buffer == nullptr) {
+    // The chainer's own codes (0xE00000..) read as negative numbers, as "%d" shows them.
+    return std::to_wstring(static_cast<int>(static_cast<DWORD>(code)));
+  }
+  return std::wstring(buffer, length);
+}
+
+}  // namespace tessaro

@@ -8,6 +8,9 @@
 namespace tessaro {
 
 [[nodiscard]] std::wstring ToLongForm(const std::wstring& path);
+// Takes the long form off again ("\\?\UNC\server" becomes "\\server"), for
+// APIs such as the shell's that do not understand it.
+[[nodiscard]] std::wstring FromLongForm(const std::wstring& path);
 [[nodiscard]] bool DeleteFileLong(const std::wstring& path) noexcept;
 [[nodiscard]] bool RemoveDirectoryLong(const std::wstring& path) noexcept;
 [[nodiscard]] std::wstring NormalizePath(const std::wstring& path);

@@ -15,9 +15,12 @@ namespace tessaro {
 // KEY_READ, plus KEY_WOW64_64KEY when use64BitView is set on 64-bit Windows.
 [[nodiscard]] UniqueRegistryKey OpenRegistryKey(const std::wstring& path, bool use64BitView);
 [[nodiscard]] std::wstring ReadRegistryValueByPath(const std::wstring& path, bool use64BitView);
-// On failure |text| is left untouched.
+// REG_SZ, REG_EXPAND_SZ and REG_MULTI_SZ up to the last character that is
+// not NUL, REG_DWORD in decimal; any other type fails. On failure |text| is
+// left untouched.
 [[nodiscard]] bool ReadRegistryValueText(HKEY key, const std::wstring& valueName, std::wstring& text);
-// On failure |names| holds what was enumerated before the failure.
+// Appends the names to |names|; on failure it holds what was enumerated
+// before the failure.
 [[nodiscard]] bool EnumerateValueNames(HKEY key, std::vector<std::wstring>& names);
 
 }  // namespace tessaro

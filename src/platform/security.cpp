@@ -1,1 +1,129 @@
-// Filled in by its owner.
+#include "platform/security.h"
+
+#include <sddl.h>
+
+#include <utility>
+
+#include "platform/system_library.h"
+
+namespace tessaro {
+namespace {
+
+using ConvertStringSidToSidFn = BOOL(WINAPI*)(LPCWSTR, PSID*);
+
+// Looked up at run time: old systems lack the function.
+ConvertStringSidToSidFn ConvertStringSidFunction() {
+  static const ConvertStringSidToSidFn function =
+      GetProcedure<ConvertStringSidToSidFn>(LoadSystemLibrary(L"Advapi32.dll"), "ConvertStringSidToSidW");
+  return function;
+}
+
+// The SID of an account name, in LocalAlloc memory like the ones that
+// ConvertStringSidToSidW returns, so that every SID is freed the same way.
+PSID LookUpAccountSid(const std::wstring& account) {
+  DWORD sidSize = 0;
+  DWORD domainLength = 0;
+  SID_NAME_USE use;
+  if (LookupAccountNameW(nullptr, account.c_str(), nullptr, &sidSize, nullptr, &domainLength, &use) ||
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER || sidSize == 0) {
+    return nullptr;
+  }
+  const PSID sid = LocalAlloc(LMEM_FIXED, sidSize);
+  if (sid == nullptr) return nullptr;
+  std::wstring domain(domainLength, L'\0');
+  if (!LookupAccountNameW(nullptr, account.c_str(), sid, &sidSize, domain.data(), &domainLength, &use)) {
+    const DWORD error = GetLastError();
+    LocalFree(sid);
+    SetLastError(error);
+    return nullptr;
+  }
+  return sid;
+}
+
+}  // namespace
+
+SecurityDescriptor::SecurityDescriptor(SecurityDescriptor&& other) noexcept
+    : descriptor_(other.descriptor_), dacl_(std::exchange(other.dacl_, nullptr)) {
+  other.descriptor_ = SECURITY_DESCRIPTOR{};
+}
+
+SecurityDescriptor& SecurityDescriptor::operator=(SecurityDescriptor&& other) noexcept {
+  if (this != &other) {
+    if (dacl_ != nullptr) LocalFree(dacl_);
+    descriptor_ = other.descriptor_;
+    dacl_ = std::exchange(other.dacl_, nullptr);
+    other.descriptor_ = SECURITY_DESCRIPTOR{};
+  }
+  return *this;
+}
+
+SecurityDescriptor::~SecurityDescriptor() {
+  if (dacl_ != nullptr) LocalFree(dacl_);
+}
+
+AccessEntryList::~AccessEntryList() {
+  for (PSID sid : sids_) LocalFree(sid);
+}
+
+bool AccessEntryList::AddAccessEntry(const std::wstring& trustee, bool isSidText) {
+  PSID sid = nullptr;
+  if (isSidText) {
+    const ConvertStringSidToSidFn convert = ConvertStringSidFunction();
+    if (convert == nullptr) {
+      SetLastError(ERROR_PROC_NOT_FOUND);
+      return false;
+    }
+    if (!convert(trustee.c_str(), &sid)) return false;
+  } else {
+    sid = LookUpAccountSid(trustee);
+    if (sid == nullptr) return false;
+  }
+  sids_.push_back(sid);
+
+  EXPLICIT_ACCESSW entry{};
+  entry.grfAccessPermissions = GENERIC_ALL;
+  entry.grfAccessMode = revoke_ ? REVOKE_ACCESS : SET_ACCESS;
+  entry.grfInheritance = inheritance_;
+  entry.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+  entry.Trustee.TrusteeType = TRUSTEE_IS_UNKNOWN;
+  entry.Trustee.ptstrName = static_cast<LPWSTR>(sid);
+  entries_.push_back(entry);
+  return true;
+}
+
+std::unique_ptr<SecurityDescriptor> AccessEntryList::BuildSecurityDescriptor(PSECURITY_DESCRIPTOR existing,
+                                                                             DWORD& error) {
+  PACL existingDacl = nullptr;
+  if (existing != nullptr) {
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    if (!GetSecurityDescriptorDacl(existing, &present, &existingDacl, &defaulted)) {
+      error = GetLastError();
+      return nullptr;
+    }
+    if (!present) existingDacl = nullptr;
+  }
+  PACL merged = nullptr;
+  const DWORD status =
+      SetEntriesInAclW(static_cast<ULONG>(entries_.size()), entries_.data(), existingDacl, &merged);
+  if (status != ERROR_SUCCESS) {
+    error = status;
+    return nullptr;
+  }
+  auto result = std::make_unique<SecurityDescriptor>();
+  result->dacl_ = merged;
+  // A descriptor whose DACL is missing grants everything to everyone: never
+  // hand one out because there was nothing to merge.
+  if (merged == nullptr) {
+    error = ERROR_INVALID_ACL;
+    return nullptr;
+  }
+  if (!InitializeSecurityDescriptor(&result->descriptor_, SECURITY_DESCRIPTOR_REVISION) ||
+      !SetSecurityDescriptorDacl(&result->descriptor_, TRUE, merged, FALSE)) {
+    error = GetLastError();
+    return nullptr;
+  }
+  return result;
+}
+
+}  // namespace tessaro

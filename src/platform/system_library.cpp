@@ -1,1 +1,38 @@
-// Filled in by its owner.
+#include "platform/system_library.h"
+
+#include <cwchar>
+#include <string>
+
+namespace tessaro {
+namespace {
+
+// Present from Windows 8 on, and on Windows 7 with KB2533623; where it exists
+// LoadLibraryExW understands the LOAD_LIBRARY_SEARCH_* flags.
+bool SystemFolderSearchSupported() noexcept {
+  static const bool supported =
+      GetProcedure<BOOL(WINAPI*)(DWORD)>(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories") !=
+      nullptr;
+  return supported;
+}
+
+}  // namespace
+
+HMODULE LoadSystemLibrary(const wchar_t* name) noexcept {
+  if (name == nullptr || *name == L'\0' || std::wcspbrk(name, L"\\/:") != nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  if (SystemFolderSearchSupported()) return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+
+  wchar_t folder[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  std::wstring path(folder, length);
+  if (path.back() != L'\\') path += L'\\';
+  path += name;
+  // The altered search path makes the library's own dependencies come from
+  // the system folder too, not from the executable's folder.
+  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+}  // namespace tessaro
