@@ -1,1 +1,230 @@
-// Filled in by its owner.
+#include "log/logger.h"
+
+#include <intrin.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <memory>
+#include <vector>
+
+#include "log/log_format.h"
+#include "platform/os_description.h"
+#include "platform/security.h"
+
+namespace tessaro {
+
+bool LoggingEnabled = false;
+
+namespace {
+
+// Created by static initialisation so that it exists before main and lives
+// until every exit path has written its closing line.
+Logger TheLogger;
+
+constexpr BYTE kUtf16LeBom[] = {0xFF, 0xFE};
+constexpr int kCommonAppDataFolder = 0x0023;  // CSIDL_COMMON_APPDATA
+constexpr const wchar_t* kEveryoneAccount = L"Everyone";
+constexpr std::uint32_t kCpuExtendedLeaves = 0x80000000;
+constexpr std::uint32_t kCpuBrandFirstLeaf = 0x80000002;
+
+enum FallbackPlaceIndex { kCommonLogFolder = 0, kBesideExecutable = 1, kTempLogFolder = 2 };
+
+void DebugOutput(const std::wstring& text) { OutputDebugStringW(text.c_str()); }
+
+// Fallback places are built in classic path buffers; a place that would not
+// fit one is skipped rather than truncated.
+bool FitsMaxPath(const std::wstring& path) { return path.size() < MAX_PATH; }
+
+std::wstring ExecutablePath() {
+  wchar_t buffer[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  return std::wstring(buffer, length);
+}
+
+std::wstring CommonAppDataFolder() {
+  wchar_t buffer[MAX_PATH] = {};
+  PIDLIST_ABSOLUTE items = nullptr;
+  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, kCommonAppDataFolder, &items))) {
+    const BOOL found = SHGetPathFromIDListW(items, buffer);
+    ILFree(items);
+    return found ? std::wstring(buffer) : std::wstring();
+  }
+  // Systems without the item-list call for this folder still have the older path call.
+  using GetFolderPathFn = BOOL(WINAPI*)(HWND, LPWSTR, int, BOOL);
+  const HMODULE shell = GetModuleHandleW(L"Shell32.dll");
+  if (shell == nullptr) return {};
+  const auto getFolderPath =
+      reinterpret_cast<GetFolderPathFn>(reinterpret_cast<void*>(GetProcAddress(shell, "SHGetSpecialFolderPathW")));
+  if (getFolderPath == nullptr || !getFolderPath(nullptr, buffer, kCommonAppDataFolder, FALSE)) return {};
+  return buffer;
+}
+
+// Logs of every account on the machine meet in one folder, so everyone may write there.
+[[nodiscard]] bool CreateSharedFolder(const std::wstring& folder) {
+  AccessEntryList entries(NO_INHERITANCE, false);
+  if (!entries.AddAccessEntry(kEveryoneAccount, false)) return false;
+  DWORD error = 0;
+  const std::unique_ptr<SecurityDescriptor> descriptor = entries.BuildSecurityDescriptor(nullptr, error);
+  if (!descriptor) return false;
+  SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor->Get(), FALSE};
+  return CreateDirectoryW(folder.c_str(), &attributes) != FALSE;
+}
+
+std::wstring WithTrailingBackslash(std::wstring folder) {
+  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+  return folder;
+}
+
+std::wstring ProcessorName() {
+  int registers[4] = {};
+  __cpuid(registers, static_cast<int>(kCpuExtendedLeaves));
+  const auto highestLeaf = static_cast<std::uint32_t>(registers[0]);
+  CpuBrandRegisters brand{};
+  if (highestLeaf >= kCpuBrandLastLeaf) {
+    for (std::uint32_t leaf = kCpuBrandFirstLeaf; leaf <= kCpuBrandLastLeaf; ++leaf) {
+      __cpuid(registers, static_cast<int>(leaf));
+      const std::size_t base = (leaf - kCpuBrandFirstLeaf) * 4;
+      for (std::size_t i = 0; i < 4; ++i) brand[base + i] = static_cast<std::uint32_t>(registers[i]);
+    }
+  }
+  const std::string ansi = DecodeCpuBrand(highestLeaf, brand);
+  const int units = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  if (units <= 0) return {};
+  std::wstring name(static_cast<std::size_t>(units), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), name.data(), units);
+  return name;
+}
+
+}  // namespace
+
+Logger& Logger::Instance() { return TheLogger; }
+
+Logger::Logger(std::wstring fileName) : fileName_(std::move(fileName)) {}
+
+Logger::~Logger() {
+  file_.Reset();
+  if (lockCreated_) DeleteCriticalSection(&lock_);
+}
+
+// Unprotected on purpose: the first call comes from start-up, before any
+// other thread exists.
+void Logger::EnsureLock() {
+  if (lockCreated_) return;
+  InitializeCriticalSection(&lock_);
+  lockCreated_ = true;
+}
+
+void Logger::SetLogFile(const std::wstring& path) {
+  EnsureLock();
+  EnterCriticalSection(&lock_);
+  DebugOutput(L"Logger::SetLogFile( " + path + L" ) while OLD path is:" + path_);
+  if (!file_) path_ = path;
+  LeaveCriticalSection(&lock_);
+}
+
+void Logger::WriteLine(const std::wstring& text) {
+  EnsureLock();
+  EnterCriticalSection(&lock_);
+  OpenLogFile();
+  if (file_) {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    Write(FormatLogTimeStamp({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond}));
+    Write(kLogTimeSeparator);
+    Write(text);
+    Write(kLogLineBreak);
+  }
+  LeaveCriticalSection(&lock_);
+}
+
+void Logger::WriteEndLine() {
+  if (LoggingEnabled) WriteLine(kLogEndLine);
+}
+
+void Logger::OpenLogFile() {
+  if (file_) return;
+  for (int counter = 0;;) {
+    // A fallback that gives no place ends the search; the next line starts over.
+    if (path_.empty() && !FallbackPlace(counter++, path_)) return;
+    HANDLE handle = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD error = GetLastError();
+    if (handle == INVALID_HANDLE_VALUE) {
+      DebugOutput(L"LOGGER->failed to create LOG at:" + path_);
+      path_.clear();
+      continue;
+    }
+    file_.Reset(handle);
+    if (error == ERROR_ALREADY_EXISTS) {
+      DebugOutput(L"LOGGER->Reusing LOG file at:" + path_ + kLogLineBreak);
+      SetFilePointer(handle, 0, nullptr, FILE_END);
+    } else if (error == ERROR_SUCCESS) {
+      DebugOutput(L"LOGGER->Creating LOG file at:" + path_ + kLogLineBreak);
+      Write(kUtf16LeBom, sizeof(kUtf16LeBom));
+    }
+    WriteHeader();
+    return;
+  }
+}
+
+std::wstring Logger::FallbackFileName() const {
+  return fileName_.empty() ? DefaultLogFileName(ExecutablePath()) : fileName_;
+}
+
+bool Logger::FallbackPlace(int counter, std::wstring& place) const {
+  std::wstring candidate;
+  switch (counter) {
+    case kCommonLogFolder: {
+      const std::wstring common = CommonAppDataFolder();
+      if (common.empty()) return false;
+      const std::wstring folder = WithTrailingBackslash(common) + kLogFolderName;
+      if (!FitsMaxPath(folder)) return false;
+      if (!PathFileExistsW(folder.c_str()) && !CreateSharedFolder(folder)) return false;
+      candidate = folder + L'\\' + FallbackFileName();
+      break;
+    }
+    case kBesideExecutable: {
+      const std::wstring executable = ExecutablePath();
+      if (executable.empty()) return false;
+      candidate = ReplaceExtensionWithLog(executable);
+      break;
+    }
+    case kTempLogFolder: {
+      wchar_t temp[MAX_PATH] = {};
+      const DWORD length = GetTempPathW(MAX_PATH, temp);
+      if (length == 0 || length >= MAX_PATH) return false;
+      const std::wstring folder = std::wstring(temp, length) + kLogFolderName;
+      // Only a folder made now counts: an existing one may belong to someone else.
+      if (!FitsMaxPath(folder) || !CreateDirectoryW(folder.c_str(), nullptr)) return false;
+      candidate = folder + L'\\' + FallbackFileName();
+      break;
+    }
+    default:
+      return false;
+  }
+  if (!FitsMaxPath(candidate)) return false;
+  place = std::move(candidate);
+  return true;
+}
+
+void Logger::WriteHeader() {
+  Write(kLogBanner);
+  Write(FormatOsVersionLine(GetOsDescription()));
+  Write(L"CPU: " + ProcessorName() + kLogLineBreak);
+  Write(kLogLineBreak);
+}
+
+// Every piece reaches the disk at once: a setup may restart the machine
+// right after the line that announced it.
+void Logger::Write(const void* data, DWORD bytes) {
+  DWORD written = 0;
+  (void)WriteFile(file_.Get(), data, bytes, &written, nullptr);
+  (void)FlushFileBuffers(file_.Get());
+}
+
+void Logger::Write(const std::wstring& text) {
+  Write(text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+}
+
+}  // namespace tessaro

@@ -21,5 +21,7 @@ struct OsDescription {
 
 // Filled from the registry on first call (Windows builds only).
 [[nodiscard]] const OsDescription& GetOsDescription();
+// Reads the registry anew each time; GetOsDescription keeps the first answer.
+[[nodiscard]] OsDescription ReadOsDescription();
 
 }  // namespace tessaro
