@@ -1,0 +1,145 @@
+// How evaluation time grows with the number of prerequisites. Each run lays
+// out real registry keys and files, half of them present, and times
+// EvaluateAll with logging off; the time per prerequisite should stay about
+// the same from 100 to 5000 records. A second series gives every record a
+// parent, which makes selection walk parent chains as well.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "config/chainer_options.h"
+#include "prereq/evaluator.h"
+
+namespace tessaro {
+namespace {
+
+const wchar_t kBenchKey[] = L"Software\\Tessaro Tests\\bench";
+constexpr int kRepeats = 3;
+constexpr int kGroupSize = 10;  // records that share one parent in the second series
+
+struct Fixture {
+  std::wstring folder;  // files of the type 0 searches, and the download folder
+  std::vector<std::wstring> files;
+};
+
+std::wstring KeyPath(int i) { return std::wstring(kBenchKey) + L"\\k" + std::to_wstring(i); }
+
+void CreateEvidence(int count, Fixture& fixture) {
+  for (int i = 0; i < count; i += 2) {  // even indices are present
+    if (i % 3 == 2) {
+      const std::wstring path = fixture.folder + L"f" + std::to_wstring(i) + L".dll";
+      HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+      fixture.files.push_back(path);
+      continue;
+    }
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(i).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+      const wchar_t version[] = L"3.1.4";
+      RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version), sizeof(version));
+      RegCloseKey(key);
+    }
+  }
+}
+
+void RemoveEvidence(Fixture& fixture) {
+  RegDeleteTreeW(HKEY_CURRENT_USER, kBenchKey);
+  RegDeleteKeyW(HKEY_CURRENT_USER, kBenchKey);
+  for (const std::wstring& file : fixture.files) DeleteFileW(file.c_str());
+  fixture.files.clear();
+}
+
+// Registry key presence, registry value versions and file versions in turn;
+// every fourth record is a download so that presence in the download folder
+// is looked up too.
+ChainerOptions MakeOptions(int count, bool withParents, const Fixture& fixture) {
+  ChainerOptions options;
+  options.general.downloadFolder = fixture.folder;
+  options.prerequisites.reserve(count);
+  for (int i = 0; i < count; ++i) {
+    Prerequisite record;
+    record.name = L"Prereq" + std::to_wstring(i);
+    if (i % 4 == 3) {
+      record.sourceKind = SourceKind::Download;
+      record.location = L"http://127.0.0.1/bench/" + record.name + L".exe";
+    } else {
+      record.location = record.name + L".exe";
+    }
+    if (withParents && i % kGroupSize != 0) record.parentPrereq = L"Prereq" + std::to_wstring(i - i % kGroupSize);
+    PrereqSearch search;
+    switch (i % 3) {
+      case 0:
+        search.type = 5;
+        search.searchString = L"HKCU\\" + KeyPath(i);
+        break;
+      case 1:
+        search.type = 2;
+        search.searchString = L"HKCU\\" + KeyPath(i) + L"\\Version";
+        search.verMin = L"3.0";
+        break;
+      default:
+        search.type = 0;
+        search.searchString = fixture.folder + L"f" + std::to_wstring(i) + L".dll";
+        break;
+    }
+    record.searches.push_back(search);
+    options.prerequisites.push_back(std::move(record));
+  }
+  return options;
+}
+
+double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to, const LARGE_INTEGER& frequency) {
+  return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The best of a few runs of EvaluateAll over fresh records, in seconds.
+double TimeEvaluation(int count, bool withParents, const Fixture& fixture) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  double best = 1e30;
+  for (int r = 0; r < kRepeats; ++r) {
+    ChainerOptions options = MakeOptions(count, withParents, fixture);
+    PrereqEvaluator evaluator(options, nullptr);
+    LARGE_INTEGER start;
+    LARGE_INTEGER end;
+    QueryPerformanceCounter(&start);
+    evaluator.EvaluateAll();
+    QueryPerformanceCounter(&end);
+    best = std::min(best, Seconds(start, end, frequency));
+  }
+  return best;
+}
+
+}  // namespace
+}  // namespace tessaro
+
+int wmain() {
+  using namespace tessaro;
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  Fixture fixture;
+  fixture.folder = std::wstring(temp) + L"tessaro_bench_evaluation_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+  CreateDirectoryW(fixture.folder.c_str(), nullptr);
+
+  const int sizes[] = {100, 1000, 5000};
+  std::printf("evaluation: EvaluateAll, half of the prerequisites present, best of %d runs\n", kRepeats);
+  for (const bool withParents : {false, true}) {
+    std::printf("%s\n", withParents ? "with ParentPrereq (groups of 10)" : "without ParentPrereq");
+    double basePerRecord = 0;
+    for (const int count : sizes) {
+      CreateEvidence(count, fixture);
+      const double seconds = TimeEvaluation(count, withParents, fixture);
+      RemoveEvidence(fixture);
+      const double perRecord = seconds / count;
+      if (basePerRecord == 0) basePerRecord = perRecord;
+      std::printf("  N=%5d  total %8.1f ms  per prerequisite %7.1f us  growth vs N=%d: %.2f\n", count, seconds * 1e3,
+                  perRecord * 1e6, sizes[0], perRecord / basePerRecord);
+    }
+  }
+  RemoveDirectoryW(fixture.folder.c_str());
+  return 0;
+}
