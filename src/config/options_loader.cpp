@@ -1,6 +1,7 @@
 #include "config/options_loader.h"
 
 #include <cstddef>
+#include <string_view>
 #include <utility>
 
 namespace tessaro {
@@ -19,9 +20,6 @@ constexpr wchar_t kPlus = L'+';
 constexpr wchar_t kSpace = L' ';
 constexpr std::uint32_t kDecimalBase = 10;
 
-// "%s%d": the numbered keys of the list and of the searches.
-std::wstring NumberedKey(const wchar_t* prefix, int index) { return prefix + std::to_wstring(index); }
-
 const std::wstring* FindValue(const ConfigSection& section, const std::wstring& key) {
   const ConfigEntry* entry = ConfigDocument::FindEntry(section, key);
   return entry == nullptr ? nullptr : &entry->value;
@@ -39,16 +37,76 @@ std::wstring TextOrEmpty(const ConfigSection& section, const std::wstring& key) 
 }
 
 // Only ASCII letters fold: the word compared with is plain ASCII.
-bool EqualsIgnoringAsciiCase(const std::wstring& text, const wchar_t* word) {
-  std::size_t i = 0;
-  for (; word[i] != L'\0'; ++i) {
-    if (i == text.size()) return false;
+bool IsTrueText(const std::wstring& text) {
+  const std::wstring_view word = kTrueText;
+  if (text.size() != word.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
     wchar_t c = text[i];
     if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
     if (c != word[i]) return false;
   }
-  return i == text.size();
+  return true;
 }
+
+// Plain text keys: a present key sets its field, an absent one keeps it.
+// Numbered keys ("%s%d") carry their index as the suffix.
+template <typename Record>
+struct TextKey {
+  const wchar_t* key;
+  std::wstring Record::*field;
+};
+
+template <typename Record, std::size_t N>
+void ReadTexts(const ConfigSection& section, const TextKey<Record> (&keys)[N], Record& record,
+               const std::wstring& suffix = {}) {
+  for (const TextKey<Record>& key : keys) ReadText(section, key.key + suffix, record.*key.field);
+}
+
+constexpr TextKey<GeneralOptions> kGeneralTextKeys[] = {
+    {L"MainAppCmdLine", &GeneralOptions::mainAppCmdLine},
+    {L"Options", &GeneralOptions::options},
+    {L"UpdatesUrl", &GeneralOptions::updatesUrl},
+    {L"ProductVersion", &GeneralOptions::productVersion},
+    {L"MinWIVer", &GeneralOptions::minWiVer},
+    {L"DownloadFolder", &GeneralOptions::downloadFolder},
+    {L"MainAppURL", &GeneralOptions::mainAppUrl},
+    {L"UwpAppxURL", &GeneralOptions::uwpAppxUrl},
+    {L"LanguageList", &GeneralOptions::languageList},
+    {L"ExtractionFolder", &GeneralOptions::extractionFolder},
+    {L"Langs", &GeneralOptions::langs},
+    {L"PackageCode", &GeneralOptions::packageCode},
+    {L"DefaultProdCode", &GeneralOptions::defaultProdCode},
+    {L"ProductCode", &GeneralOptions::productCode},
+    {L"UpgradeCode", &GeneralOptions::upgradeCode},
+    {L"SaveExtUIStub", &GeneralOptions::saveExtUiStub},
+    {L"FileExtractFirst", &GeneralOptions::fileExtractFirst},
+    {L"MsiCertData", &GeneralOptions::msiCertData},
+    {L"AppxVersion", &GeneralOptions::appxVersion},
+    {L"AppxPkId", &GeneralOptions::appxPkId},
+};
+
+constexpr TextKey<Prerequisite> kPrerequisiteTextKeys[] = {
+    {L"VerMin", &Prerequisite::verMin},
+    {L"VerMax", &Prerequisite::verMax},
+    {L"WinNTVersions", &Prerequisite::winNtVersions},
+    {L"WinNT64Versions", &Prerequisite::winNt64Versions},
+    {L"MD5", &Prerequisite::md5},
+    {L"CommandLine", &Prerequisite::commandLine},
+    {L"BasicUiCommandLine", &Prerequisite::basicUiCommandLine},
+    {L"NoUiCommandLine", &Prerequisite::noUiCommandLine},
+    {L"Options", &Prerequisite::options},
+    {L"RetValPropName", &Prerequisite::retValPropName},
+    {L"ParentPrereq", &Prerequisite::parentPrereq},
+    {L"Folder", &Prerequisite::folder},
+    {L"LanguageList", &Prerequisite::languageList},
+};
+
+constexpr TextKey<PrereqSearch> kSearchTextKeys[] = {
+    {L"VerMin", &PrereqSearch::verMin},
+    {L"VerMax", &PrereqSearch::verMax},
+    {L"RefContent", &PrereqSearch::refContent},
+    {L"SearchCmdLine", &PrereqSearch::searchCmdLine},
+};
 
 std::int32_t KeepFilesFromText(const std::wstring& text) {
   if (text == L"minimum") return kKeepFilesMinimum;
@@ -103,51 +161,29 @@ std::int32_t ParseDecimalInt(const std::wstring& text) {
 bool LoadGeneralOptions(const ConfigDocument& document, GeneralOptions& options) {
   const ConfigSection* section = document.FindSection(kGeneralSection);
   if (section == nullptr) return true;
-  const ConfigSection& s = *section;
-  ReadText(s, L"MainAppCmdLine", options.mainAppCmdLine);
-  ReadText(s, L"Options", options.options);
-  ReadText(s, L"UpdatesUrl", options.updatesUrl);
-  ReadText(s, L"ProductVersion", options.productVersion);
-  ReadText(s, L"MinWIVer", options.minWiVer);
-  ReadText(s, L"DownloadFolder", options.downloadFolder);
-  ReadText(s, L"MainAppURL", options.mainAppUrl);
-  ReadText(s, L"UwpAppxURL", options.uwpAppxUrl);
-  ReadText(s, L"LanguageList", options.languageList);
-  // Made a full path only where the file system is at hand: the effective
-  // folder does that on Windows.
-  ReadText(s, L"ExtractionFolder", options.extractionFolder);
-  options.keepFiles = KeepFilesFromText(TextOrEmpty(s, L"KeepFiles"));
-  options.packJars = EqualsIgnoringAsciiCase(TextOrEmpty(s, L"PackJars"), kTrueText);
-  options.allPlatforms = EqualsIgnoringAsciiCase(TextOrEmpty(s, L"AllPlatforms"), kTrueText);
-  options.is64PlatformTransf = EqualsIgnoringAsciiCase(TextOrEmpty(s, L"Is64PlatformTransf"), kTrueText);
-  ReadText(s, L"Langs", options.langs);
-  ReadText(s, L"PackageCode", options.packageCode);
-  ReadText(s, L"DefaultProdCode", options.defaultProdCode);
-  ReadText(s, L"ProductCode", options.productCode);
-  ReadText(s, L"UpgradeCode", options.upgradeCode);
-  options.extUiStub = !TextOrEmpty(s, L"ExtUIStub").empty();
-  ReadText(s, L"SaveExtUIStub", options.saveExtUiStub);
-  ReadText(s, L"FileExtractFirst", options.fileExtractFirst);
-  ReadText(s, L"MsiCertData", options.msiCertData);
-  ReadText(s, L"AppxVersion", options.appxVersion);
-  ReadText(s, L"AppxPkId", options.appxPkId);
+  // "ExtractionFolder" is made a full path only where the file system is at
+  // hand: the effective folder does that on Windows.
+  ReadTexts(*section, kGeneralTextKeys, options);
+  options.keepFiles = KeepFilesFromText(TextOrEmpty(*section, L"KeepFiles"));
+  options.packJars = IsTrueText(TextOrEmpty(*section, L"PackJars"));
+  options.allPlatforms = IsTrueText(TextOrEmpty(*section, L"AllPlatforms"));
+  options.is64PlatformTransf = IsTrueText(TextOrEmpty(*section, L"Is64PlatformTransf"));
+  options.extUiStub = !TextOrEmpty(*section, L"ExtUIStub").empty();
   return true;
 }
 
 bool LoadSearches(const ConfigSection& section, std::vector<PrereqSearch>& searches) {
   std::vector<PrereqSearch> loaded;
   for (int n = 1;; ++n) {
-    const std::wstring* type = FindValue(section, NumberedKey(L"SearchType", n));
+    const std::wstring suffix = std::to_wstring(n);
+    const std::wstring* type = FindValue(section, L"SearchType" + suffix);
     if (type == nullptr) break;
-    const std::wstring* searchString = FindValue(section, NumberedKey(L"SearchString", n));
+    const std::wstring* searchString = FindValue(section, L"SearchString" + suffix);
     if (searchString == nullptr) return false;
     PrereqSearch search;
     search.type = ParseDecimalInt(*type);
     search.searchString = *searchString;
-    ReadText(section, NumberedKey(L"VerMin", n), search.verMin);
-    ReadText(section, NumberedKey(L"VerMax", n), search.verMax);
-    ReadText(section, NumberedKey(L"RefContent", n), search.refContent);
-    ReadText(section, NumberedKey(L"SearchCmdLine", n), search.searchCmdLine);
+    ReadTexts(section, kSearchTextKeys, search, suffix);
     loaded.push_back(std::move(search));
   }
   for (PrereqSearch& search : loaded) searches.push_back(std::move(search));
@@ -157,33 +193,21 @@ bool LoadSearches(const ConfigSection& section, std::vector<PrereqSearch>& searc
 bool LoadPrerequisite(const ConfigDocument& document, int index, Prerequisite& record) {
   const ConfigSection* list = document.FindSection(kListSection);
   if (list == nullptr) return false;
-  const std::wstring* name = FindValue(*list, NumberedKey(kListKeyPrefix, index));
+  const std::wstring* name = FindValue(*list, kListKeyPrefix + std::to_wstring(index));
   if (name == nullptr) return false;
   const ConfigSection* section = document.FindSection(*name);
   if (section == nullptr) return false;
-  const ConfigSection& s = *section;
 
+  // Filled aside so that a rejected entry leaves the caller's record alone.
   Prerequisite loaded = record;
   loaded.name = *name;
-  ReadText(s, L"VerMin", loaded.verMin);
-  ReadText(s, L"VerMax", loaded.verMax);
-  ReadText(s, L"WinNTVersions", loaded.winNtVersions);
-  ReadText(s, L"WinNT64Versions", loaded.winNt64Versions);
-  if (!ReadLocation(s, loaded)) return false;
-  if (const std::wstring* size = FindValue(s, L"ExactSize")) {
+  if (!ReadLocation(*section, loaded)) return false;
+  ReadTexts(*section, kPrerequisiteTextKeys, loaded);
+  if (const std::wstring* size = FindValue(*section, L"ExactSize")) {
     loaded.exactSize = static_cast<std::uint32_t>(ParseDecimalInt(*size));
   }
-  ReadText(s, L"MD5", loaded.md5);
-  if (const std::wstring* op = FindValue(s, L"Operator")) loaded.op = ParseDecimalInt(*op);
-  ReadText(s, L"CommandLine", loaded.commandLine);
-  ReadText(s, L"BasicUiCommandLine", loaded.basicUiCommandLine);
-  ReadText(s, L"NoUiCommandLine", loaded.noUiCommandLine);
-  ReadText(s, L"Options", loaded.options);
-  ReadText(s, L"RetValPropName", loaded.retValPropName);
-  ReadText(s, L"ParentPrereq", loaded.parentPrereq);
-  ReadText(s, L"Folder", loaded.folder);
-  ReadText(s, L"LanguageList", loaded.languageList);
-  if (!LoadSearches(s, loaded.searches)) return false;
+  if (const std::wstring* op = FindValue(*section, L"Operator")) loaded.op = ParseDecimalInt(*op);
+  if (!LoadSearches(*section, loaded.searches)) return false;
   record = std::move(loaded);
   return true;
 }

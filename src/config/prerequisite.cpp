@@ -1,29 +1,29 @@
 #include "config/prerequisite.h"
 
+#include <cstddef>
+#include <iterator>
+
 namespace tessaro {
+namespace {
+
+// Indexed by the state's value, Found through NotSelected.
+constexpr const wchar_t* kStateTexts[] = {
+    L"An acceptable version was found.",
+    L"No acceptable version found. It must be installed from package.",
+    L"No acceptable version found. It must be downloaded.",
+    L"No acceptable version found. It must be downloaded manually from a site.",
+    L"No acceptable version found. Operating System not supported.",
+    L"No acceptable version found. It is already downloaded and it will be installed.",
+    L"No acceptable version found.",
+    L"Not selected for install.",
+};
+constexpr const wchar_t kUndefinedText[] = L"Undefined";
+
+}  // namespace
 
 const wchar_t* PrereqStateText(PrereqState state) {
-  switch (state) {
-    case PrereqState::Found:
-      return L"An acceptable version was found.";
-    case PrereqState::InstallFromPackage:
-      return L"No acceptable version found. It must be installed from package.";
-    case PrereqState::MustDownload:
-      return L"No acceptable version found. It must be downloaded.";
-    case PrereqState::OpenSiteManually:
-      return L"No acceptable version found. It must be downloaded manually from a site.";
-    case PrereqState::OsNotSupported:
-      return L"No acceptable version found. Operating System not supported.";
-    case PrereqState::AlreadyDownloaded:
-      return L"No acceptable version found. It is already downloaded and it will be installed.";
-    case PrereqState::NotFound:
-      return L"No acceptable version found.";
-    case PrereqState::NotSelected:
-      return L"Not selected for install.";
-    case PrereqState::Undefined:
-      break;
-  }
-  return L"Undefined";
+  const auto index = static_cast<std::size_t>(static_cast<unsigned>(state));
+  return index < std::size(kStateTexts) ? kStateTexts[index] : kUndefinedText;
 }
 
 }  // namespace tessaro

@@ -3,21 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "config/options_loader.h"
 
 namespace tessaro {
 namespace {
 
-ConfigDocument Parsed(const std::wstring& text) {
+using Lines = std::vector<std::wstring>;
+
+ConfigDocument Ini(const Lines& lines) {
+  std::wstring text;
+  for (const std::wstring& line : lines) text += line + L"\r\n";
   ConfigDocument document;
   document.Parse(text);
   return document;
 }
 
-ChainerOptions LoadedPrerequisites(const std::wstring& text, LocationExpander expand = nullptr) {
+ChainerOptions LoadedPrerequisites(const ConfigDocument& document, LocationExpander expand = nullptr) {
   ChainerOptions options;
-  LoadPrerequisites(Parsed(text), options, expand);
+  LoadPrerequisites(document, options, expand);
   return options;
 }
 
@@ -50,9 +55,8 @@ TEST(ConfigGeneralOptions, StringKeysPresentSetAbsentKeep) {
   GeneralOptions options;
   options.productCode = L"preset";
   options.langs = L"preset";
-  ASSERT_TRUE(LoadGeneralOptions(Parsed(L"[GeneralOptions]\r\nOptions=qb\r\nLangs=\r\n"
-                                        L"DownloadFolder=.\\dl\r\nExtractionFolder=x\r\n"
-                                        L"MinWIVer=3.1\r\nAppxPkId=id\r\n"),
+  ASSERT_TRUE(LoadGeneralOptions(Ini({L"[GeneralOptions]", L"Options=qb", L"Langs=", L"DownloadFolder=.\\dl",
+                                      L"ExtractionFolder=x", L"MinWIVer=3.1", L"AppxPkId=id"}),
                                  options));
   EXPECT_EQ(options.options, L"qb");
   EXPECT_EQ(options.langs, L"");
@@ -67,94 +71,130 @@ TEST(ConfigGeneralOptions, NoSectionKeepsEverything) {
   GeneralOptions options;
   options.keepFiles = 9;
   options.packJars = true;
-  EXPECT_TRUE(LoadGeneralOptions(Parsed(L"[generaloptions]\r\nKeepFiles=complete\r\n"), options));
+  EXPECT_TRUE(LoadGeneralOptions(Ini({L"[generaloptions]", L"KeepFiles=complete"}), options));
   EXPECT_EQ(options.keepFiles, 9);
   EXPECT_TRUE(options.packJars);
 }
 
 TEST(ConfigGeneralOptions, ConvertedKeysAlwaysAssigned) {
   struct Case {
-    const wchar_t* lines;
-    std::int32_t keepFiles;
-    bool flags;  // PackJars, AllPlatforms and Is64PlatformTransf alike
-    bool extUiStub;
+    const wchar_t* keepFiles;  // each value is written only when not null
+    const wchar_t* flag;       // PackJars, AllPlatforms and Is64PlatformTransf alike
+    const wchar_t* extUiStub;
+    std::int32_t expectedKeepFiles;
+    bool expectedFlag;
+    bool expectedExtUiStub;
   };
   const Case cases[] = {
-      {L"", 0, false, false},
-      {L"KeepFiles=minimum\r\nPackJars=TRUE\r\nAllPlatforms=TRUE\r\nIs64PlatformTransf=TRUE\r\nExtUIStub="
-       L"x\r\n",
-       kKeepFilesMinimum, true, true},
-      {L"KeepFiles=complete\r\nPackJars=tRuE\r\nAllPlatforms=tRuE\r\nIs64PlatformTransf=tRuE\r\n",
-       kKeepFilesComplete, true, false},
-      {L"KeepFiles=prereqs\r\nPackJars=1\r\nAllPlatforms=yes\r\nIs64PlatformTransf=truex\r\nExtUIStub=\r\n",
-       kKeepFilesPrereqs, false, false},
-      {L"KeepFiles=Complete\r\nPackJars=tru\r\nAllPlatforms=\r\nIs64PlatformTransf=\"true\"\r\n", 0, false,
-       false},
+      {nullptr, nullptr, nullptr, 0, false, false},
+      {L"minimum", L"TRUE", L"x", kKeepFilesMinimum, true, true},
+      {L"complete", L"tRuE", L"", kKeepFilesComplete, true, false},
+      {L"prereqs", L"1", nullptr, kKeepFilesPrereqs, false, false},
+      {L"Complete", L"truex", L"0", 0, false, true},
+      {L"", L"\"true\"", nullptr, 0, false, false},
+      {L"prereqs ;", L"", nullptr, 0, false, false},
   };
   for (const Case& c : cases) {
+    ConfigDocument document = Ini({L"[GeneralOptions]"});
+    if (c.keepFiles) document.SetValue(L"GeneralOptions", L"KeepFiles", c.keepFiles);
+    if (c.extUiStub) document.SetValue(L"GeneralOptions", L"ExtUIStub", c.extUiStub);
+    for (const wchar_t* key : {L"PackJars", L"AllPlatforms", L"Is64PlatformTransf"}) {
+      if (c.flag) document.SetValue(L"GeneralOptions", key, c.flag);
+    }
     GeneralOptions options;
     options.keepFiles = 9;
     options.packJars = options.allPlatforms = options.is64PlatformTransf = options.extUiStub = true;
-    ASSERT_TRUE(LoadGeneralOptions(Parsed(std::wstring(L"[GeneralOptions]\r\n") + c.lines), options));
-    EXPECT_EQ(options.keepFiles, c.keepFiles) << c.lines;
-    EXPECT_EQ(options.packJars, c.flags) << c.lines;
-    EXPECT_EQ(options.allPlatforms, c.flags) << c.lines;
-    EXPECT_EQ(options.is64PlatformTransf, c.flags) << c.lines;
-    EXPECT_EQ(options.extUiStub, c.extUiStub) << c.lines;
+    ASSERT_TRUE(LoadGeneralOptions(document, options));
+    const std::wstring label =
+        std::wstring(c.keepFiles ? c.keepFiles : L"-") + L"/" + (c.flag ? c.flag : L"-");
+    EXPECT_EQ(options.keepFiles, c.expectedKeepFiles) << label;
+    EXPECT_EQ(options.packJars, c.expectedFlag) << label;
+    EXPECT_EQ(options.allPlatforms, c.expectedFlag) << label;
+    EXPECT_EQ(options.is64PlatformTransf, c.expectedFlag) << label;
+    EXPECT_EQ(options.extUiStub, c.expectedExtUiStub) << label;
   }
 }
 
 TEST(ConfigPrerequisite, EveryKeyReachesItsField) {
-  ChainerOptions options = LoadedPrerequisites(
-      L"[PREREQUISITES]\r\nApp1=Full\r\n"
-      L"[Full]\r\nVerMin=1.0\r\nVerMax=2.0\r\nWinNTVersions=Win7\r\nWinNT64Versions=Win8\r\n"
-      L"SetupFile=setup.exe\r\nExactSize=-1\r\nMD5=abc\r\nOperator=1\r\nCommandLine=/full\r\n"
-      L"BasicUiCommandLine=/basic\r\nNoUiCommandLine=/q\r\nOptions=xm\r\nRetValPropName=RV\r\n"
-      L"ParentPrereq=Parent\r\nFolder=sub\\f.exe\r\nLanguageList=1033;\r\n"
-      L"SearchType1=3\r\nSearchString1=HKLM\\k\r\nVerMin1=1\r\nVerMax1=2\r\nRefContent1=r\r\n"
-      L"SearchCmdLine1=c\r\n");
+  ChainerOptions options = LoadedPrerequisites(Ini({
+      L"[PREREQUISITES]",
+      L"App1=Full",
+      L"[Full]",
+      L"VerMin=1.0",
+      L"VerMax=2.0",
+      L"WinNTVersions=Win7",
+      L"WinNT64Versions=Win8",
+      L"SetupFile=setup.exe",
+      L"ExactSize=-1",
+      L"MD5=abc",
+      L"Operator=1",
+      L"CommandLine=/full",
+      L"BasicUiCommandLine=/basic",
+      L"NoUiCommandLine=/q",
+      L"Options=xm",
+      L"RetValPropName=RV",
+      L"ParentPrereq=Parent",
+      L"Folder=sub\\f.exe",
+      L"LanguageList=1033;",
+      L"SearchType1=3",
+      L"SearchString1=HKLM\\k",
+      L"VerMin1=1",
+      L"VerMax1=2",
+      L"RefContent1=r",
+      L"SearchCmdLine1=c",
+  }));
   ASSERT_EQ(options.prerequisites.size(), 1u);
   const Prerequisite& p = options.prerequisites[0];
-  EXPECT_EQ(p.name, L"Full");
-  EXPECT_EQ(p.verMin, L"1.0");
-  EXPECT_EQ(p.verMax, L"2.0");
-  EXPECT_EQ(p.winNtVersions, L"Win7");
-  EXPECT_EQ(p.winNt64Versions, L"Win8");
-  EXPECT_EQ(p.location, L"setup.exe");
+  const std::vector<std::wstring> texts{p.name,
+                                        p.verMin,
+                                        p.verMax,
+                                        p.winNtVersions,
+                                        p.winNt64Versions,
+                                        p.location,
+                                        p.md5,
+                                        p.commandLine,
+                                        p.basicUiCommandLine,
+                                        p.noUiCommandLine,
+                                        p.options,
+                                        p.retValPropName,
+                                        p.parentPrereq,
+                                        p.folder,
+                                        p.languageList};
+  EXPECT_EQ(texts, (std::vector<std::wstring>{L"Full", L"1.0", L"2.0", L"Win7", L"Win8", L"setup.exe", L"abc",
+                                              L"/full", L"/basic", L"/q", L"xm", L"RV", L"Parent",
+                                              L"sub\\f.exe", L"1033;"}));
   EXPECT_EQ(p.sourceKind, SourceKind::Package);
   EXPECT_EQ(p.exactSize, 0xFFFFFFFFu);
-  EXPECT_EQ(p.md5, L"abc");
   EXPECT_EQ(p.op, 1);
-  EXPECT_EQ(p.commandLine, L"/full");
-  EXPECT_EQ(p.basicUiCommandLine, L"/basic");
-  EXPECT_EQ(p.noUiCommandLine, L"/q");
-  EXPECT_EQ(p.options, L"xm");
-  EXPECT_EQ(p.retValPropName, L"RV");
-  EXPECT_EQ(p.parentPrereq, L"Parent");
-  EXPECT_EQ(p.folder, L"sub\\f.exe");
-  EXPECT_EQ(p.languageList, L"1033;");
   EXPECT_FALSE(p.skipSearches);
   EXPECT_EQ(p.state, PrereqState::Undefined);
   EXPECT_EQ(p.firstState, PrereqState::Undefined);
   ASSERT_EQ(p.searches.size(), 1u);
   const PrereqSearch& s = p.searches[0];
   EXPECT_EQ(s.type, 3);
-  EXPECT_EQ(s.searchString, L"HKLM\\k");
-  EXPECT_EQ(s.verMin, L"1");
-  EXPECT_EQ(s.verMax, L"2");
-  EXPECT_EQ(s.refContent, L"r");
-  EXPECT_EQ(s.searchCmdLine, L"c");
+  EXPECT_EQ((std::vector<std::wstring>{s.searchString, s.verMin, s.verMax, s.refContent, s.searchCmdLine}),
+            (std::vector<std::wstring>{L"HKLM\\k", L"1", L"2", L"r", L"c"}));
 }
 
 std::wstring ExpandMarked(const std::wstring& location) { return L"<" + location + L">"; }
 
 TEST(ConfigPrerequisite, LocationPrecedenceAndExpansion) {
-  const std::wstring text =
-      L"[PREREQUISITES]\r\nApp1=All\r\nApp2=SiteUrl\r\nApp3=UrlOnly\r\n"
-      L"[All]\r\nUrl=u\r\nOpenSite=o\r\nSetupFile=s\r\n"
-      L"[SiteUrl]\r\nUrl=u\r\nOpenSite=o\r\n"
-      L"[UrlOnly]\r\nUrl=u\r\n";
-  ChainerOptions expanded = LoadedPrerequisites(text, ExpandMarked);
+  const ConfigDocument document = Ini({
+      L"[PREREQUISITES]",
+      L"App1=All",
+      L"App2=SiteUrl",
+      L"App3=UrlOnly",
+      L"[All]",
+      L"Url=u",
+      L"OpenSite=o",
+      L"SetupFile=s",
+      L"[SiteUrl]",
+      L"Url=u",
+      L"OpenSite=o",
+      L"[UrlOnly]",
+      L"Url=u",
+  });
+  ChainerOptions expanded = LoadedPrerequisites(document, ExpandMarked);
   ASSERT_EQ(expanded.prerequisites.size(), 3u);
   EXPECT_EQ(expanded.prerequisites[0].sourceKind, SourceKind::Package);
   EXPECT_EQ(expanded.prerequisites[0].location, L"s");  // package paths are not expanded
@@ -164,41 +204,54 @@ TEST(ConfigPrerequisite, LocationPrecedenceAndExpansion) {
   EXPECT_EQ(expanded.prerequisites[2].location, L"<u>");
   EXPECT_TRUE(expanded.prerequisites[2].searches.empty());
 
-  ChainerOptions plain = LoadedPrerequisites(text);
-  EXPECT_EQ(plain.prerequisites[2].location, L"u");
+  EXPECT_EQ(LoadedPrerequisites(document).prerequisites[2].location, L"u");
 }
 
 TEST(ConfigPrerequisite, ListEndsAtFirstBrokenEntry) {
   struct Case {
-    const wchar_t* text;
+    const char* what;
+    Lines lines;
     std::size_t loaded;
   };
-  const wchar_t* good = L"[Good]\r\nUrl=u\r\n";
   const Case cases[] = {
-      {L"[Good]\r\nUrl=u\r\n", 0},                                            // no list
-      {L"[PREREQUISITES]\r\nApp2=Good\r\n", 0},                               // no App1
-      {L"[PREREQUISITES]\r\nApp1=Good\r\nApp3=Good\r\n", 1},                  // gap
-      {L"[PREREQUISITES]\r\nApp1=Good\r\nApp2=Missing\r\nApp3=Good\r\n", 1},  // missing section
-      {L"[PREREQUISITES]\r\nApp1=Good\r\nApp2=NoLocation\r\nApp3=Good\r\n"
-       L"[NoLocation]\r\nSetupFile1=s\r\nsetupfile=s\r\n",
+      {"no list", {}, 0},
+      {"no App1", {L"[PREREQUISITES]", L"App2=Good"}, 0},
+      {"no leading zeros", {L"[PREREQUISITES]", L"App01=Good"}, 0},
+      {"gap", {L"[PREREQUISITES]", L"App1=Good", L"App3=Good"}, 1},
+      {"missing section", {L"[PREREQUISITES]", L"App1=Good", L"App2=Missing", L"App3=Good"}, 1},
+      {"no location",
+       {L"[PREREQUISITES]", L"App1=Good", L"App2=NoLocation", L"App3=Good", L"[NoLocation]", L"SetupFile1=s",
+        L"setupfile=s"},
        1},
-      {L"[PREREQUISITES]\r\nApp1=Good\r\nApp2=NoString\r\nApp3=Good\r\n"
-       L"[NoString]\r\nUrl=u\r\nSearchType1=1\r\nSearchString2=x\r\n",
+      {"search without string",
+       {L"[PREREQUISITES]", L"App1=Good", L"App2=NoString", L"App3=Good", L"[NoString]", L"Url=u",
+        L"SearchType1=1", L"SearchString2=x"},
        1},
-      {L"[PREREQUISITES]\r\nApp01=Good\r\n", 0},              // no leading zeros
-      {L"[PREREQUISITES]\r\nApp1=Good\r\nApp2=Good\r\n", 2},  // same section twice
+      {"same section twice", {L"[PREREQUISITES]", L"App1=Good", L"App2=Good"}, 2},
   };
   for (const Case& c : cases) {
-    ChainerOptions options = LoadedPrerequisites(std::wstring(c.text) + good);
-    EXPECT_EQ(options.prerequisites.size(), c.loaded) << c.text;
-    for (const Prerequisite& p : options.prerequisites) EXPECT_EQ(p.name, L"Good");
+    ConfigDocument document = Ini(c.lines);
+    document.SetValue(L"Good", L"Url", L"u");
+    ChainerOptions options = LoadedPrerequisites(document);
+    EXPECT_EQ(options.prerequisites.size(), c.loaded) << c.what;
+    for (const Prerequisite& p : options.prerequisites) EXPECT_EQ(p.name, L"Good") << c.what;
   }
 }
 
 TEST(ConfigSearches, NumberingGapEndsListFailureLeavesOutputAlone) {
-  ConfigDocument document = Parsed(
-      L"[Gap]\r\nSearchType1=1\r\nSearchString1=a\r\nSearchType3=3\r\nSearchString3=c\r\n"
-      L"[Broken]\r\nSearchType1=1\r\nSearchString1=a\r\nSearchType2=2\r\n");
+  ConfigDocument document = Ini({
+      L"[Gap]",
+      L"SearchType1=1",
+      L"SearchString1=a",
+      L"SearchType3=3",
+      L"SearchString3=c",
+      L"[Broken]",
+      L"SearchType1=1",
+      L"SearchString1=a",
+      L"SearchType2=2",
+      L"[PREREQUISITES]",
+      L"App1=Broken",
+  });
   std::vector<PrereqSearch> searches(1);
   ASSERT_TRUE(LoadSearches(*document.FindSection(L"Gap"), searches));
   ASSERT_EQ(searches.size(), 2u);
@@ -208,22 +261,36 @@ TEST(ConfigSearches, NumberingGapEndsListFailureLeavesOutputAlone) {
   EXPECT_FALSE(LoadSearches(*document.FindSection(L"Broken"), untouched));
   EXPECT_TRUE(untouched.empty());
 
+  document.SetValue(L"Broken", L"Url", L"u");
   Prerequisite record;
   record.name = L"kept";
-  EXPECT_FALSE(LoadPrerequisite(Parsed(L"[PREREQUISITES]\r\nApp1=Broken\r\n[Broken]\r\nUrl=u\r\n"
-                                       L"SearchType1=1\r\n"),
-                                1, record));
+  EXPECT_FALSE(LoadPrerequisite(document, 1, record));
   EXPECT_EQ(record.name, L"kept");
   EXPECT_TRUE(record.location.empty());
 }
 
 TEST(ConfigPrerequisite, LanguageListAndSkipSearches) {
-  ChainerOptions options = LoadedPrerequisites(
-      L"[PREREQUISITES]\r\nApp1=A\r\nApp2=B\r\nApp3=C\r\nApp4=D\r\n"
-      L"[A]\r\nUrl=u\r\nLanguageList=1033\r\nOptions=mi\r\n"
-      L"[B]\r\nUrl=u\r\nLanguageList=1033;1031;\r\nOptions=I\r\n"
-      L"[C]\r\nUrl=u\r\nLanguageList=\r\n"
-      L"[D]\r\nUrl=u\r\nLanguageList=;\r\n");
+  ChainerOptions options = LoadedPrerequisites(Ini({
+      L"[PREREQUISITES]",
+      L"App1=A",
+      L"App2=B",
+      L"App3=C",
+      L"App4=D",
+      L"[A]",
+      L"Url=u",
+      L"LanguageList=1033",
+      L"Options=mi",
+      L"[B]",
+      L"Url=u",
+      L"LanguageList=1033;1031;",
+      L"Options=I",
+      L"[C]",
+      L"Url=u",
+      L"LanguageList=",
+      L"[D]",
+      L"Url=u",
+      L"LanguageList=;",
+  }));
   ASSERT_EQ(options.prerequisites.size(), 4u);
   EXPECT_EQ(options.prerequisites[0].languageList, L"1033;");
   EXPECT_TRUE(options.prerequisites[0].skipSearches);
@@ -236,18 +303,28 @@ TEST(ConfigPrerequisite, LanguageListAndSkipSearches) {
 TEST(ConfigChainerSection, PresenceAndKeys) {
   ChainerSection chainer;
   chainer.logFile = L"preset";
-  EXPECT_FALSE(LoadChainerSection(Parsed(L"[prereq_chainer]\r\nLogFile=x\r\n"), chainer));
+  EXPECT_FALSE(LoadChainerSection(Ini({L"[prereq_chainer]", L"LogFile=x"}), chainer));
   EXPECT_EQ(chainer.logFile, L"preset");
 
   ChainerSection loaded;
-  ASSERT_TRUE(LoadChainerSection(Parsed(L"[PREREQ_CHAINER]\r\nCleanupFiles=C:\\a\x01"
-                                        L"C:\\b\r\nLogFile=\r\n"),
+  ASSERT_TRUE(LoadChainerSection(Ini({L"[PREREQ_CHAINER]",
+                                      L"CleanupFiles=C:\\a\x01"
+                                      L"C:\\b",
+                                      L"LogFile="}),
                                  loaded));
   EXPECT_EQ(loaded.cleanupFiles,
             L"C:\\a\x01"
             L"C:\\b");
   EXPECT_EQ(loaded.cleanupFolders, L"");
   EXPECT_EQ(loaded.logFile, L"");
+}
+
+TEST(ConfigStateText, KnownAndOutOfRange) {
+  EXPECT_STREQ(PrereqStateText(PrereqState::Found), L"An acceptable version was found.");
+  EXPECT_STREQ(PrereqStateText(PrereqState::NotSelected), L"Not selected for install.");
+  EXPECT_STREQ(PrereqStateText(PrereqState::Undefined), L"Undefined");
+  EXPECT_STREQ(PrereqStateText(static_cast<PrereqState>(-1)), L"Undefined");
+  EXPECT_STREQ(PrereqStateText(static_cast<PrereqState>(42)), L"Undefined");
 }
 
 }  // namespace
