@@ -1,0 +1,2 @@
+// Resources only: a version resource that lists no translation.
+int wmain() { return 0; }
