@@ -52,14 +52,12 @@ class TestKey {
 };
 
 // The effective download folder is fixed once per process, so every test of
-// this program shares one, and each test removes its own files from it.
+// this program names the same one; only the test that fills it creates it.
 const std::wstring& DownloadFolder() {
   static const std::wstring folder = [] {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    std::wstring path = std::wstring(temp) + L"tessaro_evaluator_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-    CreateDirectoryW(path.c_str(), nullptr);
-    return path;
+    return std::wstring(temp) + L"tessaro_evaluator_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
   }();
   return folder;
 }
@@ -362,6 +360,7 @@ TEST_F(EvaluatorTest, DownloadAlreadyPresentInTheDownloadFolder) {
   const std::wstring unique = L"eval" + std::to_wstring(GetTickCount());
   const std::wstring file = DownloadFolder() + unique + L".exe";
   const std::wstring subFolder = DownloadFolder() + unique + L"_sub\\";
+  CreateDirectoryW(DownloadFolder().c_str(), nullptr);
   WriteBytes(file, 123);
   CreateDirectoryW(subFolder.c_str(), nullptr);
   WriteBytes(subFolder + L"renamed.exe", 10);
@@ -399,6 +398,7 @@ TEST_F(EvaluatorTest, DownloadAlreadyPresentInTheDownloadFolder) {
 
   DeleteFileW((subFolder + L"renamed.exe").c_str());
   RemoveDirectoryW(subFolder.c_str());
+  EXPECT_TRUE(RemoveDirectoryW(DownloadFolder().c_str()));
 }
 
 TEST(FileUrlLocalPath, TakesEitherPrefixInAnyCase) {
