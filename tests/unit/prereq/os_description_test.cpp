@@ -37,7 +37,6 @@ TEST(OsDescription, AgreesWithTheSystemsOwnVersionReport) {
   EXPECT_NE(GetGenericOsName(), L"OsNotIdentified");
   EXPECT_EQ(GetDetailedOsName(), DetailedOsName(os));
   EXPECT_EQ(GetGenericOsName(), GenericOsName(os));
-  std::wcout.flush();
   printf("OS names here: \"%ls\" / \"%ls\"\n", GetDetailedOsName().c_str(), GetGenericOsName().c_str());
 }
 
@@ -54,8 +53,9 @@ TEST(OsNames, LocaleNameJoinsIdAndDisplayName) {
 class FakeLocalMachine : public testing::Test {
  protected:
   void SetUp() override {
+    const std::string testName = testing::UnitTest::GetInstance()->current_test_info()->name();
     keyPath_ = L"Software\\Tessaro Tests\\os-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-               testing::UnitTest::GetInstance()->current_test_info()->name();
+               std::wstring(testName.begin(), testName.end());
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root_,
                               nullptr),
               ERROR_SUCCESS);
