@@ -1,0 +1,140 @@
+"""The log file: header, closing line, appending runs and the places the
+chainer falls back to when the configured one cannot be opened."""
+import glob
+import os
+import re
+import shutil
+
+from harness import check, scenario, win_path
+
+BANNER = "\r\n<< Tessaro (x86) Log >>\r\n"
+END_LINE = "=====================End of Log=====================\r\n"
+STAMP = r"\d{4}-\d{2}-\d{2} \d{2}-\d{2}-\d{2}-"
+HEADER = (re.escape(BANNER) + r"OS Version: \d+\.\d+\.\d+ SP\d+ \((?:server|workstation)\) \[x64\]\r\n"
+          r"CPU: (?P<cpu>[^\r\n]+)\r\n\r\n")
+# A run with nothing to evaluate writes only the header (with its first
+# line) and the closing line, which ends the log with an empty line.
+EMPTY_RUN = HEADER + STAMP + re.escape(END_LINE) + r"\r\n"
+
+
+def quiet_config(log_file=None):
+    sections = [("GeneralOptions", [("Options", "q")])]
+    if log_file is not None:
+        sections.append(("PREREQ_CHAINER", [("LogFile", log_file)]))
+    return sections
+
+
+def package_exe(ctx, name):
+    """The chainer under a name of its own, so that fallback files of
+    scenarios that run side by side cannot meet."""
+    exe = os.path.join(ctx.package, name + ".exe")
+    shutil.copy(ctx.setup, exe)
+    return exe
+
+
+def common_log_folder(ctx):
+    return os.path.join(ctx.prefix, "drive_c", "ProgramData", "TESSARO_LOGS")
+
+
+def temp_log_folders(ctx):
+    users = os.path.join(ctx.prefix, "drive_c", "users", "*")
+    return (glob.glob(os.path.join(users, "AppData", "Local", "Temp", "TESSARO_LOGS"))
+            + glob.glob(os.path.join(users, "Temp", "TESSARO_LOGS")))
+
+
+def cpu_model_name():
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    return line.split(":", 1)[1].strip()
+    except OSError:
+        pass
+    return None
+
+
+def check_log_bytes(ctx, path, runs):
+    check(os.path.exists(path), "no log at %s" % path)
+    data = ctx.log_bytes(path)
+    check(data.startswith(b"\xff\xfe"), "the log does not start with a UTF-16LE byte-order mark")
+    text = ctx.read_log(path)
+    check("\ufeff" not in text, "a later run wrote a second byte-order mark")
+    match = re.fullmatch("(?:%s){%d}" % (EMPTY_RUN, runs), text)
+    check(match is not None, "unexpected log text: %r" % text)
+    return text, match
+
+
+@scenario("log: a configured LogFile gets the header and the closing line")
+def configured_log_file(ctx):
+    path = os.path.join(ctx.dir, "logs", "run.log")
+    os.makedirs(os.path.dirname(path))
+    ctx.write_ini(quiet_config(win_path(path)))
+    result = ctx.run()
+    check(result.code == 0, "exit code %d" % result.code)
+    _, match = check_log_bytes(ctx, path, runs=1)
+    model = cpu_model_name()
+    if model:
+        # The brand string keeps its leading blanks; the kernel trims them.
+        check(match.group("cpu").strip() == model,
+              "CPU line %r, the kernel says %r" % (match.group("cpu"), model))
+
+
+@scenario("log: a second run appends to the same file without a byte-order mark")
+def second_run_appends(ctx):
+    path = os.path.join(ctx.dir, "run.log")
+    ctx.write_ini(quiet_config(win_path(path)))
+    for _ in range(2):
+        result = ctx.run()
+        check(result.code == 0, "exit code %d" % result.code)
+    text, _ = check_log_bytes(ctx, path, runs=2)
+    check(text.count(END_LINE + "\r\n" + BANNER) == 1,
+          "the second run's header does not follow the first run's closing line")
+
+
+@scenario("log: a LogFile in a missing folder goes to the common log folder")
+def missing_folder_falls_back(ctx):
+    exe = package_exe(ctx, "logmissing")
+    missing = os.path.join(ctx.dir, "no such folder", "run.log")
+    ctx.write_ini(quiet_config(win_path(missing)), name="logmissing.ini")
+    fallback = os.path.join(common_log_folder(ctx), "logmissing.LOG")
+    if os.path.exists(fallback):
+        os.remove(fallback)
+    try:
+        result = ctx.run(exe=exe)
+        check(result.code == 0, "exit code %d" % result.code)
+        check(not os.path.exists(os.path.dirname(missing)), "the missing folder was created")
+        check_log_bytes(ctx, fallback, runs=1)
+    finally:
+        if os.path.exists(fallback):
+            os.remove(fallback)
+        try:
+            os.rmdir(common_log_folder(ctx))
+        except OSError:
+            pass  # other runs' logs are still there
+
+
+@scenario("log: a relative LogFile lies beside the executable")
+def relative_log_file(ctx):
+    os.makedirs(os.path.join(ctx.package, "logs"))
+    ctx.write_ini(quiet_config("logs\\relative.log"))
+    result = ctx.run()  # started from the folder above the package
+    check(result.code == 0, "exit code %d" % result.code)
+    check_log_bytes(ctx, os.path.join(ctx.package, "logs", "relative.log"), runs=1)
+    check(not os.path.exists(os.path.join(ctx.dir, "logs")), "resolved against the starting folder")
+
+
+@scenario("log: no LogFile means no log anywhere")
+def no_log_file(ctx):
+    exe = package_exe(ctx, "lognone")
+    configs = [quiet_config(""), quiet_config(None)]
+    for config in configs:
+        ctx.write_ini(config, name="lognone.ini")
+        result = ctx.run(exe=exe)
+        check(result.code == 0, "exit code %d" % result.code)
+        places = [os.path.join(ctx.package, "lognone.LOG"),
+                  os.path.join(common_log_folder(ctx), "lognone.LOG")]
+        places += [os.path.join(folder, "lognone.LOG") for folder in temp_log_folders(ctx)]
+        for place in places:
+            check(not os.path.exists(place), "a log was written at %s" % place)
+        stray = [f for f in ctx.files_under(ctx.dir) if f.lower().endswith((".log", ".txt"))]
+        check(not stray, "files appeared: %s" % stray)
