@@ -35,21 +35,27 @@ bool RunMsiexec(const wchar_t* action) {
 
 bool PackageBuilt() { return GetFileAttributesW(PackagePath().c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-class InstalledProductSearch : public ::testing::Test {
+// Each suite installs the package first; the suite of removed products
+// uninstalls it again before its tests, the other one after them.
+template <bool kRemoved>
+class ProductSearch : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { installed_ = PackageBuilt() && RunMsiexec(L"/i"); }
+  static void SetUpTestSuite() {
+    ready_ = PackageBuilt() && RunMsiexec(L"/i") && (!kRemoved || RunMsiexec(L"/x"));
+  }
   static void TearDownTestSuite() {
-    if (installed_) {
+    if (!kRemoved && ready_) {
       EXPECT_TRUE(RunMsiexec(L"/x"));
     }
   }
   void SetUp() override {
     if (!PackageBuilt()) GTEST_SKIP() << "search_product.msi was not built (no wixl)";
-    ASSERT_TRUE(installed_) << "msiexec /i failed";
+    ASSERT_TRUE(ready_) << "msiexec failed";
   }
-  static bool installed_;
+  static inline bool ready_ = false;
 };
-bool InstalledProductSearch::installed_ = false;
+using InstalledProductSearch = ProductSearch<false>;
+using RemovedProductSearch = ProductSearch<true>;
 
 TEST_F(InstalledProductSearch, ProductVersionAgainstTheBounds) {
   const PrereqSearch search = MakeSearch(3, kProductCode, L"1.2.3", L"1.2.3");
@@ -83,17 +89,6 @@ TEST_F(InstalledProductSearch, UnknownOrMalformedCodesFindNothing) {
 }
 
 // After removal the same searches find nothing.
-class RemovedProductSearch : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { cycled_ = PackageBuilt() && RunMsiexec(L"/i") && RunMsiexec(L"/x"); }
-  void SetUp() override {
-    if (!PackageBuilt()) GTEST_SKIP() << "search_product.msi was not built (no wixl)";
-    ASSERT_TRUE(cycled_) << "msiexec /i or /x failed";
-  }
-  static bool cycled_;
-};
-bool RemovedProductSearch::cycled_ = false;
-
 TEST_F(RemovedProductSearch, NothingIsFoundAnyMore) {
   EXPECT_TRUE(RunOnce(MakeSearch(3, kProductCode)).foundTexts.empty());
   EXPECT_TRUE(RunOnce(MakeSearch(4, kUpgradeCode)).foundTexts.empty());
