@@ -1,0 +1,62 @@
+#include "package/package_files.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace tessaro {
+namespace {
+
+TEST(PackageFiles, ExecutablePathGivesItsFolder) {
+  PackageFiles files;
+  files.SetExecutablePath(L"C:\\pkg\\sub\\setup.exe");
+  EXPECT_EQ(files.ExecutablePath(), L"C:\\pkg\\sub\\setup.exe");
+  EXPECT_EQ(files.ExecutableFolder(), L"C:\\pkg\\sub\\");
+
+  files.SetExecutablePath(L"C:\\setup.exe");
+  EXPECT_EQ(files.ExecutableFolder(), L"C:\\");
+
+  // An empty path means this very program.
+  wchar_t module[MAX_PATH] = {};
+  ASSERT_GT(GetModuleFileNameW(nullptr, module, MAX_PATH), 0u);
+  files.SetExecutablePath(L"");
+  EXPECT_EQ(files.ExecutablePath(), module);
+  std::wstring folder = module;
+  folder.erase(folder.rfind(L'\\') + 1);
+  EXPECT_EQ(files.ExecutableFolder(), folder);
+}
+
+TEST(PackageFiles, FilesResolveBesideTheExecutableWithoutExtractionFolder) {
+  PackageFiles files;
+  files.SetExecutablePath(L"C:\\pkg\\setup.exe");
+  unsigned long result = 99;
+  EXPECT_EQ(files.ResolveFile(L"redist\\vc.exe", &result), L"C:\\pkg\\redist\\vc.exe");
+  EXPECT_EQ(result, 0u);
+  // Existence is not checked, and the name is appended unchanged.
+  EXPECT_EQ(files.ResolveFile(L"..\\missing.msi"), L"C:\\pkg\\..\\missing.msi");
+
+  files.SetExecutablePath(L"setup.exe");
+  EXPECT_EQ(files.ResolveFile(L"vc.exe"), L"vc.exe");
+}
+
+TEST(PackageFiles, ExtractionFolderTakesPrecedence) {
+  PackageFiles files;
+  files.SetExecutablePath(L"C:\\pkg\\setup.exe");
+  files.SetExtractionFolder(L"D:\\extract");
+  EXPECT_EQ(files.ResolveFile(L"redist\\vc.exe"), L"D:\\extract\\redist\\vc.exe");
+  files.SetExtractionFolder(L"D:\\extract\\");
+  EXPECT_EQ(files.ResolveFile(L"vc.exe"), L"D:\\extract\\vc.exe");
+  files.SetExtractionFolder(L"");
+  EXPECT_EQ(files.ResolveFile(L"vc.exe"), L"C:\\pkg\\vc.exe");
+}
+
+TEST(PackageFiles, MakingFilesAvailableAlwaysSucceeds) {
+  const PackageFiles files;
+  EXPECT_EQ(files.MakeAvailable(std::vector<int>{1, 2, 3}), 0u);
+  EXPECT_EQ(files.MakeAvailable(std::vector<int>{}), 0u);
+}
+
+}  // namespace
+}  // namespace tessaro
