@@ -2,8 +2,10 @@
 setup.exe beside a UTF-16LE setup.ini, runs it under Wine and reads back the
 exit code, the log and the registry."""
 import os
+import queue
 import shutil
 import subprocess
+import threading
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -95,6 +97,35 @@ class Context:
         """Starts a Windows program without waiting (helpers such as a mutex holder)."""
         return subprocess.Popen([WINE, exe, *args], env=self.env(), cwd=self.dir,
                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+
+    def spawn(self, exe=None, args=()):
+        """Starts the program (setup.exe by default) without waiting; the caller
+        waits on the returned Popen with a time-out."""
+        return subprocess.Popen([WINE, exe or self.setup, *args], env=self.env(), cwd=self.dir,
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+
+    def read_line(self, proc, timeout):
+        """The next line a program started by start() prints, without its line
+        end; None when nothing arrives within the time-out or the output ends."""
+        lines = getattr(proc, "_lines", None)
+        if lines is None:
+            # One reader thread per program, so that lines that arrive together
+            # are neither lost in a buffer nor waited for twice.
+            lines = proc._lines = queue.Queue()
+
+            def pump():
+                for line in proc.stdout:
+                    lines.put(line.rstrip("\r\n"))
+                lines.put(None)
+            threading.Thread(target=pump, daemon=True).start()
+        try:
+            line = lines.get(timeout=timeout)
+        except queue.Empty:
+            return None
+        if line is None:
+            lines.put(None)  # the end stays the end for later calls
+        return line
 
     def helper(self, name):
         return os.path.join(self.helpers, name + ".exe")
