@@ -27,10 +27,19 @@ struct SidFreer {
   void operator()(void* sid) const noexcept { FreeSid(sid); }
 };
 
+bool StoreFailure(unsigned long* exitCode, DWORD error) {
+  if (exitCode != nullptr) *exitCode = error;
+  SetLastError(error);
+  return false;
+}
+
 }  // namespace
 
 bool RunProcess(const std::wstring& application, const std::wstring& commandLine, unsigned long* exitCode,
                 unsigned long creationFlags) {
+  // With neither there is nothing to start (and some CreateProcessW
+  // implementations read the missing command line).
+  if (application.empty() && commandLine.empty()) return StoreFailure(exitCode, ERROR_INVALID_PARAMETER);
   // CreateProcessW may write into the command line, so it gets a copy.
   std::vector<wchar_t> command(commandLine.begin(), commandLine.end());
   command.push_back(L'\0');
@@ -39,10 +48,7 @@ bool RunProcess(const std::wstring& application, const std::wstring& commandLine
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(NullWhenEmpty(application), commandLine.empty() ? nullptr : command.data(), nullptr,
                       nullptr, FALSE, creationFlags, nullptr, nullptr, &startup, &info)) {
-    const DWORD error = GetLastError();
-    if (exitCode != nullptr) *exitCode = error;
-    SetLastError(error);
-    return false;
+    return StoreFailure(exitCode, GetLastError());
   }
   const UniqueHandle process(info.hProcess);
   const UniqueHandle thread(info.hThread);
@@ -52,6 +58,8 @@ bool RunProcess(const std::wstring& application, const std::wstring& commandLine
 
 bool ShellOpen(const std::wstring& file, const std::wstring& parameters, unsigned long* exitCode, bool hidden,
                const std::wstring& directory) {
+  // An empty file would make the shell open a folder window.
+  if (file.empty()) return StoreFailure(exitCode, ERROR_FILE_NOT_FOUND);
   // The shell does not understand the long forms.
   const std::wstring target = FromLongForm(file);
   const std::wstring folder = FromLongForm(directory.empty() ? ParentFolder(file) : directory);
@@ -63,12 +71,7 @@ bool ShellOpen(const std::wstring& file, const std::wstring& parameters, unsigne
   info.lpParameters = NullWhenEmpty(parameters);
   info.lpDirectory = NullWhenEmpty(folder);
   info.nShow = hidden ? SW_HIDE : SW_SHOWNORMAL;
-  if (!ShellExecuteExW(&info)) {
-    const DWORD error = GetLastError();
-    if (exitCode != nullptr) *exitCode = error;
-    SetLastError(error);
-    return false;
-  }
+  if (!ShellExecuteExW(&info)) return StoreFailure(exitCode, GetLastError());
   // No handle comes back when the document went to a program that was
   // already running: there is nothing to wait for.
   const UniqueHandle process(info.hProcess);

@@ -66,6 +66,11 @@ AccessEntryList::~AccessEntryList() {
 }
 
 bool AccessEntryList::AddAccessEntry(const std::wstring& trustee, bool isSidText) {
+  // An empty text names nobody, though some systems map it to a SID anyway.
+  if (trustee.empty()) {
+    SetLastError(isSidText ? ERROR_INVALID_SID : ERROR_NONE_MAPPED);
+    return false;
+  }
   PSID sid = nullptr;
   if (isSidText) {
     const ConvertStringSidToSidFn convert = ConvertStringSidFunction();
