@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Runs Tessaro under Wine on the sample package of examples/basic and shows
+# what happened: the configuration, the exit code and the log.
+# Builds nothing itself (`make demo` builds first). Usage: demo.sh BUILD_DIR
+set -u
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+B="$(cd "${1:-$ROOT/build}" && pwd)"
+EXE="$B/win64/bin/tessaro.exe"
+PACKAGE="$ROOT/examples/basic"
+DEMO="$B/demo"
+
+[ -f "$EXE" ] || { echo "demo: $EXE is missing; build first (make demo)" >&2; exit 1; }
+
+# The package folder as an installation package would leave it.
+rm -rf "$DEMO"
+mkdir -p "$DEMO"
+cp -R "$PACKAGE/." "$DEMO/"
+rm -f "$DEMO/README.md"
+cp "$EXE" "$DEMO/setup.exe"
+
+source "$ROOT/scripts/wine-env.sh" "$B"
+wine_server_start
+trap wine_server_stop EXIT
+
+utf16() { /usr/bin/python3 -c 'import sys; d=open(sys.argv[1],"rb").read(); print(d[2:].decode("utf-16-le", "replace") if d[:2]==b"\xff\xfe" else d.decode("utf-16-le", "replace"), end="")' "$1"; }
+
+echo "== package: $DEMO"
+ls -1 "$DEMO"
+echo
+echo "== setup.ini"
+utf16 "$DEMO/setup.ini" | tr -d '\r'
+echo
+
+# Started from elsewhere on purpose: the program makes its own folder the
+# current directory, so the relative log still lands in the package.
+echo "== running setup.exe under Wine"
+(cd "$B" && timeout 300 "$WINE" "$DEMO/setup.exe")
+code=$?
+case "$code" in
+  0) meaning="done, or nothing to do" ;;
+  1) meaning="a mandatory prerequisite is still missing" ;;
+  255) meaning="-1: a reboot is pending" ;;
+  124) meaning="timed out" ;;
+  *) meaning="unexpected" ;;
+esac
+echo "exit code: $code ($meaning)"
+echo
+
+echo "== log ($DEMO/setup.log)"
+if [ -f "$DEMO/setup.log" ]; then
+  utf16 "$DEMO/setup.log" | tr -d '\r'
+else
+  echo "(no log written)"
+fi
+echo
+echo "== package folder afterwards"
+ls -1 "$DEMO"
+[ "$code" -eq 0 ] || [ "$code" -eq 1 ] || [ "$code" -eq 255 ]
