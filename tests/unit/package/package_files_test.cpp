@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace tessaro {
 namespace {
 
@@ -50,12 +48,6 @@ TEST(PackageFiles, ExtractionFolderTakesPrecedence) {
   EXPECT_EQ(files.ResolveFile(L"vc.exe"), L"D:\\extract\\vc.exe");
   files.SetExtractionFolder(L"");
   EXPECT_EQ(files.ResolveFile(L"vc.exe"), L"C:\\pkg\\vc.exe");
-}
-
-TEST(PackageFiles, MakingFilesAvailableAlwaysSucceeds) {
-  const PackageFiles files;
-  EXPECT_EQ(files.MakeAvailable(std::vector<int>{1, 2, 3}), 0u);
-  EXPECT_EQ(files.MakeAvailable(std::vector<int>{}), 0u);
 }
 
 }  // namespace
