@@ -21,13 +21,6 @@ TEST(InstallerMutex, AbsentMutexMeansGoOn) {
   EXPECT_EQ(WaitForInstallerIdle(UniqueMutexName().c_str()), InstallerWait::Proceed);
 }
 
-TEST(InstallerMutex, FreeMutexIsTakenAtOnce) {
-  const std::wstring name = UniqueMutexName();
-  UniqueHandle mutex(CreateMutexW(nullptr, FALSE, name.c_str()));
-  ASSERT_TRUE(mutex);
-  EXPECT_EQ(WaitForInstallerIdle(name.c_str()), InstallerWait::Proceed);
-}
-
 TEST(InstallerMutex, WaitsUntilTheHolderReleases) {
   const std::wstring name = UniqueMutexName();
   UniqueHandle held(CreateEventW(nullptr, TRUE, FALSE, nullptr));

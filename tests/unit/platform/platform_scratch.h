@@ -26,9 +26,14 @@ class ScratchFolder {
     path_ = std::wstring(temp, length) + UniqueName(L"tessaro-platform");
     EXPECT_TRUE(CreateDirectoryW(path_.c_str(), nullptr)) << GetLastError();
   }
+  // A program that was started in the folder keeps it busy for a moment
+  // after its exit has been signalled, so the removal is retried.
   ~ScratchFolder() {
-    DeleteFolderContents(path_);
-    (void)RemoveDirectoryLong(path_);
+    for (int attempt = 0; attempt < 40; ++attempt) {
+      DeleteFolderContents(path_);
+      if (RemoveDirectoryLong(path_)) return;
+      Sleep(50);
+    }
   }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;

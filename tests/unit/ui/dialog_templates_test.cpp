@@ -126,22 +126,5 @@ TEST(DialogTemplates, ControlsCarryTheIdsTheCodeUses) {
   EXPECT_TRUE(cancel->style & WS_VISIBLE);
 }
 
-TEST(DialogTemplates, IconHasBothSizes) {
-  const UniqueModule program = LoadAsData(L"tessaro.exe");
-  ASSERT_TRUE(program);
-  HRSRC group = FindResourceW(program.Get(), MAKEINTRESOURCEW(IDI_TESSARO), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */);
-  ASSERT_NE(group, nullptr);
-  auto* directory = static_cast<const BYTE*>(LockResource(LoadResource(program.Get(), group)));
-  ASSERT_NE(directory, nullptr);
-  // The group header's third word counts the images; each entry begins with
-  // its width (0 would mean 256).
-  const WORD count = *reinterpret_cast<const WORD*>(directory + 4);
-  ASSERT_EQ(count, 2);
-  constexpr int kHeaderBytes = 6;
-  constexpr int kEntryBytes = 14;
-  EXPECT_EQ(directory[kHeaderBytes], 32);
-  EXPECT_EQ(directory[kHeaderBytes + kEntryBytes], 16);
-}
-
 }  // namespace
 }  // namespace tessaro
