@@ -43,6 +43,9 @@ std::wstring EffectiveFolder(const std::wstring& configured, const std::wstring&
 
 std::wstring LoadedExtractionFolder(const std::wstring& configured) {
   if (configured.empty()) return configured;
+  // A text with property references is made a full path only once they are
+  // expanded: "[TempFolder]x" must not become "<current folder>\[TempFolder]x".
+  if (configured.find_first_of(L"[%!") != std::wstring::npos) return configured;
   return WithBackslash(MakeFullPath(configured));
 }
 

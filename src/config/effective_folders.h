@@ -10,7 +10,8 @@ namespace tessaro {
 // "\". None configured: the temporary folder, then |defaultProdCode| and "\".
 [[nodiscard]] std::wstring EffectiveFolder(const std::wstring& configured, const std::wstring& defaultProdCode);
 // The extraction folder as the options hold it once loaded: a full path
-// ending with "\" (empty stays empty).
+// ending with "\" (empty stays empty); a text with property references
+// stays as read until they are expanded.
 [[nodiscard]] std::wstring LoadedExtractionFolder(const std::wstring& configured);
 
 }  // namespace tessaro

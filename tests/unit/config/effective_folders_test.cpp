@@ -65,6 +65,9 @@ TEST(LoadedExtractionFolder, RelativeTextBecomesAFullPath) {
   EXPECT_EQ(LoadedExtractionFolder(L""), L"");
   EXPECT_EQ(LoadedExtractionFolder(L"ex"), current.Folder() + L"ex\\");
   EXPECT_EQ(LoadedExtractionFolder(L"D:\\ex\\"), L"D:\\ex\\");
+  // References must survive until expansion; the effective folder then is whole.
+  EXPECT_EQ(LoadedExtractionFolder(L"[TempFolder]x"), L"[TempFolder]x");
+  EXPECT_EQ(EffectiveFolder(LoadedExtractionFolder(L"[TempFolder]x"), L""), TempPath() + L"x\\");
 }
 
 // The only test in this program that asks the options: the answers are kept
