@@ -1,8 +1,6 @@
 #pragma once
 // The one application object: start-up, the main flow around the chainer
 // run, and (at destruction) the clean-up of what the package left behind.
-#include <windows.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
