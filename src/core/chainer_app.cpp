@@ -84,7 +84,12 @@ void ChainerApp::Run() {
   UiEnabled = !silent_;
 
   packageFiles_.SetExecutablePath(executablePath_);
-  packageFiles_.SetExtractionFolder(options.GetExtractionFolder());
+  // Packaged files lie beside the executable unless the package names an
+  // extraction folder; the temporary-folder default of the effective
+  // extraction folder is for what the chainer itself unpacks, not for them.
+  const bool extractionFolderNamed = !options.general.extractionFolder.empty();
+  const std::wstring& extractionFolder = options.GetExtractionFolder();
+  if (extractionFolderNamed) packageFiles_.SetExtractionFolder(extractionFolder);
 
   ShowPreparingWindow();
 

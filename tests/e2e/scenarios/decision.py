@@ -25,9 +25,9 @@ class Package:
 
     def __init__(self, ctx, general=()):
         self.ctx = ctx
-        # Packaged files (the check programs) are looked up in the extraction
-        # folder, which is the temporary folder unless the package names one.
-        self.general = [("ExtractionFolder", win_path(ctx.package))] + list(general)
+        # Packaged files (the check programs) lie beside setup.exe: no
+        # extraction folder is named.
+        self.general = list(general)
         self.sections = []
         self.log = os.path.join(ctx.dir, "run.log")
         self.key = r"HKCU\Software\Tessaro Tests\e2e_%s_%d" % (os.path.basename(ctx.dir), os.getpid())
