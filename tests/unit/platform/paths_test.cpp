@@ -156,6 +156,13 @@ TEST(CreateDirectories, CreatesTheMissingLevelsAndListsThem) {
   EXPECT_TRUE(created.empty());
   EXPECT_EQ(CreateDirectories(scratch / L"x\\y", true, nullptr), 0u);
   EXPECT_TRUE(IsFolder(scratch / L"x\\y"));
+
+  // A name beyond every limit fails at its own level and leaves nothing behind.
+  created.clear();
+  EXPECT_NE(CreateDirectories(scratch / (L"z\\" + std::wstring(40000, L'z')), true, &created), 0u);
+  EXPECT_EQ(created, std::vector<std::wstring>{scratch / L"z"});
+  EXPECT_FALSE(PathExists(scratch / L"z"));
+  EXPECT_EQ(CreateDirectories(L"", true, nullptr), 0u);
 }
 
 TEST(CreateDirectories, CreatesPathsBeyondTheClassicLimit) {
@@ -282,6 +289,7 @@ TEST(HasFreeSpace, AnswersForTheNearestExistingAncestor) {
   EXPECT_TRUE(HasFreeSpace(notYet + L"\\", 1024));
   EXPECT_FALSE(HasFreeSpace(notYet, std::numeric_limits<std::uint64_t>::max()));
   EXPECT_TRUE(HasFreeSpace(DeepPath(scratch.Path(), 400), 0));
+  EXPECT_TRUE(HasFreeSpace(scratch / std::wstring(40000, L'h'), 0));
   EXPECT_FALSE(HasFreeSpace(L"", 0));
   EXPECT_FALSE(HasFreeSpace(L"\\\\nosuchserver.invalid\\share\\x", 0));
 }
