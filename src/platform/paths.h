@@ -14,7 +14,8 @@ namespace tessaro {
 [[nodiscard]] bool DeleteFileLong(const std::wstring& path) noexcept;
 [[nodiscard]] bool RemoveDirectoryLong(const std::wstring& path) noexcept;
 [[nodiscard]] std::wstring NormalizePath(const std::wstring& path);
-// GetFullPathNameW (against the current directory) followed by NormalizePath.
+// GetFullPathNameW (against the current directory) followed by NormalizePath;
+// when GetFullPathNameW fails, the path as given is normalized.
 [[nodiscard]] std::wstring MakeFullPath(const std::wstring& path);
 [[nodiscard]] std::wstring ParentFolder(const std::wstring& path);
 [[nodiscard]] bool PathExists(const std::wstring& path) noexcept;
