@@ -1,7 +1,7 @@
 #include "platform/paths.h"
 
-#include <windows.h>
 #include <shlwapi.h>
+#include <windows.h>
 
 #include <cwchar>
 
@@ -11,7 +11,7 @@ namespace tessaro {
 namespace {
 
 constexpr wchar_t kSeparator = L'\\';
-constexpr wchar_t kLongPrefix[] = L"\\\\?\\";        // \\?\ before a drive path
+constexpr wchar_t kLongPrefix[] = L"\\\\?\\";          // \\?\ before a drive path
 constexpr wchar_t kLongUncPrefix[] = L"\\\\?\\UNC\\";  // \\?\UNC\ before server\share
 constexpr size_t kLongPrefixLength = 4;
 constexpr size_t kLongUncPrefixLength = 8;
@@ -122,7 +122,9 @@ std::wstring FromLongForm(const std::wstring& path) {
   return HasLongPrefix(path) ? path.substr(kLongPrefixLength) : path;
 }
 
-bool DeleteFileLong(const std::wstring& path) noexcept { return DeleteFileW(ForFileApi(path).c_str()) != FALSE; }
+bool DeleteFileLong(const std::wstring& path) noexcept {
+  return DeleteFileW(ForFileApi(path).c_str()) != FALSE;
+}
 
 bool RemoveDirectoryLong(const std::wstring& path) noexcept {
   return RemoveDirectoryW(ForFileApi(path).c_str()) != FALSE;
@@ -180,7 +182,8 @@ bool PathExists(const std::wstring& path) noexcept {
   return find.IsValid();
 }
 
-unsigned long CreateDirectories(const std::wstring& path, bool lastIsFolder, std::vector<std::wstring>* created) {
+unsigned long CreateDirectories(const std::wstring& path, bool lastIsFolder,
+                                std::vector<std::wstring>* created) {
   if (PathExists(path)) return ERROR_SUCCESS;
   const size_t rootLength = RootLength(path);
   std::vector<std::wstring> components;
@@ -224,7 +227,8 @@ void DeleteFolderContents(const std::wstring& folder) {
     DWORD attributes = data.dwFileAttributes;
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
       attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-      (void)SetFileAttributesW(ToLongForm(entry).c_str(), attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
+      (void)SetFileAttributesW(ToLongForm(entry).c_str(),
+                               attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
     }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       // A junction is removed as a link: its target belongs to someone else.

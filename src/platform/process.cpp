@@ -1,7 +1,7 @@
 #include "platform/process.h"
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <memory>
@@ -83,8 +83,8 @@ bool IsRunningAsLocalSystem() {
   UniqueHandle token;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put())) return false;
   DWORD size = 0;
-  if (GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size) || GetLastError() != ERROR_INSUFFICIENT_BUFFER ||
-      size < sizeof(TOKEN_USER)) {
+  if (GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size) ||
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER || size < sizeof(TOKEN_USER)) {
     return false;
   }
   // 64-bit elements keep the pointer inside TOKEN_USER aligned.
@@ -94,7 +94,8 @@ bool IsRunningAsLocalSystem() {
 
   SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
   PSID localSystem = nullptr;
-  if (!AllocateAndInitializeSid(&ntAuthority, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &localSystem)) {
+  if (!AllocateAndInitializeSid(&ntAuthority, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0,
+                                &localSystem)) {
     return false;
   }
   const std::unique_ptr<void, SidFreer> owner(localSystem);

@@ -38,6 +38,8 @@ class AccessEntryList {
   [[nodiscard]] bool AddAccessEntry(const std::wstring& trustee, bool isSidText);
   // Merges the entries into |existing|'s DACL when given. On failure returns
   // nullptr and |error| holds the Windows error code.
+  // (<aclapi.h> turns this name into BuildSecurityDescriptorW; everyone sees
+  // it through this header, so declaration and calls agree.)
   [[nodiscard]] std::unique_ptr<SecurityDescriptor> BuildSecurityDescriptor(
       PSECURITY_DESCRIPTOR existing, DWORD& error);
 

@@ -9,9 +9,8 @@ namespace {
 // Present from Windows 8 on, and on Windows 7 with KB2533623; where it exists
 // LoadLibraryExW understands the LOAD_LIBRARY_SEARCH_* flags.
 bool SystemFolderSearchSupported() noexcept {
-  static const bool supported =
-      GetProcedure<BOOL(WINAPI*)(DWORD)>(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories") !=
-      nullptr;
+  static const bool supported = GetProcedure<BOOL(WINAPI*)(DWORD)>(GetModuleHandleW(L"kernel32.dll"),
+                                                                   "SetDefaultDllDirectories") != nullptr;
   return supported;
 }
 

@@ -46,8 +46,10 @@ std::string ToUtf8(const std::wstring& text) {
 bool WriteReport(const wchar_t* path) {
   wchar_t directory[MAX_PATH * 4];
   const DWORD length = GetCurrentDirectoryW(MAX_PATH * 4, directory);
-  const std::string text = ToUtf8(GetCommandLineW()) + "\r\n" + ToUtf8(std::wstring(directory, length)) + "\r\n";
-  const HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const std::string text =
+      ToUtf8(GetCommandLineW()) + "\r\n" + ToUtf8(std::wstring(directory, length)) + "\r\n";
+  const HANDLE file =
+      CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   const bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&

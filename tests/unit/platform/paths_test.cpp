@@ -22,7 +22,8 @@ bool IsFile(const std::wstring& path) {
 }
 
 void MakeFile(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-  const HANDLE file = CreateFileW(ToLongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
+  const HANDLE file =
+      CreateFileW(ToLongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE) << GetLastError();
   CloseHandle(file);
 }
@@ -31,7 +32,8 @@ void MakeFile(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL
 // 50-character folder names.
 std::wstring DeepPath(const std::wstring& base, size_t length) {
   std::wstring path = base;
-  for (int level = 0; path.size() <= length; ++level) path += L"\\" + std::wstring(49, L'a' + level % 26) + L"d";
+  for (int level = 0; path.size() <= length; ++level)
+    path += L"\\" + std::wstring(49, L'a' + level % 26) + L"d";
   return path;
 }
 
@@ -42,8 +44,9 @@ TEST(ToLongForm, AddsThePrefixToLongDriveAndNetworkPathsOnly) {
   EXPECT_EQ(ToLongForm(network), L"\\\\?\\UNC\\server\\share\\" + std::wstring(286, L'x'));
 
   // Already long, in any case of "UNC": unchanged (and not "\\?\UNC\?\...").
-  for (const std::wstring& longForm : {L"\\\\?\\" + drive, L"\\\\?\\UNC\\server\\share\\" + std::wstring(286, L'x'),
-                                       L"\\\\?\\unc\\server\\share\\" + std::wstring(286, L'x')}) {
+  for (const std::wstring& longForm :
+       {L"\\\\?\\" + drive, L"\\\\?\\UNC\\server\\share\\" + std::wstring(286, L'x'),
+        L"\\\\?\\unc\\server\\share\\" + std::wstring(286, L'x')}) {
     EXPECT_EQ(ToLongForm(longForm), longForm);
   }
   // 248 characters is where CreateDirectoryW needs it.
@@ -56,14 +59,11 @@ TEST(ToLongForm, AddsThePrefixToLongDriveAndNetworkPathsOnly) {
   EXPECT_EQ(ToLongForm(L""), L"");
   EXPECT_EQ(ToLongForm(L"\\"), L"\\");
   EXPECT_EQ(ToLongForm(std::wstring(40000, L'\\')).substr(0, 4), L"\\\\?\\");
-}
 
-TEST(FromLongForm, UndoesBothForms) {
-  EXPECT_EQ(FromLongForm(L"\\\\?\\C:\\a"), L"C:\\a");
-  EXPECT_EQ(FromLongForm(L"\\\\?\\UNC\\server\\share"), L"\\\\server\\share");
+  // And back, for the shell.
+  EXPECT_EQ(FromLongForm(ToLongForm(drive)), drive);
+  EXPECT_EQ(FromLongForm(ToLongForm(network)), network);
   EXPECT_EQ(FromLongForm(L"\\\\?\\unc\\server\\share"), L"\\\\server\\share");
-  EXPECT_EQ(FromLongForm(L"C:\\a"), L"C:\\a");
-  EXPECT_EQ(FromLongForm(L"\\\\?"), L"\\\\?");
 }
 
 TEST(NormalizePath, TrimsComponentsAndKeepsRootsAndFolderProperties) {
@@ -101,14 +101,6 @@ TEST(MakeFullPath, ResolvesAgainstTheCurrentDirectoryAndNormalizes) {
   EXPECT_EQ(full, scratch / L"down\\load");
   EXPECT_EQ(parent, ParentFolder(scratch.Path()) + L"\\x");
   EXPECT_EQ(MakeFullPath(L""), L"");
-}
-
-TEST(ParentFolder, IsTheTextBeforeTheLastSeparator) {
-  EXPECT_EQ(ParentFolder(L"C:\\a\\b"), L"C:\\a");
-  EXPECT_EQ(ParentFolder(L"C:\\a\\"), L"C:\\a");
-  EXPECT_EQ(ParentFolder(L"C:\\"), L"C:");
-  EXPECT_EQ(ParentFolder(L"file.txt"), L"");
-  EXPECT_EQ(ParentFolder(L""), L"");
 }
 
 TEST(PathExists, FindsOnlyAbsoluteExistingPaths) {

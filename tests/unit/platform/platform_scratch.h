@@ -1,8 +1,7 @@
 #pragma once
 // Per-test places in the real file system and registry, removed afterwards.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdlib>
 #include <string>
@@ -13,8 +12,8 @@ namespace tessaro::testing {
 
 inline std::wstring UniqueName(const wchar_t* stem) {
   static unsigned counter = 0;
-  return std::wstring(stem) + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) +
-         L"-" + std::to_wstring(GetTickCount());
+  return std::wstring(stem) + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+         std::to_wstring(++counter) + L"-" + std::to_wstring(GetTickCount());
 }
 
 // A new empty folder under the temporary folder (no trailing "\").
@@ -72,12 +71,15 @@ class ScratchKey {
   const std::wstring& SubKey() const { return subKey_; }
 
   void SetRaw(const std::wstring& name, DWORD type, const void* data, DWORD bytes) const {
-    ASSERT_EQ(RegSetValueExW(key_, name.c_str(), 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key_, name.c_str(), 0, type, static_cast<const BYTE*>(data), bytes),
+              ERROR_SUCCESS);
   }
   void SetText(const std::wstring& name, const std::wstring& text, DWORD type = REG_SZ) const {
     SetRaw(name, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
   }
-  void SetNumber(const std::wstring& name, DWORD number) const { SetRaw(name, REG_DWORD, &number, sizeof(number)); }
+  void SetNumber(const std::wstring& name, DWORD number) const {
+    SetRaw(name, REG_DWORD, &number, sizeof(number));
+  }
 
  private:
   static constexpr const wchar_t* kParent = L"Software\\Tessaro Tests";

@@ -23,7 +23,8 @@ std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 // The two lines exit_with.exe writes: its command line and its current directory.
 std::vector<std::string> ReportLines(const std::wstring& path) {
   std::vector<std::string> lines;
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return lines;
   char buffer[4096];
   DWORD read = 0;
@@ -62,7 +63,8 @@ TEST_F(ProcessTest, RunProcessWaitsAndReportsTheExitCode) {
 TEST_F(ProcessTest, RunProcessWithoutAnExitCodePlaceDoesNotWait) {
   ScratchFolder scratch;
   const std::wstring done = scratch / L"done.txt";
-  ASSERT_TRUE(RunProcess(ExitWith(), Quoted(ExitWith()) + L" 0 --sleep-ms 3000 --write " + Quoted(done), nullptr, 0));
+  ASSERT_TRUE(
+      RunProcess(ExitWith(), Quoted(ExitWith()) + L" 0 --sleep-ms 3000 --write " + Quoted(done), nullptr, 0));
   EXPECT_FALSE(PathExists(done));
   // Let the helper finish before the scratch folder goes.
   for (int i = 0; i < 200 && !PathExists(done); ++i) Sleep(50);

@@ -23,20 +23,26 @@ std::wstring Read(const ScratchKey& scratch, const std::wstring& name, bool* ok 
 }
 
 TEST(RegistryRootFromPath, KnowsTheRootNamesInAnyCase) {
-  EXPECT_EQ(RegistryRootFromPath(L"hklm\\Software"), HKEY_LOCAL_MACHINE);
-  EXPECT_EQ(RegistryRootFromPath(L"HKEY_LOCAL_MACHINE\\Software"), HKEY_LOCAL_MACHINE);
-  EXPECT_EQ(RegistryRootFromPath(L"HKCU\\x"), HKEY_CURRENT_USER);
-  EXPECT_EQ(RegistryRootFromPath(L"hkey_current_user\\x"), HKEY_CURRENT_USER);
-  EXPECT_EQ(RegistryRootFromPath(L"HKCR\\x"), HKEY_CLASSES_ROOT);
-  EXPECT_EQ(RegistryRootFromPath(L"HKEY_CLASSES_ROOT\\x"), HKEY_CLASSES_ROOT);
-  EXPECT_EQ(RegistryRootFromPath(L"HkCc\\x"), HKEY_CURRENT_CONFIG);
-  EXPECT_EQ(RegistryRootFromPath(L"HKEY_CURRENT_CONFIG\\x"), HKEY_CURRENT_CONFIG);
-  // Anything else is a user's hive, an empty root text too.
-  EXPECT_EQ(RegistryRootFromPath(L"HKU\\S-1-5-18"), HKEY_USERS);
-  EXPECT_EQ(RegistryRootFromPath(L"HKLMX\\x"), HKEY_USERS);
-  EXPECT_EQ(RegistryRootFromPath(L"\\x"), HKEY_USERS);
-  EXPECT_EQ(RegistryRootFromPath(L"Software"), nullptr);
-  EXPECT_EQ(RegistryRootFromPath(L""), nullptr);
+  const struct {
+    const wchar_t* path;
+    HKEY root;
+  } cases[] = {
+      {L"hklm\\Software", HKEY_LOCAL_MACHINE},
+      {L"HKEY_LOCAL_MACHINE\\x", HKEY_LOCAL_MACHINE},
+      {L"HKCU\\x", HKEY_CURRENT_USER},
+      {L"hkey_current_user\\x", HKEY_CURRENT_USER},
+      {L"HKCR\\x", HKEY_CLASSES_ROOT},
+      {L"HKEY_CLASSES_ROOT\\x", HKEY_CLASSES_ROOT},
+      {L"HkCc\\x", HKEY_CURRENT_CONFIG},
+      {L"HKEY_CURRENT_CONFIG\\x", HKEY_CURRENT_CONFIG},
+      // Anything else is a user's hive, an empty root text too.
+      {L"HKU\\S-1-5-18", HKEY_USERS},
+      {L"HKLMX\\x", HKEY_USERS},
+      {L"\\x", HKEY_USERS},
+      {L"Software", nullptr},
+      {L"", nullptr},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RegistryRootFromPath(c.path), c.root) << c.path;
 }
 
 TEST(ReadRegistryValueText, ReadsTextTypesUpToTheLastNonNul) {
@@ -46,7 +52,7 @@ TEST(ReadRegistryValueText, ReadsTextTypesUpToTheLastNonNul) {
   const wchar_t multi[] = L"one\0two\0\0";
   scratch.SetRaw(L"multi", REG_MULTI_SZ, multi, sizeof(multi));
   scratch.SetRaw(L"no nul", REG_SZ, L"abc", 3 * sizeof(wchar_t));
-  scratch.SetRaw(L"odd", REG_SZ, L"abc", 5);                 // "ab" and half a character
+  scratch.SetRaw(L"odd", REG_SZ, L"abc", 5);  // "ab" and half a character
   scratch.SetRaw(L"one byte", REG_SZ, "A", 1);
   scratch.SetRaw(L"empty", REG_SZ, L"", 0);
   scratch.SetRaw(L"nuls", REG_SZ, L"\0\0\0", 6);
@@ -98,7 +104,8 @@ TEST(ReadRegistryValueText, FormatsDwordsAndRefusesOtherTypes) {
   EXPECT_EQ(Read(scratch, L"ten"), L"10");
   EXPECT_EQ(Read(scratch, L"max"), L"4294967295");
   // Failures leave the text as it was.
-  for (const wchar_t* name : {L"short dword", L"qword", L"binary", L"big binary", L"none", L"big endian", L"missing"}) {
+  for (const wchar_t* name :
+       {L"short dword", L"qword", L"binary", L"big binary", L"none", L"big endian", L"missing"}) {
     EXPECT_EQ(Read(scratch, name), L"<failed:untouched>") << name;
   }
   std::wstring text = kUntouched;

@@ -1,7 +1,6 @@
 #include "platform/security.h"
 
 #include <gtest/gtest.h>
-
 #include <sddl.h>
 
 #include "platform_scratch.h"
