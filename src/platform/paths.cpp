@@ -1,7 +1,8 @@
 #include "platform/paths.h"
 
-#include <shlwapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shlwapi.h>
 
 #include <cwchar>
 
