@@ -1,6 +1,8 @@
 # A room is one folder of src/ built as one static library. Portable sources
 # build in every tree; Windows sources only in the MinGW trees. Product code
-# builds without exceptions: allocation failure ends the process.
+# builds without exceptions: allocation failure ends the process. Caches
+# filled on first use are filled before any second thread exists, so their
+# initialisation needs no lock (which would link a threading library).
 function(tessaro_room name)
   cmake_parse_arguments(ROOM "" "" "PORTABLE;WINDOWS;DEPENDS" ${ARGN})
   set(sources ${ROOM_PORTABLE})
@@ -11,7 +13,7 @@ function(tessaro_room name)
     add_library(tessaro_${name} STATIC ${sources})
     target_include_directories(tessaro_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
     if(TESSARO_WINDOWS)
-      target_compile_options(tessaro_${name} PRIVATE -Os -fno-exceptions)
+      target_compile_options(tessaro_${name} PRIVATE -Os -fno-exceptions -fno-threadsafe-statics)
     endif()
   else()
     add_library(tessaro_${name} INTERFACE)

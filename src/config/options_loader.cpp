@@ -1,4 +1,5 @@
 #include "config/options_loader.h"
+#include "platform/decimal_text.h"
 
 #include <cstddef>
 #include <string_view>
@@ -175,7 +176,7 @@ bool LoadGeneralOptions(const ConfigDocument& document, GeneralOptions& options)
 bool LoadSearches(const ConfigSection& section, std::vector<PrereqSearch>& searches) {
   std::vector<PrereqSearch> loaded;
   for (int n = 1;; ++n) {
-    const std::wstring suffix = std::to_wstring(n);
+    const std::wstring suffix = DecimalText(n);
     const std::wstring* type = FindValue(section, L"SearchType" + suffix);
     if (type == nullptr) break;
     const std::wstring* searchString = FindValue(section, L"SearchString" + suffix);
@@ -193,7 +194,7 @@ bool LoadSearches(const ConfigSection& section, std::vector<PrereqSearch>& searc
 bool LoadPrerequisite(const ConfigDocument& document, int index, Prerequisite& record) {
   const ConfigSection* list = document.FindSection(kListSection);
   if (list == nullptr) return false;
-  const std::wstring* name = FindValue(*list, kListKeyPrefix + std::to_wstring(index));
+  const std::wstring* name = FindValue(*list, kListKeyPrefix + DecimalText(index));
   if (name == nullptr) return false;
   const ConfigSection* section = document.FindSection(*name);
   if (section == nullptr) return false;

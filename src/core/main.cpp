@@ -1,18 +1,8 @@
 #include <objbase.h>
 #include <windows.h>
 
-#include <cstdlib>
-
 #include "core/chainer_app.h"
 #include "log/logger.h"
-
-// The C++ library's default terminate handler prints the demangled type of
-// the active exception, which drags a demangler (tens of kilobytes) into a
-// program that has neither a console nor exceptions. Ending at once is all
-// a bootstrapper can do there anyway.
-namespace __gnu_cxx {
-void __verbose_terminate_handler() { std::abort(); }
-}  // namespace __gnu_cxx
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Only a call that really initialised COM here may be balanced; S_FALSE

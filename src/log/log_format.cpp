@@ -1,11 +1,12 @@
 #include "log/log_format.h"
+#include "platform/decimal_text.h"
 
 namespace tessaro {
 namespace {
 
 // Like "%0*d" for the non-negative values of a clock; wider values are kept whole.
 void AppendPadded(std::wstring& out, int value, std::size_t width) {
-  std::wstring digits = std::to_wstring(value);
+  std::wstring digits = DecimalText(value);
   if (value >= 0 && digits.size() < width) out.append(width - digits.size(), L'0');
   out += digits;
 }
@@ -47,8 +48,8 @@ std::wstring DefaultLogFileName(const std::wstring& executablePath) {
 
 std::wstring FormatOsVersionLine(const OsDescription& os) {
   std::wstring line = L"OS Version: ";
-  line += std::to_wstring(os.major) + L'.' + std::to_wstring(os.minor) + L'.' + std::to_wstring(os.build);
-  line += L" SP" + std::to_wstring(os.servicePack);
+  line += DecimalText(os.major) + L'.' + DecimalText(os.minor) + L'.' + DecimalText(os.build);
+  line += L" SP" + DecimalText(os.servicePack);
   line += os.isServer ? L" (server)" : L" (workstation)";
   line += os.is64Bit ? L" [x64]" : L" [x86]";
   line += kLogLineBreak;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/handles.h"
+#include "platform/decimal_text.h"
 
 namespace tessaro {
 namespace {
@@ -20,7 +21,7 @@ std::wstring ErrorText(unsigned long code) {
   const UniqueLocalMemory owner(buffer);
   if (length == 0 || buffer == nullptr) {
     // The chainer's own codes (0xE00000..) read as negative numbers, as "%d" shows them.
-    return std::to_wstring(static_cast<int>(static_cast<DWORD>(code)));
+    return DecimalText(static_cast<int>(static_cast<DWORD>(code)));
   }
   return std::wstring(buffer, length);
 }

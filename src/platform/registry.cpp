@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/wow64.h"
+#include "platform/decimal_text.h"
 
 namespace tessaro {
 namespace {
@@ -103,7 +104,7 @@ bool ReadRegistryValueText(HKEY key, const std::wstring& valueName, std::wstring
       DWORD number = 0;
       if (size < sizeof(number)) return false;
       std::memcpy(&number, buffer.data(), sizeof(number));
-      text = std::to_wstring(number);
+      text = DecimalText(number);
       return true;
     }
     default:

@@ -1,4 +1,5 @@
 #include "prereq/os_names.h"
+#include "platform/decimal_text.h"
 
 namespace tessaro {
 namespace {
@@ -37,7 +38,7 @@ std::wstring ForArch(const OsDescription& os, const std::wstring& base) {
 std::wstring WithServicePack(const std::wstring& base, std::uint32_t servicePack, bool namesRtm,
                              std::uint32_t highestNamed) {
   if (servicePack == 0) return namesRtm ? base + L" RTM" : base;
-  if (servicePack <= highestNamed) return base + L" SP" + std::to_wstring(servicePack);
+  if (servicePack <= highestNamed) return base + L" SP" + DecimalText(servicePack);
   return base;
 }
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "prereq/os_names.h"
+#include "platform/decimal_text.h"
 
 namespace tessaro {
 
@@ -24,7 +25,7 @@ std::wstring LocaleName(unsigned short languageId) {
     std::vector<wchar_t> buffer(static_cast<std::size_t>(length), L'\0');
     if (GetLocaleInfoW(locale, LOCALE_SLANGUAGE, buffer.data(), length) > 0) displayName = buffer.data();
   }
-  return std::to_wstring(languageId) + L"-" + displayName;
+  return DecimalText(languageId) + L"-" + displayName;
 }
 
 }  // namespace tessaro

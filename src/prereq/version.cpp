@@ -1,4 +1,5 @@
 #include "prereq/version.h"
+#include "platform/decimal_text.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -90,7 +91,7 @@ std::wstring VersionToText(const VersionValue& value) {
   std::wstring text;
   for (int k = 0; k <= last; ++k) {
     if (k > 0) text += L'.';
-    text += std::to_wstring(value.parts[k]);
+    text += DecimalText(value.parts[k]);
   }
   return text;
 }

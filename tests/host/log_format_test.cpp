@@ -1,6 +1,9 @@
 #include "log/log_format.h"
+#include "platform/decimal_text.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdint>
 
 namespace tessaro {
 namespace {
@@ -63,6 +66,21 @@ TEST(LogFormat, CpuBrandIsReadFromTheExtendedLeaves) {
 
   EXPECT_EQ(DecodeCpuBrand(0x80000003, RegistersFor("AMD EPYC")), "UnkownCPU");
   EXPECT_EQ(DecodeCpuBrand(0, RegistersFor("AMD EPYC")), "UnkownCPU");
+}
+
+}  // namespace
+}  // namespace tessaro
+
+namespace tessaro {
+namespace {
+
+TEST(DecimalText, PrintsEveryIntegerTypeToItsExtremes) {
+  EXPECT_EQ(DecimalText(0), L"0");
+  EXPECT_EQ(DecimalText(-2147483647 - 1), L"-2147483648");
+  EXPECT_EQ(DecimalText(4294967295u), L"4294967295");
+  EXPECT_EQ(DecimalText(static_cast<std::int64_t>(INT64_MIN)), L"-9223372036854775808");
+  EXPECT_EQ(DecimalText(UINT64_MAX), L"18446744073709551615");
+  EXPECT_EQ(DecimalText(static_cast<unsigned short>(1033)), L"1033");
 }
 
 }  // namespace
