@@ -9,24 +9,7 @@
 namespace tessaro {
 namespace {
 
-using testing::ScratchFolder;
-
-bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(ToLongForm(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool IsFile(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(ToLongForm(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-void MakeFile(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-  const HANDLE file =
-      CreateFileW(ToLongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << GetLastError();
-  CloseHandle(file);
-}
+using namespace testing;
 
 // A path below |base| that is longer than |length| characters, made of
 // 50-character folder names.
@@ -38,26 +21,18 @@ std::wstring DeepPath(const std::wstring& base, size_t length) {
 }
 
 TEST(ToLongForm, AddsThePrefixToLongDriveAndNetworkPathsOnly) {
+  const std::wstring x286(286, L'x');
   const std::wstring drive = L"C:\\" + std::wstring(297, L'x');
+  const std::wstring network = L"\\\\server\\share\\" + x286;
+  const std::wstring atLimit = L"C:\\" + std::wstring(245, L'x');  // where CreateDirectoryW needs it
   EXPECT_EQ(ToLongForm(drive), L"\\\\?\\" + drive);
-  const std::wstring network = L"\\\\server\\share\\" + std::wstring(286, L'x');
-  EXPECT_EQ(ToLongForm(network), L"\\\\?\\UNC\\server\\share\\" + std::wstring(286, L'x'));
-
-  // Already long, in any case of "UNC": unchanged (and not "\\?\UNC\?\...").
-  for (const std::wstring& longForm :
-       {L"\\\\?\\" + drive, L"\\\\?\\UNC\\server\\share\\" + std::wstring(286, L'x'),
-        L"\\\\?\\unc\\server\\share\\" + std::wstring(286, L'x')}) {
-    EXPECT_EQ(ToLongForm(longForm), longForm);
-  }
-  // 248 characters is where CreateDirectoryW needs it.
-  const std::wstring atLimit = L"C:\\" + std::wstring(245, L'x');
+  EXPECT_EQ(ToLongForm(network), L"\\\\?\\UNC\\server\\share\\" + x286);
   EXPECT_EQ(ToLongForm(atLimit), L"\\\\?\\" + atLimit);
-  const std::wstring belowLimit = L"C:\\" + std::wstring(244, L'x');
-  EXPECT_EQ(ToLongForm(belowLimit), belowLimit);
-  const std::wstring relative(300, L'r');
-  EXPECT_EQ(ToLongForm(relative), relative);
-  EXPECT_EQ(ToLongForm(L""), L"");
-  EXPECT_EQ(ToLongForm(L"\\"), L"\\");
+  // Already long in any case of "UNC" (not "\\?\UNC\?\..."), short, relative or empty: unchanged.
+  for (const std::wstring& unchanged :
+       {L"\\\\?\\" + drive, L"\\\\?\\UNC\\server\\share\\" + x286, L"\\\\?\\unc\\server\\share\\" + x286,
+        L"C:\\" + std::wstring(244, L'x'), std::wstring(300, L'r'), std::wstring(), std::wstring(L"\\")})
+    EXPECT_EQ(ToLongForm(unchanged), unchanged);
   EXPECT_EQ(ToLongForm(std::wstring(40000, L'\\')).substr(0, 4), L"\\\\?\\");
 
   // And back, for the shell.
@@ -90,48 +65,31 @@ TEST(NormalizePath, TrimsComponentsAndKeepsRootsAndFolderProperties) {
   EXPECT_EQ(NormalizePath(huge + L" . "), huge);
 }
 
-TEST(MakeFullPath, ResolvesAgainstTheCurrentDirectoryAndNormalizes) {
-  ScratchFolder scratch;
-  wchar_t previous[MAX_PATH];
-  GetCurrentDirectoryW(MAX_PATH, previous);
-  ASSERT_TRUE(SetCurrentDirectoryW(scratch.Path().c_str()));
-  const std::wstring full = MakeFullPath(L"down. \\load ");
-  const std::wstring parent = MakeFullPath(L"..\\x");
-  SetCurrentDirectoryW(previous);
-  EXPECT_EQ(full, scratch / L"down\\load");
-  EXPECT_EQ(parent, ParentFolder(scratch.Path()) + L"\\x");
-  EXPECT_EQ(MakeFullPath(L""), L"");
-}
-
-TEST(PathExists, FindsOnlyAbsoluteExistingPaths) {
+TEST(PathExists, FindsOnlyAbsoluteExistingPathsAndMakeFullPathSuppliesThem) {
   ScratchFolder scratch;
   MakeFile(scratch / L"file.txt");
-  EXPECT_TRUE(PathExists(scratch / L"file.txt"));
-  EXPECT_TRUE(PathExists(scratch.Path()));
-  EXPECT_TRUE(PathExists(scratch.Path() + L"\\"));
-  EXPECT_FALSE(PathExists(scratch / L"missing"));
-  EXPECT_FALSE(PathExists(scratch / L"*"));
-  EXPECT_FALSE(PathExists(scratch / L"fil?.txt"));
-  EXPECT_FALSE(PathExists(L""));
-  EXPECT_FALSE(PathExists(L"C"));
-  EXPECT_FALSE(PathExists(L"\\"));
-
-  // Relative paths never exist, even when the current directory holds them.
-  wchar_t previous[MAX_PATH];
-  GetCurrentDirectoryW(MAX_PATH, previous);
-  ASSERT_TRUE(SetCurrentDirectoryW(scratch.Path().c_str()));
-  const bool relativeExists = PathExists(L"file.txt");
-  SetCurrentDirectoryW(previous);
-  EXPECT_FALSE(relativeExists);
+  for (const std::wstring& path : {scratch / L"file.txt", scratch.Path(), scratch.Path() + L"\\"})
+    EXPECT_TRUE(PathExists(path)) << path;
+  for (const std::wstring& path :
+       {scratch / L"missing", scratch / L"*", scratch / L"fil?.txt", std::wstring(), std::wstring(L"C"),
+        std::wstring(L"\\"), L"C:\\" + std::wstring(40000, L'q')})
+    EXPECT_FALSE(PathExists(path)) << path.substr(0, 80);
 
   const std::wstring deep = DeepPath(scratch.Path(), 300);
   ASSERT_EQ(CreateDirectories(deep, true, nullptr), 0u);
   EXPECT_TRUE(PathExists(deep));
   EXPECT_FALSE(PathExists(deep + L"\\missing"));
-  EXPECT_FALSE(PathExists(L"C:\\" + std::wstring(40000, L'q')));
+
+  // Relative paths never exist, even when the current directory holds them;
+  // MakeFullPath resolves them against it and normalizes.
+  ScopedCurrentDirectory inScratch(scratch.Path());
+  EXPECT_FALSE(PathExists(L"file.txt"));
+  EXPECT_EQ(MakeFullPath(L"down. \\load "), scratch / L"down\\load");
+  EXPECT_EQ(MakeFullPath(L"..\\x"), ParentFolder(scratch.Path()) + L"\\x");
+  EXPECT_EQ(MakeFullPath(L""), L"");
 }
 
-TEST(CreateDirectories, CreatesTheMissingLevelsAndListsThem) {
+TEST(CreateDirectories, CreatesAndListsOnlyTheMissingLevels) {
   ScratchFolder scratch;
   std::vector<std::wstring> created;
   EXPECT_EQ(CreateDirectories(scratch / L"a\\b\\file.txt", false, &created), 0u);
@@ -139,28 +97,17 @@ TEST(CreateDirectories, CreatesTheMissingLevelsAndListsThem) {
   EXPECT_TRUE(IsFolder(scratch / L"a\\b"));
   EXPECT_FALSE(PathExists(scratch / L"a\\b\\file.txt"));
 
-  // Existing levels count as success and are not listed again.
   created.clear();
   EXPECT_EQ(CreateDirectories(scratch / L"a\\b\\c\\", true, &created), 0u);
   EXPECT_EQ(created, std::vector<std::wstring>{scratch / L"a\\b\\c"});
   created.clear();
   EXPECT_EQ(CreateDirectories(scratch / L"a\\b", true, &created), 0u);
   EXPECT_TRUE(created.empty());
-  EXPECT_EQ(CreateDirectories(scratch / L"x\\y", true, nullptr), 0u);
-  EXPECT_TRUE(IsFolder(scratch / L"x\\y"));
-
-  // A name beyond every limit fails at its own level and leaves nothing behind.
-  created.clear();
-  EXPECT_NE(CreateDirectories(scratch / (L"z\\" + std::wstring(40000, L'z')), true, &created), 0u);
-  EXPECT_EQ(created, std::vector<std::wstring>{scratch / L"z"});
-  EXPECT_FALSE(PathExists(scratch / L"z"));
   EXPECT_EQ(CreateDirectories(L"", true, nullptr), 0u);
-}
 
-TEST(CreateDirectories, CreatesPathsBeyondTheClassicLimit) {
-  ScratchFolder scratch;
+  // Beyond the classic limit.
   const std::wstring deep = DeepPath(scratch.Path(), 400);
-  std::vector<std::wstring> created;
+  created.clear();
   EXPECT_EQ(CreateDirectories(deep + L"\\setup.exe", false, &created), 0u);
   EXPECT_TRUE(IsFolder(deep));
   ASSERT_FALSE(created.empty());
@@ -168,19 +115,27 @@ TEST(CreateDirectories, CreatesPathsBeyondTheClassicLimit) {
   EXPECT_EQ(created.front(), scratch / (std::wstring(49, L'a') + L"d"));
 }
 
-TEST(CreateDirectories, StopsAtTheFirstLocalFailureAndTakesBackTheLevelAbove) {
+TEST(CreateDirectories, StopsAtTheFirstFailureAndTakesBackWhatItMade) {
   ScratchFolder scratch;
-  std::vector<std::wstring> created;
-  const unsigned long error = CreateDirectories(scratch / L"new\\bad|name\\deeper", true, &created);
-  EXPECT_EQ(error, static_cast<unsigned long>(ERROR_INVALID_NAME));
-  // "new" was made, listed, and removed again because it stayed empty.
-  EXPECT_EQ(created, std::vector<std::wstring>{scratch / L"new"});
-  EXPECT_FALSE(PathExists(scratch / L"new"));
-
+  const struct {
+    std::wstring relative;
+    unsigned long error;  // 0: any failure
+  } cases[] = {{L"new\\bad|name\\deeper", ERROR_INVALID_NAME}, {L"new\\" + std::wstring(40000, L'z'), 0}};
+  for (const auto& c : cases) {
+    std::vector<std::wstring> created;
+    const unsigned long error = CreateDirectories(scratch / c.relative, true, &created);
+    EXPECT_NE(error, 0u);
+    if (c.error != 0) {
+      EXPECT_EQ(error, c.error);
+    }
+    // "new" was made, listed, and removed again because it stayed empty.
+    EXPECT_EQ(created, std::vector<std::wstring>{scratch / L"new"});
+    EXPECT_FALSE(PathExists(scratch / L"new"));
+  }
   // A failure at the first level below the root removes nothing above it.
   MakeFile(scratch / L"keep.txt");
   EXPECT_NE(CreateDirectories(scratch / L"keep.txt\\sub", true, nullptr), 0u);
-  EXPECT_TRUE(IsFile(scratch / L"keep.txt"));
+  EXPECT_TRUE(PathExists(scratch / L"keep.txt"));
   EXPECT_TRUE(IsFolder(scratch.Path()));
 }
 
@@ -198,17 +153,7 @@ TEST(DeleteFolderContents, EmptiesTheTreeIncludingReadOnlyAndLongEntries) {
 
   DeleteFolderContents(top + L"\\");
   EXPECT_TRUE(IsFolder(top));
-  WIN32_FIND_DATAW data;
-  const HANDLE find = FindFirstFileW((top + L"\\*").c_str(), &data);
-  int entries = 0;
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      if (std::wstring(data.cFileName) != L"." && std::wstring(data.cFileName) != L"..") ++entries;
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-  }
-  EXPECT_EQ(entries, 0);
-
+  EXPECT_TRUE(IsEmptyFolder(top));
   DeleteFolderContents(L"");  // must not touch the current drive's root
   DeleteFolderContents(scratch / L"missing");
 }
@@ -245,32 +190,28 @@ TEST(RemoveEmptyParents, ClimbsWhileLongerThanTheStopAndKeepsNonEmptyFolders) {
   RemoveEmptyParents(L"", L"");
 }
 
-TEST(GetTempFolder, IsComputedOnceAndEndsWithASeparator) {
-  const std::wstring& first = GetTempFolder();
-  EXPECT_EQ(&first, &GetTempFolder());
-  ASSERT_FALSE(first.empty());
-  EXPECT_EQ(first.back(), L'\\');
-  EXPECT_TRUE(PathExists(first));
-}
+TEST(TempFiles, TheTempFolderIsComputedOnceAndUniqueFilesTakeTheGivenExtension) {
+  const std::wstring& temp = GetTempFolder();
+  EXPECT_EQ(&temp, &GetTempFolder());
+  ASSERT_FALSE(temp.empty());
+  EXPECT_EQ(temp.back(), L'\\');
+  EXPECT_TRUE(PathExists(temp));
 
-TEST(CreateUniqueTempFile, MakesNewFilesWithTheGivenExtension) {
   ScratchFolder scratch;
-  const std::wstring batch = CreateUniqueTempFile(scratch.Path(), L"EXE", L".bat");
-  const std::wstring download = CreateUniqueTempFile(scratch.Path(), L"123", L"DLD");
-  const std::wstring plain = CreateUniqueTempFile(scratch.Path(), L"URL", L"");
-  for (const std::wstring& path : {batch, download, plain}) {
-    ASSERT_FALSE(path.empty());
+  const struct {
+    const wchar_t *prefix, *extension, *suffix;
+  } cases[] = {{L"EXE", L".bat", L".bat"}, {L"123", L"DLD", L".DLD"}, {L"URL", L"", L".tmp"}};
+  for (const auto& c : cases) {
+    const std::wstring path = CreateUniqueTempFile(scratch.Path(), c.prefix, c.extension);
+    ASSERT_GT(path.size(), scratch.Path().size() + 4) << c.prefix;
     EXPECT_EQ(ParentFolder(path), scratch.Path());
-    EXPECT_TRUE(IsFile(path)) << path;
+    EXPECT_TRUE(PathExists(path) && !IsFolder(path)) << path;
+    EXPECT_EQ(path.substr(scratch.Path().size() + 1, 3), c.prefix);
+    EXPECT_EQ(path.substr(path.size() - 4), c.suffix);
+    EXPECT_NE(CreateUniqueTempFile(scratch.Path(), c.prefix, c.extension), path);
+    // A renamed file leaves no .tmp file behind.
+    EXPECT_FALSE(*c.extension != L'\0' && PathExists(path.substr(0, path.size() - 4) + L".tmp"));
   }
-  EXPECT_EQ(batch.substr(scratch.Path().size() + 1, 3), L"EXE");
-  EXPECT_EQ(batch.substr(batch.size() - 4), L".bat");
-  EXPECT_EQ(download.substr(download.size() - 4), L".DLD");
-  EXPECT_EQ(plain.substr(plain.size() - 4), L".tmp");
-  // The renamed files leave no .tmp file behind.
-  EXPECT_FALSE(PathExists(batch.substr(0, batch.size() - 4) + L".tmp"));
-  EXPECT_NE(CreateUniqueTempFile(scratch.Path(), L"EXE", L".bat"), batch);
-
   EXPECT_EQ(CreateUniqueTempFile(scratch / L"missing", L"EXE", L".bat"), L"");
 }
 

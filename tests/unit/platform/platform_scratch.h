@@ -1,7 +1,11 @@
 #pragma once
-// Per-test places in the real file system and registry, removed afterwards.
+// Per-test places in the real file system and registry, removed afterwards,
+// and the probes the platform and log tests share.
 #include <gtest/gtest.h>
+// clang-format off
 #include <windows.h>
+#include <sddl.h>  // needs windows.h first
+// clang-format on
 
 #include <cstdlib>
 #include <string>
@@ -20,9 +24,7 @@ inline std::wstring UniqueName(const wchar_t* stem) {
 class ScratchFolder {
  public:
   ScratchFolder() {
-    wchar_t temp[MAX_PATH];
-    const DWORD length = GetTempPathW(MAX_PATH, temp);
-    path_ = std::wstring(temp, length) + UniqueName(L"tessaro-platform");
+    path_ = GetTempFolder() + UniqueName(L"tessaro-scratch");
     EXPECT_TRUE(CreateDirectoryW(path_.c_str(), nullptr)) << GetLastError();
   }
   // A program that was started in the folder keeps it busy for a moment
@@ -90,6 +92,63 @@ class ScratchKey {
   std::wstring subKey_;
   HKEY key_ = nullptr;
 };
+
+// Runs the scope in |folder|, then goes back.
+class ScopedCurrentDirectory {
+ public:
+  explicit ScopedCurrentDirectory(const std::wstring& folder) {
+    GetCurrentDirectoryW(MAX_PATH, previous_);
+    EXPECT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+  }
+  ~ScopedCurrentDirectory() { SetCurrentDirectoryW(previous_); }
+
+ private:
+  wchar_t previous_[MAX_PATH] = {};
+};
+
+inline void MakeFile(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL,
+                     const std::string& contents = {}) {
+  const HANDLE file =
+      CreateFileW(ToLongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << GetLastError();
+  DWORD written = 0;
+  WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+inline bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(ToLongForm(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+inline bool IsEmptyFolder(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return true;
+  bool empty = true;
+  do {
+    const std::wstring name = data.cFileName;
+    empty = name == L"." || name == L"..";
+  } while (empty && FindNextFileW(find, &data));
+  FindClose(find);
+  return empty;
+}
+
+// The joined mask of the allowed entries for |sidText| in |dacl|; -1 when none.
+inline long long AllowedMaskFor(PACL dacl, const wchar_t* sidText) {
+  PSID sid = nullptr;
+  if (dacl == nullptr || !ConvertStringSidToSidW(sidText, &sid)) return -1;
+  long long mask = -1;
+  for (DWORD index = 0; index < dacl->AceCount; ++index) {
+    void* ace = nullptr;
+    if (!GetAce(dacl, index, &ace)) continue;
+    const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+    if (allowed->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+    if (EqualSid(const_cast<DWORD*>(&allowed->SidStart), sid)) mask = (mask < 0 ? 0 : mask) | allowed->Mask;
+  }
+  LocalFree(sid);
+  return mask;
+}
 
 // The win64 bin folder with the helper programs, as a Windows path.
 inline std::wstring HelperFolder() {

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 #include "platform_scratch.h"
 
@@ -15,11 +14,9 @@ using testing::ScratchKey;
 
 const std::wstring kUntouched = L"untouched";
 
-std::wstring Read(const ScratchKey& scratch, const std::wstring& name, bool* ok = nullptr) {
+std::wstring Read(const ScratchKey& scratch, const std::wstring& name) {
   std::wstring text = kUntouched;
-  const bool result = ReadRegistryValueText(scratch.Key(), name, text);
-  if (ok != nullptr) *ok = result;
-  return result ? text : L"<failed:" + text + L">";
+  return ReadRegistryValueText(scratch.Key(), name, text) ? text : L"<failed:" + text + L">";
 }
 
 TEST(RegistryRootFromPath, KnowsTheRootNamesInAnyCase) {
@@ -47,28 +44,26 @@ TEST(RegistryRootFromPath, KnowsTheRootNamesInAnyCase) {
 
 TEST(ReadRegistryValueText, ReadsTextTypesUpToTheLastNonNul) {
   ScratchKey scratch;
-  scratch.SetText(L"sz", L"plain text");
-  scratch.SetText(L"expand", L"%SystemRoot%\\x", REG_EXPAND_SZ);
-  const wchar_t multi[] = L"one\0two\0\0";
-  scratch.SetRaw(L"multi", REG_MULTI_SZ, multi, sizeof(multi));
-  scratch.SetRaw(L"no nul", REG_SZ, L"abc", 3 * sizeof(wchar_t));
-  scratch.SetRaw(L"odd", REG_SZ, L"abc", 5);  // "ab" and half a character
-  scratch.SetRaw(L"one byte", REG_SZ, "A", 1);
-  scratch.SetRaw(L"empty", REG_SZ, L"", 0);
-  scratch.SetRaw(L"nuls", REG_SZ, L"\0\0\0", 6);
-  scratch.SetRaw(L"inner nul", REG_SZ, L"a\0b\0", 8);
-  scratch.SetText(L"", L"default value");
-
-  EXPECT_EQ(Read(scratch, L"sz"), L"plain text");
-  EXPECT_EQ(Read(scratch, L"expand"), L"%SystemRoot%\\x");
-  EXPECT_EQ(Read(scratch, L"multi"), std::wstring(L"one\0two", 7));
-  EXPECT_EQ(Read(scratch, L"no nul"), L"abc");
-  EXPECT_EQ(Read(scratch, L"odd"), L"ab");
-  EXPECT_EQ(Read(scratch, L"one byte"), L"");
-  EXPECT_EQ(Read(scratch, L"empty"), L"");
-  EXPECT_EQ(Read(scratch, L"nuls"), L"");
-  EXPECT_EQ(Read(scratch, L"inner nul"), std::wstring(L"a\0b", 3));
-  EXPECT_EQ(Read(scratch, L""), L"default value");
+  const struct {
+    const wchar_t* name;
+    DWORD type;
+    const void* data;
+    DWORD bytes;
+    std::wstring expected;
+  } cases[] = {
+      {L"sz", REG_SZ, L"plain text", 22, L"plain text"},
+      {L"expand", REG_EXPAND_SZ, L"%SystemRoot%\\x", 30, L"%SystemRoot%\\x"},
+      {L"multi", REG_MULTI_SZ, L"one\0two\0\0", 20, std::wstring(L"one\0two", 7)},
+      {L"no nul", REG_SZ, L"abc", 6, L"abc"},
+      {L"odd", REG_SZ, L"abc", 5, L"ab"},  // and half a character
+      {L"one byte", REG_SZ, "A", 1, L""},
+      {L"empty", REG_SZ, L"", 0, L""},
+      {L"nuls", REG_SZ, L"\0\0\0", 6, L""},
+      {L"inner nul", REG_SZ, L"a\0b\0", 8, std::wstring(L"a\0b", 3)},
+      {L"", REG_SZ, L"default value", 28, L"default value"},
+  };
+  for (const auto& c : cases) scratch.SetRaw(c.name, c.type, c.data, c.bytes);
+  for (const auto& c : cases) EXPECT_EQ(Read(scratch, c.name), c.expected) << c.name;
 }
 
 TEST(ReadRegistryValueText, RetriesPastTheFirstBufferForAnySize) {
@@ -80,10 +75,8 @@ TEST(ReadRegistryValueText, RetriesPastTheFirstBufferForAnySize) {
     const std::wstring name = L"v" + std::to_wstring(bytes);
     scratch.SetRaw(name, REG_SZ, content.c_str(), bytes);
     EXPECT_EQ(Read(scratch, name), content.substr(0, bytes / 2)) << bytes;
-
-    std::wstring terminated = content.substr(0, bytes / 2);
-    scratch.SetText(name + L"z", terminated);
-    EXPECT_EQ(Read(scratch, name + L"z"), terminated) << bytes;
+    scratch.SetText(name + L"z", content.substr(0, bytes / 2));
+    EXPECT_EQ(Read(scratch, name + L"z"), content.substr(0, bytes / 2)) << bytes;
   }
 }
 
@@ -91,29 +84,36 @@ TEST(ReadRegistryValueText, FormatsDwordsAndRefusesOtherTypes) {
   ScratchKey scratch;
   scratch.SetNumber(L"ten", 10);
   scratch.SetNumber(L"max", 0xFFFFFFFFu);
-  scratch.SetRaw(L"short dword", REG_DWORD, "\x01\x02", 2);
-  const std::uint64_t quad = 10;
-  scratch.SetRaw(L"qword", REG_QWORD, &quad, sizeof(quad));
-  scratch.SetRaw(L"binary", REG_BINARY, "\x31\x00\x32\x00", 4);
-  std::vector<unsigned char> bigBinary(5000, 0x41);
-  scratch.SetRaw(L"big binary", REG_BINARY, bigBinary.data(), static_cast<DWORD>(bigBinary.size()));
-  scratch.SetRaw(L"none", REG_NONE, L"x", 4);
-  const DWORD bigEndian = 10;
-  scratch.SetRaw(L"big endian", REG_DWORD_BIG_ENDIAN, &bigEndian, sizeof(bigEndian));
-
   EXPECT_EQ(Read(scratch, L"ten"), L"10");
   EXPECT_EQ(Read(scratch, L"max"), L"4294967295");
+
+  const std::uint64_t quad = 10;
+  const std::vector<unsigned char> bigBinary(5000, 0x41);
+  const struct {
+    const wchar_t* name;
+    DWORD type;
+    const void* data;
+    DWORD bytes;
+  } refused[] = {
+      {L"short dword", REG_DWORD, "\x01\x02", 2},
+      {L"qword", REG_QWORD, &quad, sizeof(quad)},
+      {L"binary", REG_BINARY, "\x31\x00\x32\x00", 4},
+      {L"big binary", REG_BINARY, bigBinary.data(), static_cast<DWORD>(bigBinary.size())},
+      {L"none", REG_NONE, L"x", 4},
+      {L"big endian", REG_DWORD_BIG_ENDIAN, &quad, 4},
+  };
   // Failures leave the text as it was.
-  for (const wchar_t* name :
-       {L"short dword", L"qword", L"binary", L"big binary", L"none", L"big endian", L"missing"}) {
-    EXPECT_EQ(Read(scratch, name), L"<failed:untouched>") << name;
+  for (const auto& c : refused) {
+    scratch.SetRaw(c.name, c.type, c.data, c.bytes);
+    EXPECT_EQ(Read(scratch, c.name), L"<failed:untouched>") << c.name;
   }
+  EXPECT_EQ(Read(scratch, L"missing"), L"<failed:untouched>");
   std::wstring text = kUntouched;
   EXPECT_FALSE(ReadRegistryValueText(nullptr, L"x", text));
   EXPECT_EQ(text, kUntouched);
 }
 
-TEST(ReadRegistryValueByPath, SplitsAtTheFirstAndLastSeparator) {
+TEST(RegistryPaths, SplitAtTheFirstAndLastSeparatorAndOpenForReading) {
   ScratchKey scratch;
   scratch.SetNumber(L"Number", 10);
   scratch.SetText(L"Text", L"hello");
@@ -125,26 +125,20 @@ TEST(ReadRegistryValueByPath, SplitsAtTheFirstAndLastSeparator) {
   EXPECT_EQ(ReadRegistryValueByPath(key + L"Text", true), L"hello");
   EXPECT_EQ(ReadRegistryValueByPath(L"hkey_current_user\\" + scratch.SubKey() + L"\\Text", false), L"hello");
   EXPECT_EQ(ReadRegistryValueByPath(key, false), L"default");
-  EXPECT_EQ(ReadRegistryValueByPath(key + L"Binary", false), L"");
-  EXPECT_EQ(ReadRegistryValueByPath(key + L"Missing", false), L"");
-  EXPECT_EQ(ReadRegistryValueByPath(key + L"No such key\\Text", false), L"");
-  EXPECT_EQ(ReadRegistryValueByPath(L"Software", false), L"");
-  EXPECT_EQ(ReadRegistryValueByPath(L"", false), L"");
-  EXPECT_EQ(ReadRegistryValueByPath(L"HKCU\\" + std::wstring(40000, L'k') + L"\\v", false), L"");
-}
+  for (const std::wstring& path :
+       {key + L"Binary", key + L"Missing", key + L"No such key\\Text", std::wstring(L"Software"),
+        std::wstring(), L"HKCU\\" + std::wstring(40000, L'k') + L"\\v"})
+    EXPECT_EQ(ReadRegistryValueByPath(path, false), L"") << path.substr(0, 80);
 
-TEST(OpenRegistryKey, OpensForReadingOrGivesNone) {
-  ScratchKey scratch;
-  scratch.SetText(L"Text", L"value");
-  UniqueRegistryKey key = OpenRegistryKey(L"HKEY_CURRENT_USER\\" + scratch.SubKey(), true);
-  ASSERT_TRUE(key);
+  UniqueRegistryKey opened = OpenRegistryKey(L"HKEY_CURRENT_USER\\" + scratch.SubKey(), true);
+  ASSERT_TRUE(opened);
   std::wstring text;
-  EXPECT_TRUE(ReadRegistryValueText(key.Get(), L"Text", text));
-  EXPECT_EQ(text, L"value");
+  EXPECT_TRUE(ReadRegistryValueText(opened.Get(), L"Text", text));
+  EXPECT_EQ(text, L"hello");
   // Read access only.
-  EXPECT_NE(RegSetValueExW(key.Get(), L"w", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), 2), ERROR_SUCCESS);
-
-  EXPECT_FALSE(OpenRegistryKey(L"HKCU\\" + scratch.SubKey() + L"\\missing", false));
+  EXPECT_NE(RegSetValueExW(opened.Get(), L"w", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), 2),
+            ERROR_SUCCESS);
+  EXPECT_FALSE(OpenRegistryKey(key + L"missing", false));
   EXPECT_FALSE(OpenRegistryKey(L"Software", false));
   EXPECT_FALSE(OpenRegistryKey(L"", true));
 }
@@ -169,20 +163,6 @@ TEST(EnumerateValueNames, ListsEveryNameAndAppends) {
   EXPECT_FALSE(EnumerateValueNames(nullptr, none));
 }
 
-// HKEY_LOCAL_MACHINE pointed at a scratch key for the length of one test.
-class OverriddenMachineRoot {
- public:
-  explicit OverriddenMachineRoot(HKEY replacement)
-      : active_(RegOverridePredefKey(HKEY_LOCAL_MACHINE, replacement) == ERROR_SUCCESS) {}
-  ~OverriddenMachineRoot() {
-    if (active_) RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-  }
-  bool Active() const { return active_; }
-
- private:
-  bool active_;
-};
-
 TEST(RegistryPaths, ReadMachineValuesThroughAnOverriddenRoot) {
   ScratchKey fakeMachine;
   HKEY product = nullptr;
@@ -192,16 +172,17 @@ TEST(RegistryPaths, ReadMachineValuesThroughAnOverriddenRoot) {
   RegSetValueExW(product, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"1.2.3"), 12);
   RegCloseKey(product);
 
-  OverriddenMachineRoot overridden(fakeMachine.Key());
-  ASSERT_TRUE(overridden.Active());
-  // Only an honoured override makes the value visible under HKLM.
+  ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, fakeMachine.Key()), ERROR_SUCCESS);
   HKEY probe = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Vendor\\Product", 0, KEY_READ, &probe) != ERROR_SUCCESS) {
-    GTEST_SKIP() << "RegOverridePredefKey is not honoured here";
-  }
-  RegCloseKey(probe);
-  EXPECT_EQ(ReadRegistryValueByPath(L"HKLM\\Software\\Vendor\\Product\\Version", false), L"1.2.3");
-  EXPECT_TRUE(OpenRegistryKey(L"HKEY_LOCAL_MACHINE\\Software\\Vendor\\Product", false));
+  const bool honoured =
+      RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Vendor\\Product", 0, KEY_READ, &probe) == ERROR_SUCCESS;
+  if (honoured) RegCloseKey(probe);
+  const std::wstring version = ReadRegistryValueByPath(L"HKLM\\Software\\Vendor\\Product\\Version", false);
+  const bool opened = bool(OpenRegistryKey(L"HKEY_LOCAL_MACHINE\\Software\\Vendor\\Product", false));
+  RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+  if (!honoured) GTEST_SKIP() << "RegOverridePredefKey is not honoured here";
+  EXPECT_EQ(version, L"1.2.3");
+  EXPECT_TRUE(opened);
 }
 
 TEST(RegistryPaths, NeverReadTheThirtyTwoBitViewInThisBuild) {

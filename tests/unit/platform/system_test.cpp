@@ -9,8 +9,6 @@
 namespace tessaro {
 namespace {
 
-using testing::ScratchFolder;
-
 TEST(ErrorText, GivesTheSystemMessageOrTheCodeInDecimal) {
   const std::wstring notFound = ErrorText(ERROR_FILE_NOT_FOUND);
   EXPECT_NE(notFound, L"2");
@@ -29,26 +27,15 @@ TEST(LoadSystemLibrary, LoadsFromTheSystemFolderOnly) {
 
   // A library in the current directory is not found; LoadLibraryW would find
   // it there and fail on its contents instead.
-  ScratchFolder scratch;
-  const std::wstring planted = scratch / L"tessaro_planted.dll";
-  const HANDLE file = CreateFileW(planted.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(file, "not a library", 13, &written, nullptr);
-  CloseHandle(file);
-  wchar_t previous[MAX_PATH];
-  GetCurrentDirectoryW(MAX_PATH, previous);
-  ASSERT_TRUE(SetCurrentDirectoryW(scratch.Path().c_str()));
-  const HMODULE fromSystem = LoadSystemLibrary(L"tessaro_planted.dll");
-  const DWORD systemError = GetLastError();
-  const HMODULE fromSearchPath = LoadLibraryW(L"tessaro_planted.dll");
-  const DWORD searchPathError = GetLastError();
-  SetCurrentDirectoryW(previous);
-  EXPECT_EQ(fromSystem, nullptr);
-  EXPECT_EQ(systemError, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
-  EXPECT_EQ(fromSearchPath, nullptr);
-  EXPECT_NE(searchPathError, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));  // the probe sees the planted file
-
+  testing::ScratchFolder scratch;
+  testing::MakeFile(scratch / L"tessaro_planted.dll", FILE_ATTRIBUTE_NORMAL, "not a library");
+  {
+    testing::ScopedCurrentDirectory inScratch(scratch.Path());
+    EXPECT_EQ(LoadSystemLibrary(L"tessaro_planted.dll"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    EXPECT_EQ(LoadLibraryW(L"tessaro_planted.dll"), nullptr);
+    EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));  // the probe sees the planted file
+  }
   for (const wchar_t* name :
        {L"..\\msi.dll", L"C:\\windows\\system32\\msi.dll", L"", static_cast<const wchar_t*>(nullptr)}) {
     SetLastError(0);
