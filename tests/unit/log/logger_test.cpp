@@ -10,6 +10,7 @@
 
 #include "../platform/platform_scratch.h"
 #include "log/log_format.h"
+#include "platform/handles.h"
 
 namespace tessaro {
 namespace {
@@ -18,25 +19,13 @@ using namespace testing;
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::string ReadBytes(const std::wstring& path) {
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  std::string bytes;
-  char chunk[4096];
-  DWORD read = 0;
-  while (ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0) bytes.append(chunk, read);
-  CloseHandle(file);
-  return bytes;
-}
-
-// The text of a log file after its byte-order mark.
+// The log as UTF-16LE text, its byte-order mark (U+FEFF) included.
 std::wstring ReadLogText(const std::wstring& path) {
-  const std::string bytes = ReadBytes(path);
-  std::wstring text;
-  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-    text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                 (static_cast<unsigned char>(bytes[i + 1]) << 8));
+  const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+  std::wstring text(1 << 16, L'\0');
+  DWORD read = 0;
+  text.resize(ReadFile(file.Get(), text.data(), 1 << 17, &read, nullptr) ? read / 2 : 0);
   return text;
 }
 
@@ -70,12 +59,11 @@ class LoggerTest : public ::testing::Test {
     cleanupFolders_.push_back(path);
   }
   // The shared fallback folder under the common application data.
-  std::wstring CommonLogFolder() {
+  static std::wstring CommonLogFolder() {
     wchar_t buffer[MAX_PATH] = {};
     EXPECT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, buffer)));
-    return WithBackslash(buffer) + kLogFolderName;
+    return std::wstring(buffer) + L"\\" + kLogFolderName;
   }
-  static std::wstring WithBackslash(std::wstring path) { return path.back() == L'\\' ? path : path + L'\\'; }
 
   ScratchFolder scratch_;
   std::vector<std::wstring> cleanupFiles_;
@@ -96,7 +84,7 @@ TEST_F(LoggerTest, TheFileOpensWithTheFirstLineAndEndsWithAnEmptyLine) {
   logger.WriteLine(L"Searching for prerequisites");
   logger.WriteLine(L"first\r\nsecond");
   EXPECT_EQ(logger.Path(), path);
-  EXPECT_EQ(ReadBytes(path).substr(0, 2), std::string("\xFF\xFE")) << "on disk while the file is still open";
+  EXPECT_EQ(ReadLogText(path).substr(0, 1), L"\xFEFF") << "on disk while the file is still open";
   ScopedLoggingEnabled on(true);
   logger.WriteEndLine();
   // One stamp per call, not per line of its text.

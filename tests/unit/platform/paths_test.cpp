@@ -45,21 +45,19 @@ TEST(NormalizePath, TrimsComponentsAndKeepsRootsAndFolderProperties) {
   const struct {
     const wchar_t* in;
     const wchar_t* out;
-  } cases[] = {
-      {L"C:\\Program Files. \\Sub .\\file.txt. ", L"C:\\Program Files\\Sub\\file.txt"},
-      {L"C:\\a\\\\b\\", L"C:\\a\\b\\"},
-      {L"\\\\server. \\share. \\dir. ", L"\\\\server. \\share. \\dir"},
-      {L"\\\\?\\C:\\a \\b", L"\\\\?\\C:\\a\\b"},
-      {L"\\\\?\\UNC\\srv\\sh\\a.", L"\\\\?\\UNC\\srv\\sh\\a"},
-      {L"[TempFolder]\\Downloads. \\x", L"[TempFolder]Downloads\\x"},
-      {L"[A]\\[B]\\c", L"[A][B]c"},
-      {L"relative \\path", L"relative\\path"},
-      {L"\\rooted\\x ", L"\\rooted\\x"},
-      {L"C:", L"C:"},
-      {L"C:\\", L"C:\\"},
-      {L"x", L"x"},
-      {L"", L""},
-  };
+  } cases[] = {{L"C:\\Program Files. \\Sub .\\file.txt. ", L"C:\\Program Files\\Sub\\file.txt"},
+               {L"C:\\a\\\\b\\", L"C:\\a\\b\\"},
+               {L"\\\\server. \\share. \\dir. ", L"\\\\server. \\share. \\dir"},
+               {L"\\\\?\\C:\\a \\b", L"\\\\?\\C:\\a\\b"},
+               {L"\\\\?\\UNC\\srv\\sh\\a.", L"\\\\?\\UNC\\srv\\sh\\a"},
+               {L"[TempFolder]\\Downloads. \\x", L"[TempFolder]Downloads\\x"},
+               {L"[A]\\[B]\\c", L"[A][B]c"},
+               {L"relative \\path", L"relative\\path"},
+               {L"\\rooted\\x ", L"\\rooted\\x"},
+               {L"C:", L"C:"},
+               {L"C:\\", L"C:\\"},
+               {L"x", L"x"},
+               {L"", L""}};
   for (const auto& c : cases) EXPECT_EQ(NormalizePath(c.in), c.out) << c.in;
   const std::wstring huge = L"C:\\" + std::wstring(40000, L'y');
   EXPECT_EQ(NormalizePath(huge + L" . "), huge);

@@ -36,9 +36,6 @@ class ScratchFolder {
       Sleep(50);
     }
   }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
   const std::wstring& Path() const { return path_; }
   std::wstring operator/(const std::wstring& relative) const { return path_ + L"\\" + relative; }
 
@@ -50,8 +47,7 @@ class ScratchFolder {
 class ScratchKey {
  public:
   explicit ScratchKey(REGSAM view = 0, HKEY root = HKEY_CURRENT_USER) : root_(root), view_(view) {
-    name_ = UniqueName(L"platform");
-    subKey_ = std::wstring(kParent) + L"\\" + name_;
+    subKey_ = L"Software\\Tessaro Tests\\" + UniqueName(L"platform");
     EXPECT_EQ(RegCreateKeyExW(root_, subKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &key_,
                               nullptr),
               ERROR_SUCCESS);
@@ -59,14 +55,8 @@ class ScratchKey {
   ~ScratchKey() {
     RegDeleteTreeW(key_, nullptr);  // values and subkeys; the key itself goes below
     RegCloseKey(key_);
-    HKEY parent = nullptr;
-    if (RegOpenKeyExW(root_, kParent, 0, KEY_ALL_ACCESS | view_, &parent) == ERROR_SUCCESS) {
-      RegDeleteKeyExW(parent, name_.c_str(), view_, 0);
-      RegCloseKey(parent);
-    }
+    RegDeleteKeyExW(root_, subKey_.c_str(), view_, 0);
   }
-  ScratchKey(const ScratchKey&) = delete;
-  ScratchKey& operator=(const ScratchKey&) = delete;
 
   HKEY Key() const { return key_; }
   // "Software\Tessaro Tests\<unique>", below the root.
@@ -84,11 +74,8 @@ class ScratchKey {
   }
 
  private:
-  static constexpr const wchar_t* kParent = L"Software\\Tessaro Tests";
-
   HKEY root_;
   REGSAM view_;
-  std::wstring name_;
   std::wstring subKey_;
   HKEY key_ = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/handles.h"
 #include "platform/paths.h"
 #include "platform_scratch.h"
 
@@ -17,23 +18,19 @@ std::wstring ExitWith() { return HelperFolder() + L"\\exit_with.exe"; }
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
-// The current directory exit_with.exe reports on the second line of its
-// --write file; the first holds its command line, which must name the file.
+// The current directory exit_with.exe reports after the first line of its
+// --write file, which holds its command line, or what was wrong.
 std::string ReportedDirectory(const std::wstring& path) {
-  const HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  char buffer[4096];
+  const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  std::string text(4096, '\0');
   DWORD read = 0;
-  if (file == INVALID_HANDLE_VALUE) return "<no report>";
-  const BOOL ok = ReadFile(file, buffer, sizeof(buffer), &read, nullptr);
-  CloseHandle(file);
-  const std::string text(buffer, ok ? read : 0);
+  if (!ReadFile(file.Get(), text.data(), 4096, &read, nullptr)) return "<no report>";
+  text.resize(read);
   const size_t end = text.find("\r\n");
-  if (text.find("--write") >= end || text.find("\r\n", end + 2) != text.size() - 2) return "<bad report>";
-  return text.substr(end + 2, text.size() - end - 4);
+  return text.find("--write") < end ? text.substr(end + 2) : "<no parameters>";
 }
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+std::string Line(const std::wstring& text) { return std::string(text.begin(), text.end()) + "\r\n"; }
 
 class ProcessTest : public ::testing::Test {
  protected:
@@ -87,13 +84,13 @@ TEST_F(ProcessTest, ShellOpenRunsInTheGivenOrTheFilesFolderWithoutTheLongForm) {
   unsigned long code = kUntouched;
   EXPECT_TRUE(ShellOpen(ExitWith(), L"5 --write " + Quoted(report), &code, true, L""));
   EXPECT_EQ(code, 5u);
-  EXPECT_EQ(ReportedDirectory(report), Narrow(HelperFolder()));
+  EXPECT_EQ(ReportedDirectory(report), Line(HelperFolder()));
   ASSERT_TRUE(DeleteFileW(report.c_str()));
 
   EXPECT_TRUE(ShellOpen(L"\\\\?\\" + ExitWith(), L"3 --write " + Quoted(report), &code, false,
                         L"\\\\?\\" + scratch_.Path()));
   EXPECT_EQ(code, 3u);
-  EXPECT_EQ(ReportedDirectory(report), Narrow(scratch_.Path()));
+  EXPECT_EQ(ReportedDirectory(report), Line(scratch_.Path()));
 }
 
 TEST_F(ProcessTest, ShellOpenFailureStoresTheError) {
