@@ -12,9 +12,10 @@ namespace {
 
 using Lines = std::vector<std::wstring>;
 
-ConfigDocument Ini(const Lines& lines) {
+// Lines given with "\n" endings reach the parser with the CR-LF it needs.
+ConfigDocument Ini(const std::wstring& lines) {
   std::wstring text;
-  for (const std::wstring& line : lines) text += line + L"\r\n";
+  for (wchar_t c : lines) text += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
   ConfigDocument document;
   document.Parse(text);
   return document;
@@ -27,65 +28,41 @@ ChainerOptions LoadedPrerequisites(const ConfigDocument& document, LocationExpan
 }
 
 TEST(ConfigDecimalInt, LeadingSpacesSignsDigitsAndWrap) {
-  struct Case {
-    const wchar_t* text;
-    std::int32_t expected;
-  };
-  const Case cases[] = {
-      {L"12abc", 12},
-      {L"abc", 0},
-      {L"", 0},
-      {L"-5", -5},
-      {L"  -+7", -7},
-      {L"+7", 7},
-      {L"+-7", 0},
-      {L"--7", 0},
-      {L"\t7", 0},
-      {L"  12 3", 12},
-      {L"-", 0},
-      {L"4294967297", 1},
-      {L"2147483648", INT32_MIN},
-      {L"-2147483648", INT32_MIN},
-      {L"99999999999999999999999", -159383553},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ParseDecimalInt(c.text), c.expected) << c.text;
+  using Cases = std::vector<std::pair<const wchar_t*, std::int32_t>>;
+  const Cases signs = {{L"12abc", 12}, {L"abc", 0}, {L"", 0},    {L"-5", -5}, {L"  -+7", -7},
+                       {L"+7", 7},     {L"+-7", 0}, {L"--7", 0}, {L"\t7", 0}, {L"  12 3", 12}};
+  const Cases wraps = {
+      {L"-", 0}, {L"4294967297", 1}, {L"2147483648", INT32_MIN}, {L"-2147483648", INT32_MIN}};
+  for (const Cases& cases : {signs, wraps, Cases{{L"99999999999999999999999", -159383553}}}) {
+    for (const auto& [text, expected] : cases) EXPECT_EQ(ParseDecimalInt(text), expected) << text;
+  }
 }
 
 TEST(ConfigGeneralOptions, StringKeysPresentSetAbsentKeep) {
   GeneralOptions options;
-  options.productCode = L"preset";
-  options.langs = L"preset";
-  ASSERT_TRUE(LoadGeneralOptions(Ini({L"[GeneralOptions]", L"Options=qb", L"Langs=", L"DownloadFolder=.\\dl",
-                                      L"ExtractionFolder=x", L"MinWIVer=3.1", L"AppxPkId=id"}),
-                                 options));
-  EXPECT_EQ(options.options, L"qb");
-  EXPECT_EQ(options.langs, L"");
-  EXPECT_EQ(options.productCode, L"preset");
-  EXPECT_EQ(options.downloadFolder, L".\\dl");
-  EXPECT_EQ(options.extractionFolder, L"x");
-  EXPECT_EQ(options.minWiVer, L"3.1");
-  EXPECT_EQ(options.appxPkId, L"id");
-}
-
-TEST(ConfigGeneralOptions, NoSectionKeepsEverything) {
-  GeneralOptions options;
+  options.productCode = options.langs = L"preset";
   options.keepFiles = 9;
   options.packJars = true;
-  EXPECT_TRUE(LoadGeneralOptions(Ini({L"[generaloptions]", L"KeepFiles=complete"}), options));
+  // Section names are case-sensitive: no section keeps everything.
+  EXPECT_TRUE(LoadGeneralOptions(Ini(L"[generaloptions]\nKeepFiles=complete\n"), options));
   EXPECT_EQ(options.keepFiles, 9);
   EXPECT_TRUE(options.packJars);
+  ASSERT_TRUE(LoadGeneralOptions(Ini(L"[GeneralOptions]\nOptions=qb\nLangs=\nDownloadFolder=.\\dl\n"
+                                     L"ExtractionFolder=x\nMinWIVer=3.1\nAppxPkId=id\n"),
+                                 options));
+  EXPECT_EQ((Lines{options.options, options.langs, options.productCode, options.downloadFolder,
+                   options.extractionFolder, options.minWiVer, options.appxPkId}),
+            (Lines{L"qb", L"", L"preset", L".\\dl", L"x", L"3.1", L"id"}));
 }
 
 TEST(ConfigGeneralOptions, ConvertedKeysAlwaysAssigned) {
-  struct Case {
+  const struct {
     const wchar_t* keepFiles;  // each value is written only when not null
     const wchar_t* flag;       // PackJars, AllPlatforms and Is64PlatformTransf alike
     const wchar_t* extUiStub;
     std::int32_t expectedKeepFiles;
-    bool expectedFlag;
-    bool expectedExtUiStub;
-  };
-  const Case cases[] = {
+    bool expectedFlag, expectedExtUiStub;
+  } cases[] = {
       {nullptr, nullptr, nullptr, 0, false, false},
       {L"minimum", L"TRUE", L"x", kKeepFilesMinimum, true, true},
       {L"complete", L"tRuE", L"", kKeepFilesComplete, true, false},
@@ -94,8 +71,8 @@ TEST(ConfigGeneralOptions, ConvertedKeysAlwaysAssigned) {
       {L"", L"\"true\"", nullptr, 0, false, false},
       {L"prereqs ;", L"", nullptr, 0, false, false},
   };
-  for (const Case& c : cases) {
-    ConfigDocument document = Ini({L"[GeneralOptions]"});
+  for (const auto& c : cases) {
+    ConfigDocument document = Ini(L"[GeneralOptions]\n");
     if (c.keepFiles) document.SetValue(L"GeneralOptions", L"KeepFiles", c.keepFiles);
     if (c.extUiStub) document.SetValue(L"GeneralOptions", L"ExtUIStub", c.extUiStub);
     for (const wchar_t* key : {L"PackJars", L"AllPlatforms", L"Is64PlatformTransf"}) {
@@ -105,64 +82,28 @@ TEST(ConfigGeneralOptions, ConvertedKeysAlwaysAssigned) {
     options.keepFiles = 9;
     options.packJars = options.allPlatforms = options.is64PlatformTransf = options.extUiStub = true;
     ASSERT_TRUE(LoadGeneralOptions(document, options));
-    const std::wstring label =
-        std::wstring(c.keepFiles ? c.keepFiles : L"-") + L"/" + (c.flag ? c.flag : L"-");
-    EXPECT_EQ(options.keepFiles, c.expectedKeepFiles) << label;
-    EXPECT_EQ(options.packJars, c.expectedFlag) << label;
-    EXPECT_EQ(options.allPlatforms, c.expectedFlag) << label;
-    EXPECT_EQ(options.is64PlatformTransf, c.expectedFlag) << label;
-    EXPECT_EQ(options.extUiStub, c.expectedExtUiStub) << label;
+    SCOPED_TRACE(std::wstring(c.keepFiles ? c.keepFiles : L"-") + L"/" + (c.flag ? c.flag : L"-"));
+    EXPECT_EQ(options.keepFiles, c.expectedKeepFiles);
+    EXPECT_EQ((std::vector<bool>{options.packJars, options.allPlatforms, options.is64PlatformTransf}),
+              std::vector<bool>(3, c.expectedFlag));
+    EXPECT_EQ(options.extUiStub, c.expectedExtUiStub);
   }
 }
 
 TEST(ConfigPrerequisite, EveryKeyReachesItsField) {
-  ChainerOptions options = LoadedPrerequisites(Ini({
-      L"[PREREQUISITES]",
-      L"App1=Full",
-      L"[Full]",
-      L"VerMin=1.0",
-      L"VerMax=2.0",
-      L"WinNTVersions=Win7",
-      L"WinNT64Versions=Win8",
-      L"SetupFile=setup.exe",
-      L"ExactSize=-1",
-      L"MD5=abc",
-      L"Operator=1",
-      L"CommandLine=/full",
-      L"BasicUiCommandLine=/basic",
-      L"NoUiCommandLine=/q",
-      L"Options=xm",
-      L"RetValPropName=RV",
-      L"ParentPrereq=Parent",
-      L"Folder=sub\\f.exe",
-      L"LanguageList=1033;",
-      L"SearchType1=3",
-      L"SearchString1=HKLM\\k",
-      L"VerMin1=1",
-      L"VerMax1=2",
-      L"RefContent1=r",
-      L"SearchCmdLine1=c",
-  }));
+  ChainerOptions options = LoadedPrerequisites(Ini(
+      L"[PREREQUISITES]\nApp1=Full\n[Full]\nVerMin=1.0\nVerMax=2.0\nWinNTVersions=Win7\n"
+      L"WinNT64Versions=Win8\nSetupFile=setup.exe\nExactSize=-1\nMD5=abc\nOperator=1\nCommandLine=/full\n"
+      L"BasicUiCommandLine=/basic\nNoUiCommandLine=/q\nOptions=xm\nRetValPropName=RV\nParentPrereq=Parent\n"
+      L"Folder=sub\\f.exe\nLanguageList=1033;\nSearchType1=3\nSearchString1=HKLM\\k\nVerMin1=1\nVerMax1=2\n"
+      L"RefContent1=r\nSearchCmdLine1=c\n"));
   ASSERT_EQ(options.prerequisites.size(), 1u);
   const Prerequisite& p = options.prerequisites[0];
-  const std::vector<std::wstring> texts{p.name,
-                                        p.verMin,
-                                        p.verMax,
-                                        p.winNtVersions,
-                                        p.winNt64Versions,
-                                        p.location,
-                                        p.md5,
-                                        p.commandLine,
-                                        p.basicUiCommandLine,
-                                        p.noUiCommandLine,
-                                        p.options,
-                                        p.retValPropName,
-                                        p.parentPrereq,
-                                        p.folder,
-                                        p.languageList};
-  EXPECT_EQ(texts, (std::vector<std::wstring>{L"Full", L"1.0", L"2.0", L"Win7", L"Win8", L"setup.exe", L"abc",
-                                              L"/full", L"/basic", L"/q", L"xm", L"RV", L"Parent",
-                                              L"sub\\f.exe", L"1033;"}));
+  EXPECT_EQ((Lines{p.name, p.verMin, p.verMax, p.winNtVersions, p.winNt64Versions, p.location, p.md5,
+                   p.commandLine, p.basicUiCommandLine, p.noUiCommandLine, p.options, p.retValPropName,
+                   p.parentPrereq, p.folder, p.languageList}),
+            (Lines{L"Full", L"1.0", L"2.0", L"Win7", L"Win8", L"setup.exe", L"abc", L"/full", L"/basic",
+                   L"/q", L"xm", L"RV", L"Parent", L"sub\\f.exe", L"1033;"}));
   EXPECT_EQ(p.sourceKind, SourceKind::Package);
   EXPECT_EQ(p.exactSize, 0xFFFFFFFFu);
   EXPECT_EQ(p.op, 1);
@@ -172,64 +113,45 @@ TEST(ConfigPrerequisite, EveryKeyReachesItsField) {
   ASSERT_EQ(p.searches.size(), 1u);
   const PrereqSearch& s = p.searches[0];
   EXPECT_EQ(s.type, 3);
-  EXPECT_EQ((std::vector<std::wstring>{s.searchString, s.verMin, s.verMax, s.refContent, s.searchCmdLine}),
-            (std::vector<std::wstring>{L"HKLM\\k", L"1", L"2", L"r", L"c"}));
+  EXPECT_EQ((Lines{s.searchString, s.verMin, s.verMax, s.refContent, s.searchCmdLine}),
+            (Lines{L"HKLM\\k", L"1", L"2", L"r", L"c"}));
 }
 
 std::wstring ExpandMarked(const std::wstring& location) { return L"<" + location + L">"; }
 
 TEST(ConfigPrerequisite, LocationPrecedenceAndExpansion) {
-  const ConfigDocument document = Ini({
-      L"[PREREQUISITES]",
-      L"App1=All",
-      L"App2=SiteUrl",
-      L"App3=UrlOnly",
-      L"[All]",
-      L"Url=u",
-      L"OpenSite=o",
-      L"SetupFile=s",
-      L"[SiteUrl]",
-      L"Url=u",
-      L"OpenSite=o",
-      L"[UrlOnly]",
-      L"Url=u",
-  });
+  const ConfigDocument document =
+      Ini(L"[PREREQUISITES]\nApp1=All\nApp2=SiteUrl\nApp3=UrlOnly\n[All]\nUrl=u\nOpenSite=o\nSetupFile=s\n"
+          L"[SiteUrl]\nUrl=u\nOpenSite=o\n[UrlOnly]\nUrl=u\n");
   ChainerOptions expanded = LoadedPrerequisites(document, ExpandMarked);
   ASSERT_EQ(expanded.prerequisites.size(), 3u);
-  EXPECT_EQ(expanded.prerequisites[0].sourceKind, SourceKind::Package);
-  EXPECT_EQ(expanded.prerequisites[0].location, L"s");  // package paths are not expanded
-  EXPECT_EQ(expanded.prerequisites[1].sourceKind, SourceKind::Site);
-  EXPECT_EQ(expanded.prerequisites[1].location, L"<o>");
-  EXPECT_EQ(expanded.prerequisites[2].sourceKind, SourceKind::Download);
-  EXPECT_EQ(expanded.prerequisites[2].location, L"<u>");
-  EXPECT_TRUE(expanded.prerequisites[2].searches.empty());
-
+  const auto& p = expanded.prerequisites;
+  EXPECT_EQ((std::vector<SourceKind>{p[0].sourceKind, p[1].sourceKind, p[2].sourceKind}),
+            (std::vector<SourceKind>{SourceKind::Package, SourceKind::Site, SourceKind::Download}));
+  // Package paths are not expanded.
+  EXPECT_EQ((Lines{p[0].location, p[1].location, p[2].location}), (Lines{L"s", L"<o>", L"<u>"}));
+  EXPECT_TRUE(p[2].searches.empty());
   EXPECT_EQ(LoadedPrerequisites(document).prerequisites[2].location, L"u");
 }
 
 TEST(ConfigPrerequisite, ListEndsAtFirstBrokenEntry) {
-  struct Case {
+  const struct {
     const char* what;
-    Lines lines;
+    const wchar_t* lines;
     std::size_t loaded;
-  };
-  const Case cases[] = {
-      {"no list", {}, 0},
-      {"no App1", {L"[PREREQUISITES]", L"App2=Good"}, 0},
-      {"no leading zeros", {L"[PREREQUISITES]", L"App01=Good"}, 0},
-      {"gap", {L"[PREREQUISITES]", L"App1=Good", L"App3=Good"}, 1},
-      {"missing section", {L"[PREREQUISITES]", L"App1=Good", L"App2=Missing", L"App3=Good"}, 1},
-      {"no location",
-       {L"[PREREQUISITES]", L"App1=Good", L"App2=NoLocation", L"App3=Good", L"[NoLocation]", L"SetupFile1=s",
-        L"setupfile=s"},
+  } cases[] = {
+      {"no list", L"", 0},
+      {"no App1", L"[PREREQUISITES]\nApp2=Good\n", 0},
+      {"no leading zeros", L"[PREREQUISITES]\nApp01=Good\n", 0},
+      {"gap", L"[PREREQUISITES]\nApp1=Good\nApp3=Good\n", 1},
+      {"missing section", L"[PREREQUISITES]\nApp1=Good\nApp2=Missing\nApp3=Good\n", 1},
+      {"no location", L"[PREREQUISITES]\nApp1=Good\nApp2=No\nApp3=Good\n[No]\nSetupFile1=s\nsetupfile=s\n",
        1},
       {"search without string",
-       {L"[PREREQUISITES]", L"App1=Good", L"App2=NoString", L"App3=Good", L"[NoString]", L"Url=u",
-        L"SearchType1=1", L"SearchString2=x"},
-       1},
-      {"same section twice", {L"[PREREQUISITES]", L"App1=Good", L"App2=Good"}, 2},
+       L"[PREREQUISITES]\nApp1=Good\nApp2=No\nApp3=Good\n[No]\nUrl=u\nSearchType1=1\nSearchString2=x\n", 1},
+      {"same section twice", L"[PREREQUISITES]\nApp1=Good\nApp2=Good\n", 2},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     ConfigDocument document = Ini(c.lines);
     document.SetValue(L"Good", L"Url", L"u");
     ChainerOptions options = LoadedPrerequisites(document);
@@ -239,19 +161,9 @@ TEST(ConfigPrerequisite, ListEndsAtFirstBrokenEntry) {
 }
 
 TEST(ConfigSearches, NumberingGapEndsListFailureLeavesOutputAlone) {
-  ConfigDocument document = Ini({
-      L"[Gap]",
-      L"SearchType1=1",
-      L"SearchString1=a",
-      L"SearchType3=3",
-      L"SearchString3=c",
-      L"[Broken]",
-      L"SearchType1=1",
-      L"SearchString1=a",
-      L"SearchType2=2",
-      L"[PREREQUISITES]",
-      L"App1=Broken",
-  });
+  ConfigDocument document =
+      Ini(L"[Gap]\nSearchType1=1\nSearchString1=a\nSearchType3=3\nSearchString3=c\n"
+          L"[Broken]\nSearchType1=1\nSearchString1=a\nSearchType2=2\n[PREREQUISITES]\nApp1=Broken\n");
   std::vector<PrereqSearch> searches(1);
   ASSERT_TRUE(LoadSearches(*document.FindSection(L"Gap"), searches));
   ASSERT_EQ(searches.size(), 2u);
@@ -270,61 +182,38 @@ TEST(ConfigSearches, NumberingGapEndsListFailureLeavesOutputAlone) {
 }
 
 TEST(ConfigPrerequisite, LanguageListAndSkipSearches) {
-  ChainerOptions options = LoadedPrerequisites(Ini({
-      L"[PREREQUISITES]",
-      L"App1=A",
-      L"App2=B",
-      L"App3=C",
-      L"App4=D",
-      L"[A]",
-      L"Url=u",
-      L"LanguageList=1033",
-      L"Options=mi",
-      L"[B]",
-      L"Url=u",
-      L"LanguageList=1033;1031;",
-      L"Options=I",
-      L"[C]",
-      L"Url=u",
-      L"LanguageList=",
-      L"[D]",
-      L"Url=u",
-      L"LanguageList=;",
-  }));
+  ChainerOptions options = LoadedPrerequisites(
+      Ini(L"[PREREQUISITES]\nApp1=A\nApp2=B\nApp3=C\nApp4=D\n[A]\nUrl=u\nLanguageList=1033\nOptions=mi\n"
+          L"[B]\nUrl=u\nLanguageList=1033;1031;\nOptions=I\n[C]\nUrl=u\nLanguageList=\n[D]\nUrl="
+          L"u\nLanguageList=;\n"));
   ASSERT_EQ(options.prerequisites.size(), 4u);
-  EXPECT_EQ(options.prerequisites[0].languageList, L"1033;");
-  EXPECT_TRUE(options.prerequisites[0].skipSearches);
-  EXPECT_EQ(options.prerequisites[1].languageList, L"1033;1031;");
-  EXPECT_FALSE(options.prerequisites[1].skipSearches);
-  EXPECT_EQ(options.prerequisites[2].languageList, L"");
-  EXPECT_EQ(options.prerequisites[3].languageList, L";");
+  const auto& p = options.prerequisites;
+  EXPECT_EQ((Lines{p[0].languageList, p[1].languageList, p[2].languageList, p[3].languageList}),
+            (Lines{L"1033;", L"1033;1031;", L"", L";"}));
+  EXPECT_TRUE(p[0].skipSearches);
+  EXPECT_FALSE(p[1].skipSearches);
 }
 
 TEST(ConfigChainerSection, PresenceAndKeys) {
   ChainerSection chainer;
   chainer.logFile = L"preset";
-  EXPECT_FALSE(LoadChainerSection(Ini({L"[prereq_chainer]", L"LogFile=x"}), chainer));
+  EXPECT_FALSE(LoadChainerSection(Ini(L"[prereq_chainer]\nLogFile=x\n"), chainer));
   EXPECT_EQ(chainer.logFile, L"preset");
 
   ChainerSection loaded;
-  ASSERT_TRUE(LoadChainerSection(Ini({L"[PREREQ_CHAINER]",
-                                      L"CleanupFiles=C:\\a\x01"
-                                      L"C:\\b",
-                                      L"LogFile="}),
+  ASSERT_TRUE(LoadChainerSection(Ini(L"[PREREQ_CHAINER]\nCleanupFiles=C:\\a\x01"
+                                     L"C:\\b\nLogFile=\n"),
                                  loaded));
-  EXPECT_EQ(loaded.cleanupFiles,
-            L"C:\\a\x01"
-            L"C:\\b");
-  EXPECT_EQ(loaded.cleanupFolders, L"");
-  EXPECT_EQ(loaded.logFile, L"");
+  EXPECT_EQ((Lines{loaded.cleanupFiles, loaded.cleanupFolders, loaded.logFile}), (Lines{L"C:\\a\x01"
+                                                                                        L"C:\\b",
+                                                                                        L"", L""}));
 }
 
 TEST(ConfigStateText, KnownAndOutOfRange) {
-  EXPECT_STREQ(PrereqStateText(PrereqState::Found), L"An acceptable version was found.");
   EXPECT_STREQ(PrereqStateText(PrereqState::NotSelected), L"Not selected for install.");
-  EXPECT_STREQ(PrereqStateText(PrereqState::Undefined), L"Undefined");
-  EXPECT_STREQ(PrereqStateText(static_cast<PrereqState>(-1)), L"Undefined");
-  EXPECT_STREQ(PrereqStateText(static_cast<PrereqState>(42)), L"Undefined");
+  for (int state : {static_cast<int>(PrereqState::Undefined), -1, 42}) {
+    EXPECT_STREQ(PrereqStateText(static_cast<PrereqState>(state)), L"Undefined") << state;
+  }
 }
 
 }  // namespace

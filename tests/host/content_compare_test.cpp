@@ -2,59 +2,48 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace tessaro {
 namespace {
 
+// |pairs| alternates reference and found text.
+void ExpectCompared(wchar_t letter, bool matches, const std::vector<const wchar_t*>& pairs) {
+  for (std::size_t i = 0; i + 1 < pairs.size(); i += 2) {
+    EXPECT_EQ(CompareContent(letter, pairs[i], pairs[i + 1]), matches)
+        << static_cast<int>(letter) << " '" << testing::PrintToString(pairs[i]) << "' '"
+        << testing::PrintToString(pairs[i + 1]) << "'";
+  }
+}
+
 TEST(CompareContent, TextLettersAreExactAndCaseSensitive) {
-  EXPECT_TRUE(CompareContent(L'M', L"1", L"1"));
-  EXPECT_FALSE(CompareContent(L'M', L"beta", L"Beta"));
-  EXPECT_TRUE(CompareContent(L'D', L"beta", L"Beta"));
-  EXPECT_FALSE(CompareContent(L'D', L"", L""));
-
-  EXPECT_TRUE(CompareContent(L'S', L"Beta", L"Beta2"));
-  EXPECT_FALSE(CompareContent(L'S', L"Beta2", L"Beta"));
-  EXPECT_TRUE(CompareContent(L'S', L"", L"anything"));
-
-  EXPECT_TRUE(CompareContent(L'E', L"a2", L"Beta2"));
-  EXPECT_FALSE(CompareContent(L'E', L"XBeta2", L"Beta2"));
-  EXPECT_TRUE(CompareContent(L'E', L"", L""));
-
-  EXPECT_TRUE(CompareContent(L'C', L"et", L"Beta2"));
-  EXPECT_FALSE(CompareContent(L'C', L"ET", L"Beta2"));
-  EXPECT_TRUE(CompareContent(L'X', L"ET", L"Beta2"));
-  EXPECT_FALSE(CompareContent(L'X', L"", L"Beta2"));
+  ExpectCompared(L'M', true, {L"1", L"1"});
+  ExpectCompared(L'M', false, {L"beta", L"Beta"});
+  ExpectCompared(L'D', true, {L"beta", L"Beta"});
+  ExpectCompared(L'D', false, {L"", L""});
+  ExpectCompared(L'S', true, {L"Beta", L"Beta2", L"", L"anything"});
+  ExpectCompared(L'S', false, {L"Beta2", L"Beta"});
+  ExpectCompared(L'E', true, {L"a2", L"Beta2", L"", L""});
+  ExpectCompared(L'E', false, {L"XBeta2", L"Beta2"});
+  ExpectCompared(L'C', true, {L"et", L"Beta2"});
+  ExpectCompared(L'C', false, {L"ET", L"Beta2"});
+  ExpectCompared(L'X', true, {L"ET", L"Beta2"});
+  ExpectCompared(L'X', false, {L"", L"Beta2"});
 }
 
-TEST(CompareContent, NumbersNeedDigitsOnlyOnBothSides) {
-  EXPECT_TRUE(CompareContent(L'G', L"0", L"1"));
-  EXPECT_FALSE(CompareContent(L'G', L"1", L"1"));
-  EXPECT_TRUE(CompareContent(L'L', L"10", L"9"));  // numbers, not text
-  EXPECT_FALSE(CompareContent(L'G', L"10", L"9"));
-  EXPECT_TRUE(CompareContent(L'G', L"0010", L"11"));
-  // Empty text counts as digits only, with the value 0.
-  EXPECT_TRUE(CompareContent(L'G', L"", L"1"));
-  EXPECT_TRUE(CompareContent(L'L', L"1", L""));
-  EXPECT_FALSE(CompareContent(L'G', L"", L""));
+TEST(CompareContent, NumbersNeedDigitsOnlyOnBothSidesAndAreUnsigned32Bit) {
+  // Numbers, not text; empty text is 0; above 2^31 still large; beyond 32 bits it wraps.
+  ExpectCompared(L'G', true,
+                 {L"0", L"1", L"0010", L"11", L"", L"1", L"1", L"4294967295", L"2147483647", L"2147483648"});
+  ExpectCompared(L'L', true, {L"10", L"9", L"1", L"", L"2", L"4294967297"});
   // Any other character on either side makes both tests false.
-  EXPECT_FALSE(CompareContent(L'G', L"1", L"2a"));
-  EXPECT_FALSE(CompareContent(L'L', L"3", L"-1"));
-  EXPECT_FALSE(CompareContent(L'G', L"+1", L"2"));
-  EXPECT_FALSE(CompareContent(L'G', L" 1", L"2"));
-}
-
-TEST(CompareContent, NumbersAreUnsigned32Bit) {
-  // A DWORD above 2^31 is still a large number.
-  EXPECT_TRUE(CompareContent(L'G', L"1", L"4294967295"));
-  EXPECT_TRUE(CompareContent(L'G', L"2147483647", L"2147483648"));
-  // Beyond 32 bits the number wraps: 4294967297 is 1.
-  EXPECT_TRUE(CompareContent(L'L', L"2", L"4294967297"));
+  ExpectCompared(L'G', false, {L"1", L"1", L"10", L"9", L"", L"", L"1", L"2a", L"+1", L"2", L" 1", L"2"});
+  ExpectCompared(L'L', false, {L"3", L"-1"});
 }
 
 TEST(CompareContent, UnknownLettersNeverMatch) {
-  for (wchar_t letter : {L'Q', L'm', L'g', L'\0', L' '}) {
-    EXPECT_FALSE(CompareContent(letter, L"", L"")) << static_cast<int>(letter);
-    EXPECT_FALSE(CompareContent(letter, L"1", L"1")) << static_cast<int>(letter);
-  }
+  for (wchar_t letter : {L'Q', L'm', L'g', L'\0', L' '})
+    ExpectCompared(letter, false, {L"", L"", L"1", L"1"});
 }
 
 }  // namespace

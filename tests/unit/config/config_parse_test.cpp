@@ -10,13 +10,9 @@
 namespace tessaro {
 namespace {
 
+// wchar_t is UTF-16LE here, so its bytes are the file's.
 std::string Utf16LeBytes(const std::wstring& text) {
-  std::string bytes;
-  for (wchar_t unit : text) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>((unit >> 8) & 0xFF));
-  }
-  return bytes;
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
 ConfigDocument ParsedFileBytes(const std::string& file) {
@@ -46,11 +42,7 @@ TEST(ConfigParseWide, FileBytesToOptions) {
 
 TEST(ConfigParseWide, FirstCharacterLostWithoutByteOrderMark) {
   // Start-up skips two bytes whatever they are, so "[" goes and no header is left.
-  ConfigDocument document = ParsedFileBytes(Utf16LeBytes(L"[S]\r\nk=v\r\n"));
-  std::wstring value = L"unchanged";
-  EXPECT_FALSE(document.GetValue(L"S", L"k", value));
-  EXPECT_EQ(value, L"unchanged");
-  EXPECT_TRUE(document.Sections().empty());
+  EXPECT_TRUE(ParsedFileBytes(Utf16LeBytes(L"[S]\r\nk=v\r\n")).Sections().empty());
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
+#include <gtest/gtest.h>
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <map>
 #include <string>
-#include <vector>
 
 #include "test_binaries.h"
 #include "ui/resources/resource_ids.h"
@@ -12,10 +11,7 @@
 namespace tessaro {
 namespace {
 
-using testbin::LoadAsData;
-
 struct TemplateControl {
-  DWORD id;
   DWORD style;
   std::wstring className;
 };
@@ -26,30 +22,27 @@ class TemplateReader {
  public:
   explicit TemplateReader(const BYTE* data) : at_(data), start_(data) {}
 
-  std::vector<TemplateControl> Controls() {
-    Skip(2 + 2 + 4 + 4);  // version, signature, help id, extended style
+  std::map<DWORD, TemplateControl> Controls() {
+    at_ += 2 + 2 + 4 + 4;  // version, signature, help id, extended style
     const DWORD style = Read<DWORD>();
     const WORD count = Read<WORD>();
-    Skip(4 * 2);  // position and size
-    SkipNameOrOrdinal();  // menu
-    SkipNameOrOrdinal();  // class
-    SkipNameOrOrdinal();  // caption
+    at_ += 4 * 2;                                     // position and size
+    for (int i = 0; i < 3; ++i) ReadNameOrOrdinal();  // menu, class, caption
     if (style & DS_SETFONT) {
-      Skip(2 + 2 + 1 + 1);  // point size, weight, italic, character set
-      SkipNameOrOrdinal();  // typeface
+      at_ += 2 + 2 + 1 + 1;  // point size, weight, italic, character set
+      ReadNameOrOrdinal();   // typeface
     }
-    std::vector<TemplateControl> controls;
+    std::map<DWORD, TemplateControl> controls;
     for (WORD i = 0; i < count; ++i) {
-      AlignTo4();
+      at_ += (4 - (at_ - start_) % 4) % 4 + 4 + 4;  // alignment, help id, extended style
       TemplateControl control;
-      Skip(4 + 4);  // help id, extended style
       control.style = Read<DWORD>();
-      Skip(4 * 2);
-      control.id = Read<DWORD>();
+      at_ += 4 * 2;
+      const DWORD id = Read<DWORD>();
       control.className = ReadNameOrOrdinal();
-      SkipNameOrOrdinal();  // text
-      Skip(Read<WORD>());   // creation data
-      controls.push_back(control);
+      ReadNameOrOrdinal();  // text
+      at_ += Read<WORD>();  // creation data
+      controls[id] = control;
     }
     return controls;
   }
@@ -62,68 +55,45 @@ class TemplateReader {
     at_ += sizeof(T);
     return value;
   }
-  void Skip(std::size_t bytes) { at_ += bytes; }
-  void AlignTo4() { at_ += (4 - (at_ - start_) % 4) % 4; }
   std::wstring ReadNameOrOrdinal() {
     const WORD first = Read<WORD>();
-    if (first == 0xFFFF) {
-      // Predefined classes by ordinal.
-      switch (Read<WORD>()) {
-        case 0x0080: return L"Button";
-        case 0x0082: return L"Static";
-        default: return L"?";
-      }
+    if (first == 0xFFFF) {  // predefined classes by ordinal
+      const WORD ordinal = Read<WORD>();
+      return ordinal == 0x0080 ? L"Button" : ordinal == 0x0082 ? L"Static" : L"?";
     }
     std::wstring text;
     for (WORD c = first; c != 0; c = Read<WORD>()) text += static_cast<wchar_t>(c);
     return text;
   }
-  void SkipNameOrOrdinal() { (void)ReadNameOrOrdinal(); }
 
   const BYTE* at_;
   const BYTE* start_;
 };
 
-std::vector<TemplateControl> ControlsOf(HMODULE program, int id) {
+std::map<DWORD, TemplateControl> ControlsOf(HMODULE program, int id) {
   HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
   if (found == nullptr) return {};
   auto* data = static_cast<const BYTE*>(LockResource(LoadResource(program, found)));
-  if (data == nullptr) return {};
-  return TemplateReader(data).Controls();
-}
-
-const TemplateControl* Find(const std::vector<TemplateControl>& controls, DWORD id) {
-  for (const TemplateControl& control : controls) {
-    if (control.id == id) return &control;
-  }
-  return nullptr;
+  return data == nullptr ? std::map<DWORD, TemplateControl>{} : TemplateReader(data).Controls();
 }
 
 TEST(DialogTemplates, ControlsCarryTheIdsTheCodeUses) {
-  const UniqueModule program = LoadAsData(L"tessaro.exe");
+  const UniqueModule program = testbin::LoadAsData(L"tessaro.exe");
   ASSERT_TRUE(program);
 
-  const std::vector<TemplateControl> preparing = ControlsOf(program.Get(), IDD_PREPARING);
+  auto preparing = ControlsOf(program.Get(), IDD_PREPARING);
   ASSERT_EQ(preparing.size(), 2u);
-  const TemplateControl* text = Find(preparing, IDC_PREPARING_TEXT);
-  ASSERT_NE(text, nullptr);
-  EXPECT_EQ(text->className, L"Static");
-  const TemplateControl* skip = Find(preparing, IDCANCEL);
-  ASSERT_NE(skip, nullptr);
-  EXPECT_EQ(skip->className, L"Button");
-  EXPECT_FALSE(skip->style & WS_VISIBLE) << "Skip must start hidden";
+  EXPECT_EQ(preparing[IDC_PREPARING_TEXT].className, L"Static");
+  EXPECT_EQ(preparing[IDCANCEL].className, L"Button");
+  EXPECT_FALSE(preparing[IDCANCEL].style & WS_VISIBLE) << "Skip must start hidden";
 
-  const std::vector<TemplateControl> progress = ControlsOf(program.Get(), IDD_PROGRESS);
+  auto progress = ControlsOf(program.Get(), IDD_PROGRESS);
   ASSERT_EQ(progress.size(), 3u);
-  const TemplateControl* status = Find(progress, IDC_PROGRESS_STATUS);
-  const TemplateControl* bar = Find(progress, IDC_PROGRESS_BAR);
-  const TemplateControl* cancel = Find(progress, IDCANCEL);
-  ASSERT_TRUE(status && bar && cancel);
-  EXPECT_EQ(status->className, L"Static");
+  EXPECT_EQ(progress[IDC_PROGRESS_STATUS].className, L"Static");
   // Class names are case-insensitive; the resource compiler stores capitals.
-  EXPECT_EQ(_wcsicmp(bar->className.c_str(), L"msctls_progress32"), 0) << bar->className;
-  EXPECT_EQ(cancel->className, L"Button");
-  EXPECT_TRUE(cancel->style & WS_VISIBLE);
+  EXPECT_EQ(_wcsicmp(progress[IDC_PROGRESS_BAR].className.c_str(), L"msctls_progress32"), 0);
+  EXPECT_EQ(progress[IDCANCEL].className, L"Button");
+  EXPECT_TRUE(progress[IDCANCEL].style & WS_VISIBLE);
 }
 
 }  // namespace

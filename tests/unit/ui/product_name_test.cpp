@@ -8,29 +8,24 @@ namespace tessaro {
 namespace {
 
 using testbin::BinaryPath;
-using testbin::LoadAsData;
 
-TEST(ProductName, ProgramNamesItselfInTheTitle) {
+TEST(ProductName, ReadUnderTheFirstListedTranslationOrUsEnglish1250) {
   EXPECT_EQ(ReadProductName(BinaryPath(L"tessaro.exe")), L"Tessaro");
-  const UniqueModule program = LoadAsData(L"tessaro.exe");
-  ASSERT_TRUE(program);
-  EXPECT_EQ(MakeWindowTitle(program.Get(), ReadProductName(BinaryPath(L"tessaro.exe"))), L"Tessaro Setup");
-  EXPECT_EQ(MakeWindowTitle(program.Get(), L""), L" Setup");
-}
-
-TEST(ProductName, ReadsUnderTheFirstListedTranslation) {
   // Listed first is German, although a US English block exists as well.
   EXPECT_EQ(ReadProductName(BinaryPath(L"string_table.exe")), L"Deutscher Name");
-}
-
-TEST(ProductName, FallsBackToUsEnglishCodePage1250WhenNoneIsListed) {
+  // No translation listed at all.
   EXPECT_EQ(ReadProductName(BinaryPath(L"untranslated_version.exe")), L"Fallback Name");
+  for (const std::wstring& nothing :
+       {BinaryPath(L"plain_program.exe"), BinaryPath(L"no_such.exe"), std::wstring()}) {
+    EXPECT_EQ(ReadProductName(nothing), L"");
+  }
 }
 
-TEST(ProductName, NothingToReadGivesEmptyName) {
-  EXPECT_EQ(ReadProductName(BinaryPath(L"plain_program.exe")), L"");
-  EXPECT_EQ(ReadProductName(BinaryPath(L"no_such_program.exe")), L"");
-  EXPECT_EQ(ReadProductName(L""), L"");
+TEST(ProductName, WindowTitleFromTheProgramsOwnText) {
+  const UniqueModule program = testbin::LoadAsData(L"tessaro.exe");
+  ASSERT_TRUE(program);
+  EXPECT_EQ(MakeWindowTitle(program.Get(), L"Tessaro"), L"Tessaro Setup");
+  EXPECT_EQ(MakeWindowTitle(program.Get(), L""), L" Setup");
 }
 
 }  // namespace

@@ -12,44 +12,38 @@ using testbin::LoadAsData;
 TEST(ResStrings, ProgramCarriesEveryTextItQuotes) {
   const UniqueModule program = LoadAsData(L"tessaro.exe");
   ASSERT_TRUE(program) << "tessaro.exe must be built beside the tests";
-  const struct {
-    UINT id;
-    const wchar_t* text;
-  } expected[] = {
+  const std::pair<UINT, const wchar_t*> expected[] = {
       {153, L"Installing %s"},
       {161, L"%s Setup"},
       {198, L"Opening site of %s"},
       {199, L"Downloading %s"},
-      {216,
-       L"You must reboot your computer in order to continue the installation. Press Yes to restart now or press No "
-       L"to abort the installation and manually restart later."},
       {217, L"Confirmation"},
       {220, L"Preparing..."},
       {223, L"Searching for prerequisites..."},
       {276, L"%s mandatory prerequisite was not correctly installed."},
-  };
-  for (const auto& e : expected) EXPECT_EQ(LoadResString(program.Get(), e.id), e.text) << e.id;
+      {216,
+       L"You must reboot your computer in order to continue the installation. Press Yes to restart now "
+       L"or press No to abort the installation and manually restart later."}};
+  for (const auto& [id, text] : expected) EXPECT_EQ(LoadResString(program.Get(), id), text) << id;
   // Named ids and numbers must agree, or the code asks for the wrong text.
   EXPECT_EQ(LoadResString(program.Get(), IDS_WINDOW_TITLE), L"%s Setup");
-  EXPECT_EQ(LoadResString(program.Get(), IDS_MANDATORY_FAILED), expected[8].text);
+  EXPECT_EQ(LoadResString(program.Get(), IDS_MANDATORY_FAILED), expected[7].second);
 }
 
-TEST(ResStrings, MissingIdGivesEmptyText) {
+TEST(ResStrings, MissingIdGivesEmptyTextLongTextIsCutToTheBuffer) {
   const UniqueModule program = LoadAsData(L"tessaro.exe");
-  ASSERT_TRUE(program);
+  const UniqueModule table = LoadAsData(L"string_table.exe");
+  ASSERT_TRUE(program && table);
   EXPECT_EQ(LoadResString(program.Get(), 128), L"");
   EXPECT_EQ(LoadResString(program.Get(), 279), L"");
   // The test program itself has no string table at all.
   EXPECT_EQ(LoadResString(IDS_PREPARING), L"");
-}
 
-TEST(ResStrings, LongTextIsCutToTheBuffer) {
-  const UniqueModule table = LoadAsData(L"string_table.exe");
-  ASSERT_TRUE(table);
   const std::wstring text = LoadResString(table.Get(), 1);
   ASSERT_EQ(text.size(), static_cast<std::size_t>(kResStringBufferLength - 1));
   EXPECT_EQ(text.substr(0, 3), L"abc");
   EXPECT_EQ(text.back(), static_cast<wchar_t>(L'a' + (kResStringBufferLength - 2) % 26));
+  EXPECT_EQ(FormatResText(LoadResString(table.Get(), 2), L"Setup"), L"100% of Setup done");
 }
 
 TEST(ResStrings, FormatFillsEveryPlaceholder) {
@@ -60,10 +54,6 @@ TEST(ResStrings, FormatFillsEveryPlaceholder) {
   EXPECT_EQ(FormatResText(L"%s and %s", L"x"), L"x and x");
   // A lone "%" at the end or before another letter stays.
   EXPECT_EQ(FormatResText(L"100% %d %", L"x"), L"100% %d %");
-
-  const UniqueModule table = LoadAsData(L"string_table.exe");
-  ASSERT_TRUE(table);
-  EXPECT_EQ(FormatResText(LoadResString(table.Get(), 2), L"Setup"), L"100% of Setup done");
 }
 
 }  // namespace
