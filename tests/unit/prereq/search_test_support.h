@@ -16,14 +16,9 @@ namespace tessaro::search_test {
 
 using Texts = std::vector<std::wstring>;
 
-inline PrereqSearch Search(std::int32_t type, const std::wstring& searchString,
-                           const std::wstring& verMin = {}, const std::wstring& refContent = {}) {
-  PrereqSearch search;
-  search.type = type;
-  search.searchString = searchString;
-  search.verMin = verMin;
-  search.refContent = refContent;
-  return search;
+inline PrereqSearch Search(std::int32_t type, const std::wstring& searchString, const std::wstring& verMin = {},
+                           const std::wstring& refContent = {}) {
+  return {type, searchString, verMin, {}, refContent, {}, false};
 }
 
 inline SearchResult RunOnce(std::int32_t type, const std::wstring& searchString,
