@@ -20,83 +20,75 @@ LINE = re.compile(r"^\d{4}-\d\d-\d\d \d\d-\d\d-\d\d-(.*)$")
 
 
 class Package:
-    """A configuration under construction: prerequisites in list order, a
-    log file, and a registry key of the scenario's own."""
+    """A configuration under construction: prerequisites in list order, a log
+    file, and a registry key of the scenario's own, removed on leaving."""
 
     def __init__(self, ctx, general=()):
-        self.ctx = ctx
-        # Packaged files (the check programs) lie beside setup.exe: no
-        # extraction folder is named.
-        self.general = list(general)
-        self.sections = []
+        self.ctx, self.general, self.sections = ctx, list(general), []
         self.log = os.path.join(ctx.dir, "run.log")
         self.key = r"HKCU\Software\Tessaro Tests\e2e_%s_%d" % (os.path.basename(ctx.dir), os.getpid())
 
+    def __enter__(self):
+        self.reg("present")
+        self.present, self.absent = (5, self.key_path("present")), (5, self.key_path("absent"))
+        return self
+
+    def __exit__(self, *exc):
+        self.ctx.reg("delete", self.key, "/f")
+
     def add(self, name, searches=(), location=("SetupFile", "setup_x.exe"), **keys):
         entries = [location] + list(keys.items())
-        for n, search in enumerate(searches, 1):
-            kind, string, extra = search[0], search[1], search[2] if len(search) > 2 else {}
+        for n, (kind, string, *extra) in enumerate(searches, 1):
             entries += [("SearchType%d" % n, str(kind)), ("SearchString%d" % n, string)]
-            entries += [("%s%d" % (k, n), v) for k, v in extra.items()]
+            entries += [("%s%d" % (k, n), v) for k, v in (extra[0] if extra else {}).items()]
         self.sections.append((name, entries))
 
-    def run(self, expect_code=0):
+    def run(self):
+        # Packaged files (the check programs) lie beside setup.exe: no extraction folder is named.
         listed = [("App%d" % i, name) for i, (name, _) in enumerate(self.sections, 1)]
-        sections = [("GeneralOptions", self.general), ("PREREQUISITES", listed)] + self.sections
-        sections.append(("PREREQ_CHAINER", [("LogFile", win_path(self.log))]))
-        self.ctx.write_ini(sections)
+        self.ctx.write_ini([("GeneralOptions", self.general), ("PREREQUISITES", listed)] + self.sections
+                           + [("PREREQ_CHAINER", [("LogFile", win_path(self.log))])])
         if os.path.exists(self.log):
             os.remove(self.log)
         result = self.ctx.run()
-        check(result.code == expect_code, "exit code %d, expected %d" % (result.code, expect_code))
+        check(result.code == 0, "exit code %d" % result.code)
         return Log(self.ctx.read_log(self.log) or "")
 
-    # --- registry evidence ----------------------------------------------
     def key_path(self, below):
         return self.key + "\\" + below
 
-    def reg_key(self, below):
-        code, _ = self.ctx.reg("add", self.key_path(below), "/f")
-        check(code == 0, "reg add %s failed" % below)
-
-    def reg_value(self, below, name, data):
-        code, _ = self.ctx.reg("add", self.key_path(below), "/v", name, "/d", data, "/f")
-        check(code == 0, "reg add %s\\%s failed" % (below, name))
-
-    def cleanup(self):
-        self.ctx.reg("delete", self.key, "/f")
+    def reg(self, below, *value):
+        """Creates the key |below| the scenario's key, with a value (name, data) when given."""
+        extra = ("/v", value[0], "/d", value[1]) if value else ()
+        code, _ = self.ctx.reg("add", self.key_path(below), *extra, "/f")
+        check(code == 0, "reg add %s %s failed" % (below, value))
 
 
 class Log:
-    """The evaluation lines of one run, by prerequisite name."""
+    """The evaluation lines of one run: results by prerequisite name, and the
+    names searched for and selected, in order."""
 
     def __init__(self, text):
         self.text = text
         self.lines = [m.group(1) for m in map(LINE.match, text.split("\r\n")) if m]
-        self.results = {}
-        self.searched = []
-        self.selected = []
-        current = None
+        self.results, self.searched, self.selected = {}, [], []
         for line in self.lines:
-            if line.startswith("Searching for:"):
-                current = line[len("Searching for:"):]
-                self.searched.append(current)
-            elif line.startswith("Search result:"):
-                self.results[current] = line[len("Search result:"):]
-            elif line.startswith("Wrong OS or Os language for:"):
-                self.results[line[len("Wrong OS or Os language for:"):]] = WRONG_OS
-            elif line.startswith("Prerequisite selected for install:"):
-                self.selected.append(line[len("Prerequisite selected for install:"):])
+            kind, _, rest = line.partition(":")
+            if kind == "Searching for":
+                self.searched.append(rest)
+            elif kind == "Search result":
+                self.results[self.searched[-1]] = rest
+            elif kind == "Wrong OS or Os language for":
+                self.results[rest] = WRONG_OS
+            elif kind == "Prerequisite selected for install":
+                self.selected.append(rest)
 
     def expect(self, expected):
         for name, state in expected.items():
-            check(self.results.get(name) == state,
-                  "%s: %r, expected %r" % (name, self.results.get(name), state))
-            # An excluded prerequisite is never searched for.
+            check(self.results.get(name) == state, "%s: %r, expected %r" % (name, self.results.get(name), state))
+            # An excluded prerequisite is never searched for; a missing one is selected.
             check((name in self.searched) == (state != WRONG_OS), "%s: searched %s" % (name, name in self.searched))
-        missing = [n for n, s in expected.items() if s in (PACKAGE, DOWNLOAD, SITE)]
-        for name in missing:
-            check(name in self.selected, "%s not selected" % name)
+            check(state not in (PACKAGE, DOWNLOAD, SITE) or name in self.selected, "%s not selected" % name)
 
 
 def check_program(ctx, code, report=None):
@@ -105,37 +97,31 @@ def check_program(ctx, code, report=None):
     target = os.path.join(ctx.package, "check.exe")
     if not os.path.exists(target):
         shutil.copy(ctx.helper("exit_with"), target)
-    cmdline = str(code) + (" --write " + win_path(report) if report else "")
-    return (10, "check.exe", {"SearchCmdLine": cmdline})
+    return (10, "check.exe", {"SearchCmdLine": str(code) + (" --write " + win_path(report) if report else "")})
 
 
 @scenario("decision: each kind of search finds or misses")
 def each_kind_of_search(ctx):
-    pkg = Package(ctx)
-    try:
-        pkg.reg_key("present")
-        pkg.reg_value("values", "Version", "2.5")
-        files = os.path.join(ctx.dir, "files")
-        os.makedirs(files)
-        shutil.copy(ctx.helper("versioned_file"), os.path.join(files, "versioned.dll"))  # 2.5.7.9
-        versioned = win_path(os.path.join(files, "versioned.dll"))
-
-        pkg.add("KeyPresent", [(5, pkg.key_path("present"))])
-        pkg.add("KeyAbsent", [(5, pkg.key_path("absent"))])
+    files = os.path.join(ctx.dir, "files")
+    os.makedirs(files)
+    shutil.copy(ctx.helper("versioned_file"), os.path.join(files, "versioned.dll"))  # 2.5.7.9
+    versioned = win_path(os.path.join(files, "versioned.dll"))
+    with Package(ctx) as pkg:
+        pkg.reg("values", "Version", "2.5")
+        value = pkg.key_path(r"values\Version")
+        pkg.add("KeyPresent", [pkg.present])
+        pkg.add("KeyAbsent", [pkg.absent])
         pkg.add("KeyAbsentWanted", [(6, pkg.key_path("absent"))])
-        pkg.add("ValueInRange", [(2, pkg.key_path(r"values\Version"), {"VerMin": "2.0", "VerMax": "2.9"})],
+        pkg.add("ValueInRange", [(2, value, {"VerMin": "2.0", "VerMax": "2.9"})],
                 location=("Url", "http://127.0.0.1:9/value.exe"))
-        pkg.add("ValueTooOld", [(2, pkg.key_path(r"values\Version"), {"VerMin": "3.0"})],
-                location=("Url", "http://127.0.0.1:9/value.exe"))
-        pkg.add("ValueContent", [(9, pkg.key_path(r"values\Version"), {"RefContent": "S2."})])
+        pkg.add("ValueTooOld", [(2, value, {"VerMin": "3.0"})], location=("Url", "http://127.0.0.1:9/value.exe"))
+        pkg.add("ValueContent", [(9, value, {"RefContent": "S2."})])
         pkg.add("FileInRange", [(0, versioned, {"VerMin": "2.5.7.9"})])
         pkg.add("FileTooOld", [(0, versioned, {"VerMin": "2.6"})], location=("OpenSite", "http://127.0.0.1:9/"))
         pkg.add("FileAbsent", [(0, win_path(os.path.join(files, "absent.dll")))])
         pkg.add("CheckPasses", [check_program(ctx, 0)])
         pkg.add("CheckFails", [check_program(ctx, 3)])
         log = pkg.run()
-    finally:
-        pkg.cleanup()
     log.expect({
         "KeyPresent": FOUND, "KeyAbsent": PACKAGE, "KeyAbsentWanted": FOUND,
         "ValueInRange": FOUND, "ValueTooOld": DOWNLOAD, "ValueContent": FOUND,
@@ -149,7 +135,6 @@ def each_kind_of_search(ctx):
 
 @scenario("decision: operators combine searches and stop early")
 def operators(ctx):
-    pkg = Package(ctx)
     reports = {}
 
     def witness(name):
@@ -157,9 +142,8 @@ def operators(ctx):
         reports[name] = os.path.join(ctx.dir, name + ".ran")
         return check_program(ctx, 0, reports[name])
 
-    try:
-        pkg.reg_key("present")
-        present, absent = (5, pkg.key_path("present")), (5, pkg.key_path("absent"))
+    with Package(ctx) as pkg:
+        present, absent = pkg.present, pkg.absent
         pkg.add("AnyFirstMatches", [present, witness("AnyFirstMatches")], Operator="1")
         pkg.add("AnyLastMatches", [absent, witness("AnyLastMatches")], Operator="1")
         pkg.add("AllFirstFails", [absent, witness("AllFirstFails")])
@@ -169,8 +153,6 @@ def operators(ctx):
         pkg.add("NoSearchesAll")
         pkg.add("NoSearchesAny", Operator="1")
         log = pkg.run()
-    finally:
-        pkg.cleanup()
     log.expect({
         "AnyFirstMatches": FOUND, "AnyLastMatches": FOUND, "AllFirstFails": PACKAGE, "AllMatch": FOUND,
         "AllLastFails": PACKAGE, "UnknownOperator": PACKAGE, "NoSearchesAll": FOUND, "NoSearchesAny": PACKAGE,
@@ -181,22 +163,18 @@ def operators(ctx):
 
 @scenario("decision: forced install and parent selection")
 def selection(ctx):
-    pkg = Package(ctx)
     forced_report = os.path.join(ctx.dir, "forced.ran")
-    try:
-        pkg.reg_key("present")
-        present, absent = (5, pkg.key_path("present")), (5, pkg.key_path("absent"))
-        pkg.add("Forced", [present, check_program(ctx, 0, forced_report)], Options="i")
-        pkg.add("FoundParent", [present])
-        pkg.add("ChildOfFound", [absent], ParentPrereq="FoundParent")
-        pkg.add("ChildOfMissing", [absent], ParentPrereq="LateParent")
-        pkg.add("Unrelated", [absent])
-        pkg.add("LateParent", [absent])
-        pkg.add("FoundChild", [present], ParentPrereq="LateParent")
-        pkg.add("Orphan", [absent], ParentPrereq="NoSuchPrerequisite")
+    with Package(ctx) as pkg:
+        present, absent = [pkg.present], [pkg.absent]
+        pkg.add("Forced", present + [check_program(ctx, 0, forced_report)], Options="i")
+        pkg.add("FoundParent", present)
+        pkg.add("ChildOfFound", absent, ParentPrereq="FoundParent")
+        pkg.add("ChildOfMissing", absent, ParentPrereq="LateParent")
+        pkg.add("Unrelated", absent)
+        pkg.add("LateParent", absent)
+        pkg.add("FoundChild", present, ParentPrereq="LateParent")
+        pkg.add("Orphan", absent, ParentPrereq="NoSuchPrerequisite")
         log = pkg.run()
-    finally:
-        pkg.cleanup()
     log.expect({"Forced": PACKAGE, "FoundParent": FOUND, "ChildOfFound": PACKAGE, "ChildOfMissing": PACKAGE,
                 "Unrelated": PACKAGE, "LateParent": PACKAGE, "FoundChild": FOUND, "Orphan": PACKAGE})
     check(not os.path.exists(forced_report), "the searches of a forced prerequisite ran")
@@ -205,34 +183,31 @@ def selection(ctx):
           "selection order: %s" % log.selected)
 
 
+WINDOWS_10_RELEASES = {10240: "1507", 10586: "1511", 14393: "1607", 15063: "1703", 16299: "1709", 17134: "1803",
+                       17763: "1809", 18362: "1903", 18363: "1909", 19041: "2004"}
+
+
 def os_names(header):
-    """The detailed and generic names of the system that the log header
-    describes, for the systems a Wine prefix reports."""
+    """The detailed and generic names of the 64-bit workstation that the log
+    header describes, for the systems a Wine prefix reports."""
     m = re.search(r"OS Version: (\d+)\.(\d+)\.(\d+) SP(\d+) \((\w+)\) \[x64\]", header)
     check(m is not None and m.group(5) == "workstation", "unexpected OS header in the log")
     major, minor, build, sp = (int(g) for g in m.groups()[:4])
     generic = {(6, 1): "Windows 7 x64", (6, 2): "Windows 8 x64", (6, 3): "Windows 8.1 x64",
                (10, 0): "Windows 10 x64"}.get((major, minor))
     check(generic is not None, "no names known for Windows %d.%d" % (major, minor))
-    if (major, minor) == (6, 1):
-        detailed = {0: "Windows 7 RTM x64", 1: "Windows 7 SP1 x64"}.get(sp, generic)
-    elif major == 10:
-        releases = {10240: "1507", 10586: "1511", 14393: "1607", 15063: "1703", 16299: "1709", 17134: "1803",
-                    17763: "1809", 18362: "1903", 18363: "1909", 19041: "2004"}
-        detailed = "Windows 10 version %s x64" % releases[build] if build in releases else generic
-    else:
-        detailed = generic
-    return detailed, generic
+    if (major, minor) == (6, 1) and sp in (0, 1):
+        return ("Windows 7 RTM x64", "Windows 7 SP1 x64")[sp], generic
+    if major == 10 and build in WINDOWS_10_RELEASES:
+        return "Windows 10 version %s x64" % WINDOWS_10_RELEASES[build], generic
+    return generic, generic
 
 
 @scenario("decision: OS and language lists")
 def os_and_language_lists(ctx):
-    pkg = Package(ctx)
-    try:
-        pkg.reg_key("present")
-        present = [(5, pkg.key_path("present"))]
-        # First run: the full platform texts, and a language probe that logs
-        # the system language.
+    with Package(ctx) as pkg:
+        present = [pkg.present]
+        # First run: the full platform texts, and a language probe that logs the system language.
         pkg.add("Everywhere", present)
         pkg.add("FullPlatform", present, WinNT64Versions=PLATFORM_64)
         pkg.add("OtherPlatformText", present, WinNT64Versions=PLATFORM_32)
@@ -257,10 +232,8 @@ def os_and_language_lists(ctx):
         pkg.add("LanguageClosed", present, LanguageList="%d;" % lang)
         pkg.add("LanguageSecond", present, LanguageList="%d;%d" % (other, lang))
         pkg.add("OtherLanguage", present, LanguageList="%d;" % other)
-        pkg.add("ExcludedMissing", [(5, pkg.key_path("absent"))], WinNT64Versions=generic)
+        pkg.add("ExcludedMissing", [pkg.absent], WinNT64Versions=generic)
         log = pkg.run()
-    finally:
-        pkg.cleanup()
     log.expect({"DetailedName": WRONG_OS, "GenericName": WRONG_OS, "NotSplitAtComma": FOUND,
                 "OtherSystems": FOUND, "X86ListOnly": FOUND, "Language": FOUND, "LanguageClosed": FOUND,
                 "LanguageSecond": FOUND, "OtherLanguage": WRONG_OS, "ExcludedMissing": WRONG_OS})
@@ -270,14 +243,10 @@ def os_and_language_lists(ctx):
 
 @scenario("decision: nothing missing ends the run")
 def nothing_missing(ctx):
-    pkg = Package(ctx, general=[("Options", "q")])
-    try:
-        pkg.reg_key("present")
-        pkg.add("Present", [(5, pkg.key_path("present"))])
+    with Package(ctx, general=[("Options", "q")]) as pkg:
+        pkg.add("Present", [pkg.present])
         pkg.add("NoSearches", location=("Url", "http://127.0.0.1:9/a.exe"))
         log = pkg.run()
-    finally:
-        pkg.cleanup()
     log.expect({"Present": FOUND, "NoSearches": FOUND})
     check(log.selected == [], "selected: %s" % log.selected)
     # The run ends right after saying so: only the closing line follows.
@@ -293,6 +262,5 @@ def no_prerequisites(ctx):
                    ("PREREQ_CHAINER", [("LogFile", win_path(log_path))])])
     result = ctx.run()
     check(result.code == 0, "exit code %d" % result.code)
-    log = Log(ctx.read_log(log_path) or "")
-    evaluation = [l for l in log.lines if "End of Log" not in l]
+    evaluation = [l for l in Log(ctx.read_log(log_path) or "").lines if "End of Log" not in l]
     check(evaluation == [], "lines logged: %s" % evaluation)

@@ -9,19 +9,19 @@ from harness import check, scenario, win_path
 
 BANNER = "\r\n<< Tessaro (x86) Log >>\r\n"
 END_LINE = "=====================End of Log=====================\r\n"
-STAMP = r"\d{4}-\d{2}-\d{2} \d{2}-\d{2}-\d{2}-"
-HEADER = (re.escape(BANNER) + r"OS Version: \d+\.\d+\.\d+ SP\d+ \((?:server|workstation)\) \[x64\]\r\n"
-          r"CPU: (?P<cpu>[^\r\n]+)\r\n\r\n")
 # A run with nothing to evaluate writes only the header (with its first
 # line) and the closing line, which ends the log with an empty line.
-EMPTY_RUN = HEADER + STAMP + re.escape(END_LINE) + r"\r\n"
+EMPTY_RUN = (re.escape(BANNER) + r"OS Version: \d+\.\d+\.\d+ SP\d+ \((?:server|workstation)\) \[x64\]\r\n"
+             r"CPU: (?P<cpu>[^\r\n]+)\r\n\r\n\d{4}-\d{2}-\d{2} \d{2}-\d{2}-\d{2}-" + re.escape(END_LINE) + r"\r\n")
 
 
-def quiet_config(log_file=None):
+def run_quiet(ctx, log_file=None, exe=None, name="setup.ini"):
     sections = [("GeneralOptions", [("Options", "q")])]
     if log_file is not None:
         sections.append(("PREREQ_CHAINER", [("LogFile", log_file)]))
-    return sections
+    ctx.write_ini(sections, name=name)
+    result = ctx.run(exe=exe)
+    check(result.code == 0, "exit code %d" % result.code)
 
 
 def package_exe(ctx, name):
@@ -36,27 +36,9 @@ def common_log_folder(ctx):
     return os.path.join(ctx.prefix, "drive_c", "ProgramData", "TESSARO_LOGS")
 
 
-def temp_log_folders(ctx):
-    users = os.path.join(ctx.prefix, "drive_c", "users", "*")
-    return (glob.glob(os.path.join(users, "AppData", "Local", "Temp", "TESSARO_LOGS"))
-            + glob.glob(os.path.join(users, "Temp", "TESSARO_LOGS")))
-
-
-def cpu_model_name():
-    try:
-        with open("/proc/cpuinfo") as f:
-            for line in f:
-                if line.startswith("model name"):
-                    return line.split(":", 1)[1].strip()
-    except OSError:
-        pass
-    return None
-
-
 def check_log_bytes(ctx, path, runs):
     check(os.path.exists(path), "no log at %s" % path)
-    data = ctx.log_bytes(path)
-    check(data.startswith(b"\xff\xfe"), "the log does not start with a UTF-16LE byte-order mark")
+    check(ctx.log_bytes(path).startswith(b"\xff\xfe"), "the log does not start with a UTF-16LE byte-order mark")
     text = ctx.read_log(path)
     check("\ufeff" not in text, "a later run wrote a second byte-order mark")
     match = re.fullmatch("(?:%s){%d}" % (EMPTY_RUN, runs), text)
@@ -68,24 +50,20 @@ def check_log_bytes(ctx, path, runs):
 def configured_log_file(ctx):
     path = os.path.join(ctx.dir, "logs", "run.log")
     os.makedirs(os.path.dirname(path))
-    ctx.write_ini(quiet_config(win_path(path)))
-    result = ctx.run()
-    check(result.code == 0, "exit code %d" % result.code)
+    run_quiet(ctx, win_path(path))
     _, match = check_log_bytes(ctx, path, runs=1)
-    model = cpu_model_name()
-    if model:
-        # The brand string keeps its leading blanks; the kernel trims them.
-        check(match.group("cpu").strip() == model,
-              "CPU line %r, the kernel says %r" % (match.group("cpu"), model))
+    with open("/proc/cpuinfo") as f:
+        models = [l.split(":", 1)[1].strip() for l in f if l.startswith("model name")]
+    # The brand string keeps its leading blanks; the kernel trims them.
+    check(not models or match.group("cpu").strip() == models[0],
+          "CPU line %r, the kernel says %r" % (match.group("cpu"), models[:1]))
 
 
 @scenario("log: a second run appends to the same file without a byte-order mark")
 def second_run_appends(ctx):
     path = os.path.join(ctx.dir, "run.log")
-    ctx.write_ini(quiet_config(win_path(path)))
     for _ in range(2):
-        result = ctx.run()
-        check(result.code == 0, "exit code %d" % result.code)
+        run_quiet(ctx, win_path(path))
     text, _ = check_log_bytes(ctx, path, runs=2)
     check(text.count(END_LINE + "\r\n" + BANNER) == 1,
           "the second run's header does not follow the first run's closing line")
@@ -93,15 +71,12 @@ def second_run_appends(ctx):
 
 @scenario("log: a LogFile in a missing folder goes to the common log folder")
 def missing_folder_falls_back(ctx):
-    exe = package_exe(ctx, "logmissing")
     missing = os.path.join(ctx.dir, "no such folder", "run.log")
-    ctx.write_ini(quiet_config(win_path(missing)), name="logmissing.ini")
     fallback = os.path.join(common_log_folder(ctx), "logmissing.LOG")
-    if os.path.exists(fallback):
-        os.remove(fallback)
     try:
-        result = ctx.run(exe=exe)
-        check(result.code == 0, "exit code %d" % result.code)
+        if os.path.exists(fallback):
+            os.remove(fallback)  # left by an interrupted earlier run
+        run_quiet(ctx, win_path(missing), exe=package_exe(ctx, "logmissing"), name="logmissing.ini")
         check(not os.path.exists(os.path.dirname(missing)), "the missing folder was created")
         check_log_bytes(ctx, fallback, runs=1)
     finally:
@@ -116,9 +91,7 @@ def missing_folder_falls_back(ctx):
 @scenario("log: a relative LogFile lies beside the executable")
 def relative_log_file(ctx):
     os.makedirs(os.path.join(ctx.package, "logs"))
-    ctx.write_ini(quiet_config("logs\\relative.log"))
-    result = ctx.run()  # started from the folder above the package
-    check(result.code == 0, "exit code %d" % result.code)
+    run_quiet(ctx, "logs\\relative.log")  # started from the folder above the package
     check_log_bytes(ctx, os.path.join(ctx.package, "logs", "relative.log"), runs=1)
     check(not os.path.exists(os.path.join(ctx.dir, "logs")), "resolved against the starting folder")
 
@@ -126,15 +99,13 @@ def relative_log_file(ctx):
 @scenario("log: no LogFile means no log anywhere")
 def no_log_file(ctx):
     exe = package_exe(ctx, "lognone")
-    configs = [quiet_config(""), quiet_config(None)]
-    for config in configs:
-        ctx.write_ini(config, name="lognone.ini")
-        result = ctx.run(exe=exe)
-        check(result.code == 0, "exit code %d" % result.code)
-        places = [os.path.join(ctx.package, "lognone.LOG"),
-                  os.path.join(common_log_folder(ctx), "lognone.LOG")]
-        places += [os.path.join(folder, "lognone.LOG") for folder in temp_log_folders(ctx)]
-        for place in places:
+    users = os.path.join(ctx.prefix, "drive_c", "users", "*")
+    for log_file in ("", None):
+        run_quiet(ctx, log_file, exe=exe, name="lognone.ini")
+        folders = [ctx.package, common_log_folder(ctx)] + glob.glob(
+            os.path.join(users, "AppData", "Local", "Temp", "TESSARO_LOGS")) + glob.glob(
+            os.path.join(users, "Temp", "TESSARO_LOGS"))
+        for place in (os.path.join(folder, "lognone.LOG") for folder in folders):
             check(not os.path.exists(place), "a log was written at %s" % place)
         stray = [f for f in ctx.files_under(ctx.dir) if f.lower().endswith((".log", ".txt"))]
         check(not stray, "files appeared: %s" % stray)
