@@ -5,7 +5,7 @@
 namespace tessaro {
 namespace {
 
-constexpr int kResultNothingToDo = 0;
+constexpr int kNothingToDo = 0;
 
 bool AnythingMissing(const ChainerOptions& options) {
   for (const Prerequisite& record : options.prerequisites) {
@@ -21,7 +21,7 @@ int ChainerApp::RunChainer(ChainerOptions& options) {
   // and is removed at its end unless a reboot is pending (comes with reboot
   // handling).
 
-  int result = kResultNothingToDo;
+  int result = kNothingToDo;
   if (options.prerequisites.empty()) {
     exitCode_ = result;
     return result;

@@ -16,9 +16,9 @@ def load_scenarios(only):
     folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "scenarios")
     for file in sorted(os.listdir(folder)):
         if file.endswith(".py") and not file.startswith("_"):
-            spec = importlib.util.spec_from_file_location(file[:-3], os.path.join(folder, file))
-            module = importlib.util.module_from_spec(spec)
-            spec.loader.exec_module(module)
+            loader_spec = importlib.util.spec_from_file_location(file[:-3], os.path.join(folder, file))
+            module = importlib.util.module_from_spec(loader_spec)
+            loader_spec.loader.exec_module(module)
     return [(n, f) for n, f in harness.registered() if not only or any(o in n for o in only)]
 
 
