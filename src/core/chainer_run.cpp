@@ -1,11 +1,10 @@
 #include "core/chainer_app.h"
 #include "log/logger.h"
+#include "platform/chainer_codes.h"
 #include "prereq/evaluator.h"
 
 namespace tessaro {
 namespace {
-
-constexpr int kNothingToDo = 0;
 
 bool AnythingMissing(const ChainerOptions& options) {
   for (const Prerequisite& record : options.prerequisites) {
@@ -21,7 +20,7 @@ int ChainerApp::RunChainer(ChainerOptions& options) {
   // and is removed at its end unless a reboot is pending (comes with reboot
   // handling).
 
-  int result = kNothingToDo;
+  int result = kExitSuccess;
   if (options.prerequisites.empty()) {
     exitCode_ = result;
     return result;
