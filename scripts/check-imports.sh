@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # The product may import only DLLs that ship with Windows: a bootstrapper
-# cannot depend on the runtimes it is meant to install.
+# cannot depend on the runtimes it is meant to install. Statically it imports
+# only libraries the loader always takes from the system (known DLLs, and
+# comctl32 through the manifest); others (version, msi, wininet, mpr) are
+# loaded from the system folder at run time, so that a DLL planted beside
+# setup.exe in a Downloads folder is never picked up.
 set -eu
 B="$1"
-allowed='^(kernel32|user32|gdi32|advapi32|shell32|shlwapi|ole32|oleaut32|version|comctl32|msvcrt|mpr|wininet|msi|api-ms-win-.*)\.dll$'
+allowed='^(kernel32|user32|gdi32|advapi32|shell32|shlwapi|ole32|oleaut32|comctl32|msvcrt|api-ms-win-.*)\.dll$'
 status=0
 for pair in "win32:i686-w64-mingw32-objdump" "win64:x86_64-w64-mingw32-objdump"; do
   tree="${pair%%:*}"; objdump="${pair#*:}"

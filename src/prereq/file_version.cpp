@@ -7,6 +7,7 @@
 
 #include "platform/os_description.h"
 #include "platform/paths.h"
+#include "platform/version_resource.h"
 #include "platform/wow64.h"
 
 namespace tessaro {
@@ -18,14 +19,10 @@ constexpr wchar_t kCopyPrefix[] = L"shim_clone";
 }  // namespace
 
 bool ReadVersionResource(const std::wstring& path, VersionValue& version) {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  if (size == 0) return false;
-  std::vector<unsigned char> block(size);
-  if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return false;
+  std::vector<unsigned char> block = ReadVersionBlock(path);
   void* fixed = nullptr;
   UINT fixedSize = 0;
-  if (!VerQueryValueW(block.data(), L"\\", &fixed, &fixedSize) || !fixed || fixedSize < sizeof(VS_FIXEDFILEINFO)) {
+  if (!QueryVersionValue(block, L"\\", fixed, fixedSize) || fixedSize < sizeof(VS_FIXEDFILEINFO)) {
     return false;
   }
   const auto* info = static_cast<const VS_FIXEDFILEINFO*>(fixed);

@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "platform/version_resource.h"
 #include "ui/strings.h"
 
 namespace tessaro {
@@ -25,16 +26,13 @@ void AppendHex4(std::wstring& text, WORD value) {
 }  // namespace
 
 std::wstring ReadProductName(const std::wstring& path) {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  if (size == 0) return std::wstring();
-  std::vector<unsigned char> block(size);
-  if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return std::wstring();
+  std::vector<unsigned char> block = ReadVersionBlock(path);
+  if (block.empty()) return std::wstring();
 
   Translation translation{kDefaultLanguage, kDefaultCodePage};
   void* listed = nullptr;
   UINT listedBytes = 0;
-  if (VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &listed, &listedBytes) && listed != nullptr &&
+  if (QueryVersionValue(block, L"\\VarFileInfo\\Translation", listed, listedBytes) &&
       listedBytes >= sizeof(Translation)) {
     translation = *static_cast<const Translation*>(listed);
   }
@@ -46,7 +44,7 @@ std::wstring ReadProductName(const std::wstring& path) {
 
   void* value = nullptr;
   UINT valueLength = 0;
-  if (!VerQueryValueW(block.data(), query.c_str(), &value, &valueLength) || value == nullptr) return std::wstring();
+  if (!QueryVersionValue(block, query.c_str(), value, valueLength)) return std::wstring();
   // The length may or may not count the terminator; stop at the first NUL.
   const wchar_t* text = static_cast<const wchar_t*>(value);
   return std::wstring(text, wcsnlen(text, valueLength));
