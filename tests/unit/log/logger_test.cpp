@@ -124,13 +124,7 @@ TEST_F(LoggerTest, UnopenablePathFallsBackToACommonLogFolderEveryoneMayWrite) {
   EXPECT_EQ(CountOf(ReadLogText(expected), L"-moved\r\n"), 1u);
   if (folderExisted) return;  // only a folder the logger creates gets its access list
 
-  PACL dacl = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  ASSERT_EQ(GetNamedSecurityInfoW(common.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                  &dacl, nullptr, &descriptor),
-            static_cast<DWORD>(ERROR_SUCCESS));
-  EXPECT_GE(AllowedMaskFor(dacl, L"S-1-1-0"), 0);
-  LocalFree(descriptor);
+  EXPECT_GE(StoredAllowedMaskFor(common, L"S-1-1-0"), 0);
 }
 
 TEST_F(LoggerTest, LaterFallbacksBesideTheExecutableThenInANewTempFolder) {

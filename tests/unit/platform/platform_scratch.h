@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 // clang-format off
 #include <windows.h>
+#include <aclapi.h>
 #include <sddl.h>  // needs windows.h first
 // clang-format on
 
@@ -134,6 +135,19 @@ inline long long AllowedMaskFor(PACL dacl, const wchar_t* sidText) {
     if (EqualSid(const_cast<DWORD*>(&allowed->SidStart), sid)) mask = (mask < 0 ? 0 : mask) | allowed->Mask;
   }
   LocalFree(sid);
+  return mask;
+}
+
+// The same for the access list stored on a file or folder; -1 when unreadable.
+inline long long StoredAllowedMaskFor(const std::wstring& path, const wchar_t* sidText) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR stored = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                            nullptr, &stored) != ERROR_SUCCESS) {
+    return -1;
+  }
+  const long long mask = AllowedMaskFor(dacl, sidText);
+  LocalFree(stored);
   return mask;
 }
 

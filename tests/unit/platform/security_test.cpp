@@ -70,13 +70,7 @@ TEST(AccessEntryList, DescriptorCreatesARealFolder) {
   const std::wstring folder = scratch / L"shared";
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), &attributes)) << GetLastError();
 
-  PACL dacl = nullptr;
-  PSECURITY_DESCRIPTOR stored = nullptr;
-  ASSERT_EQ(GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                  &dacl, nullptr, &stored),
-            static_cast<DWORD>(ERROR_SUCCESS));
-  EXPECT_GE(AllowedMaskFor(dacl, L"S-1-1-0"), 0);
-  LocalFree(stored);
+  EXPECT_GE(testing::StoredAllowedMaskFor(folder, L"S-1-1-0"), 0);
 }
 
 TEST(AccessEntryList, RejectsUnknownTrusteesAndNeverBuildsAnOpenDescriptor) {
