@@ -1,10 +1,48 @@
 # A room is one folder of src/ built as one static library. Portable sources
 # build in every tree; Windows sources only in the MinGW trees. Product code
-# builds without exceptions: allocation failure ends the process. Caches
-# filled on first use are filled before any second thread exists, so their
-# initialisation needs no lock (which would link a threading library).
+# builds without exceptions: allocation failure ends the process.
+#
+# Rooms from the bottom up: a room may include and link only rooms below it,
+# and its DEPENDS list names exactly the rooms its files include. Every file
+# of a room is a configure dependency, so an include that breaks the order
+# fails the next build.
+set(TESSARO_ROOM_ORDER platform log config package prereq ui download core)
+
+function(tessaro_check_room name depends)
+  list(FIND TESSARO_ROOM_ORDER ${name} own)
+  if(own EQUAL -1)
+    message(FATAL_ERROR "room ${name} is not in TESSARO_ROOM_ORDER")
+  endif()
+  file(GLOB_RECURSE files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${files})
+  set(used "")
+  foreach(file ${files})
+    file(STRINGS ${file} includes REGEX "^#include \"[a-z_]+/")
+    foreach(line ${includes})
+      string(REGEX REPLACE "^#include \"([a-z_]+)/.*" "\\1" room "${line}")
+      if(room STREQUAL name)
+        continue()
+      endif()
+      list(FIND TESSARO_ROOM_ORDER ${room} other)
+      if(other GREATER_EQUAL own)
+        message(FATAL_ERROR "${file}: room ${name} includes ${room}, which is not below it")
+      endif()
+      if(NOT room IN_LIST depends)
+        message(FATAL_ERROR "${file}: room ${name} includes ${room} but does not name it in DEPENDS")
+      endif()
+      list(APPEND used ${room})
+    endforeach()
+  endforeach()
+  foreach(dep ${depends})
+    if(NOT dep IN_LIST used)
+      message(FATAL_ERROR "room ${name} names ${dep} in DEPENDS but includes nothing of it")
+    endif()
+  endforeach()
+endfunction()
+
 function(tessaro_room name)
   cmake_parse_arguments(ROOM "" "" "PORTABLE;WINDOWS;DEPENDS" ${ARGN})
+  tessaro_check_room(${name} "${ROOM_DEPENDS}")
   set(sources ${ROOM_PORTABLE})
   if(TESSARO_WINDOWS)
     list(APPEND sources ${ROOM_WINDOWS})

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "download/download_path.h"
+#include "package/download_path.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "config/options_loader.h"
-#include "download/download_path.h"
+#include "package/download_path.h"
 #include "log/logger.h"
 #include "platform/handles.h"
 #include "platform/paths.h"

@@ -1,4 +1,4 @@
-#include "download/download_path.h"
+#include "package/download_path.h"
 
 #include <gtest/gtest.h>
 
