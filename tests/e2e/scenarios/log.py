@@ -52,11 +52,11 @@ def configured_log_file(ctx):
     os.makedirs(os.path.dirname(path))
     run_quiet(ctx, win_path(path))
     _, match = check_log_bytes(ctx, path, runs=1)
-    with open("/proc/cpuinfo") as f:
-        models = [l.split(":", 1)[1].strip() for l in f if l.startswith("model name")]
-    # The brand string keeps its leading blanks; the kernel trims them.
-    check(not models or match.group("cpu").strip() == models[0],
-          "CPU line %r, the kernel says %r" % (match.group("cpu"), models[:1]))
+    # The processor's own brand string: virtual machines may report another
+    # name to the kernel than to CPUID, so only its form is checked.
+    cpu = match.group("cpu")
+    check(cpu == "UnkownCPU" or (0 < len(cpu) <= 48 and cpu.isprintable()),
+          "CPU line %r is not a brand string" % cpu)
 
 
 @scenario("log: a second run appends to the same file without a byte-order mark")
