@@ -7,6 +7,7 @@
 
 #include "config/config_document.h"
 #include "config/options_loader.h"
+#include "platform/decimal_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace tessaro;

@@ -21,6 +21,7 @@ layer() {
 }
 
 layer "product imports" bash "$ROOT/scripts/check-imports.sh" "$B"
+layer "product size and no exception machinery" bash "$ROOT/scripts/check-product.sh" "$B"
 layer "unit tests (win64, Wine)" ctest --test-dir "$B/win64" --output-on-failure -j 2
 layer "host tests (sanitizers)" ctest --test-dir "$B/host" --output-on-failure -j 2
 layer "end-to-end scenarios" /usr/bin/python3 "$ROOT/tests/e2e/run.py" --build "$B"

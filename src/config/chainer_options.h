@@ -48,10 +48,16 @@ class ChainerOptions {
 
   [[nodiscard]] bool IsSilent() const { return general.options.find(L'q') != std::wstring::npos; }
   [[nodiscard]] bool IsBasicUi() const { return general.options.find(L'b') != std::wstring::npos; }
-  // The effective folders, computed once per process on first use (Windows
-  // builds only); each ends with "\" unless nothing could be determined.
+  // The effective folders, computed on first use and then kept in the
+  // option fields, so that every step of a run works with the same folder
+  // even if the environment changes underneath (Windows builds only). Each
+  // ends with "\".
   [[nodiscard]] const std::wstring& GetDownloadFolder();
   [[nodiscard]] const std::wstring& GetExtractionFolder();
+
+ private:
+  bool downloadFolderComputed_ = false;
+  bool extractionFolderComputed_ = false;
 };
 
 }  // namespace tessaro

@@ -1,7 +1,6 @@
 #include "config/config_document.h"
 
 #include <cstdint>
-#include <cwctype>
 
 namespace tessaro {
 namespace {
@@ -15,11 +14,9 @@ constexpr wchar_t kKeyValueSeparator = L'=';
 // wchar_t is signed on some hosts; code units compare as unsigned values.
 bool IsBlankOrControl(wchar_t c) { return static_cast<std::uint32_t>(c) <= kLastBlankCode; }
 
-bool IsTrimmed(wchar_t c) { return std::iswspace(static_cast<std::wint_t>(c)) != 0; }
-
 std::wstring Trim(const std::wstring& text, std::size_t begin, std::size_t end) {
-  while (begin < end && IsTrimmed(text[begin])) ++begin;
-  while (end > begin && IsTrimmed(text[end - 1])) --end;
+  while (begin < end && IsWindowsBlank(text[begin])) ++begin;
+  while (end > begin && IsWindowsBlank(text[end - 1])) --end;
   return text.substr(begin, end - begin);
 }
 
@@ -38,9 +35,11 @@ bool ParseHeader(const std::wstring& line, std::wstring& name) {
 
 }  // namespace
 
-bool ConfigDocument::QueryStatus(unsigned& count) const {
-  count = 0;
-  return true;
+bool IsWindowsBlank(wchar_t c) {
+  const auto code = static_cast<std::uint32_t>(c);
+  return (code >= 0x09 && code <= 0x0D) || code == 0x20 || code == 0xA0 || code == 0x1680 ||
+         (code >= 0x2000 && code <= 0x200A) || code == 0x2028 || code == 0x2029 || code == 0x202F ||
+         code == 0x205F || code == 0x3000;
 }
 
 bool ConfigDocument::GetValue(const std::wstring& section, const std::wstring& key,

@@ -21,12 +21,9 @@ struct ConfigSection {
 class ConfigDocument {
  public:
   virtual ~ConfigDocument() = default;
-  // Always reports success and a count of 0; kept for its place in the interface.
-  virtual bool QueryStatus(unsigned& count) const;
   virtual bool GetValue(const std::wstring& section, const std::wstring& key, std::wstring& value) const;
   virtual void GetSectionNames(std::vector<std::wstring>& names) const;
   virtual void SetValue(const std::wstring& section, const std::wstring& key, const std::wstring& value);
-  virtual void Reserved() {}
 
   void Parse(const std::wstring& text);
   [[nodiscard]] const ConfigSection* FindSection(const std::wstring& name) const;
@@ -36,6 +33,11 @@ class ConfigDocument {
  private:
   std::vector<ConfigSection> sections_;
 };
+
+// The blanks that keys and values lose at both ends: those of the Windows C
+// runtime's iswspace, spelled out so that every build trims alike (other C
+// runtimes do not count U+00A0, U+2000 or U+3000 as blanks).
+[[nodiscard]] bool IsWindowsBlank(wchar_t c);
 
 // The configuration file's bytes after its first two (the byte-order mark),
 // as UTF-16LE code units; an odd last byte is ignored.

@@ -1,7 +1,7 @@
 #pragma once
 // How the configured download and extraction folders become the folders that
-// are really used. ChainerOptions caches the results for the process; these
-// functions compute them afresh.
+// are really used. ChainerOptions keeps the results; these functions compute
+// them afresh.
 #include <string>
 
 namespace tessaro {

@@ -16,10 +16,6 @@ constexpr wchar_t kListKeyPrefix[] = L"App";
 constexpr wchar_t kTrueText[] = L"true";
 constexpr wchar_t kLanguageSeparator = L';';
 constexpr wchar_t kSkipSearchesLetter = L'i';
-constexpr wchar_t kMinus = L'-';
-constexpr wchar_t kPlus = L'+';
-constexpr wchar_t kSpace = L' ';
-constexpr std::uint32_t kDecimalBase = 10;
 
 const std::wstring* FindValue(const ConfigSection& section, const std::wstring& key) {
   const ConfigEntry* entry = ConfigDocument::FindEntry(section, key);
@@ -140,24 +136,6 @@ bool ReadLocation(const ConfigSection& section, Prerequisite& record) {
 }
 
 }  // namespace
-
-std::int32_t ParseDecimalInt(const std::wstring& text) {
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == kSpace) ++i;
-  bool negative = false;
-  if (i < text.size() && text[i] == kMinus) {
-    negative = true;
-    ++i;
-  }
-  if (i < text.size() && text[i] == kPlus) ++i;
-  // Unsigned arithmetic: digits beyond 32 bits wrap instead of overflowing.
-  std::uint32_t value = 0;
-  for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-    value = value * kDecimalBase + static_cast<std::uint32_t>(text[i] - L'0');
-  }
-  if (negative) value = 0u - value;
-  return static_cast<std::int32_t>(value);
-}
 
 bool LoadGeneralOptions(const ConfigDocument& document, GeneralOptions& options) {
   const ConfigSection* section = document.FindSection(kGeneralSection);

@@ -25,8 +25,4 @@ void LoadPrerequisites(const ConfigDocument& document, ChainerOptions& options, 
 [[nodiscard]] bool LoadSearches(const ConfigSection& section, std::vector<PrereqSearch>& searches);
 [[nodiscard]] bool LoadChainerSection(const ConfigDocument& document, ChainerSection& chainer);
 
-// Leading U+0020 skipped, optional "-" then optional "+", digits up to the
-// first non-digit; no digit gives 0; wraps on overflow.
-[[nodiscard]] std::int32_t ParseDecimalInt(const std::wstring& text);
-
 }  // namespace tessaro

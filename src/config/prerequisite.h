@@ -21,14 +21,30 @@ enum class PrereqState : int {
 
 enum class SourceKind : int { Package = 0, Download = 1, Site = 2 };
 
+// The kinds of search a "SearchType" names; other numbers search nothing.
+enum SearchType : std::int32_t {
+  kFileVersion = 0,
+  kSubkeyNames = 1,
+  kValueData = 2,
+  kProductVersion = 3,
+  kRelatedProducts = 4,
+  kKeyExists = 5,
+  kKeyMissing = 6,
+  kValueExists = 7,
+  kValueMissing = 8,
+  kValueContent = 9,
+  kPackageProgram = 10,
+  kComponentInstalled = 11,
+  kValueNames = 12,
+};
+
 struct PrereqSearch {
-  std::int32_t type = 0;
+  std::int32_t type = kFileVersion;
   std::wstring searchString;
   std::wstring verMin;
   std::wstring verMax;
   std::wstring refContent;
   std::wstring searchCmdLine;
-  bool unused = false;
 };
 
 struct SearchResult {

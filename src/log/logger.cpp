@@ -9,7 +9,9 @@
 
 #include "log/log_format.h"
 #include "platform/os_description.h"
+#include "platform/paths.h"
 #include "platform/security.h"
+#include "platform/system_library.h"
 
 namespace tessaro {
 
@@ -35,27 +37,15 @@ void DebugOutput(const std::wstring& text) { OutputDebugStringW(text.c_str()); }
 // fit one is skipped rather than truncated.
 bool FitsMaxPath(const std::wstring& path) { return path.size() < MAX_PATH; }
 
-std::wstring ExecutablePath() {
-  wchar_t buffer[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  return std::wstring(buffer, length);
-}
-
 std::wstring CommonAppDataFolder() {
   wchar_t buffer[MAX_PATH] = {};
-  PIDLIST_ABSOLUTE items = nullptr;
-  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, kCommonAppDataFolder, &items))) {
-    const BOOL found = SHGetPathFromIDListW(items, buffer);
-    ILFree(items);
-    return found ? std::wstring(buffer) : std::wstring();
+  UniqueItemList items;
+  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, kCommonAppDataFolder, items.Put()))) {
+    return SHGetPathFromIDListW(items.Get(), buffer) ? std::wstring(buffer) : std::wstring();
   }
   // Systems without the item-list call for this folder still have the older path call.
   using GetFolderPathFn = BOOL(WINAPI*)(HWND, LPWSTR, int, BOOL);
-  const HMODULE shell = GetModuleHandleW(L"Shell32.dll");
-  if (shell == nullptr) return {};
-  const auto getFolderPath =
-      reinterpret_cast<GetFolderPathFn>(reinterpret_cast<void*>(GetProcAddress(shell, "SHGetSpecialFolderPathW")));
+  const auto getFolderPath = GetProcedure<GetFolderPathFn>(GetModuleHandleW(L"Shell32.dll"), "SHGetSpecialFolderPathW");
   if (getFolderPath == nullptr || !getFolderPath(nullptr, buffer, kCommonAppDataFolder, FALSE)) return {};
   return buffer;
 }
@@ -69,11 +59,6 @@ std::wstring CommonAppDataFolder() {
   if (!descriptor) return false;
   SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor->Get(), FALSE};
   return CreateDirectoryW(folder.c_str(), &attributes) != FALSE;
-}
-
-std::wstring WithTrailingBackslash(std::wstring folder) {
-  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-  return folder;
 }
 
 std::wstring ProcessorName() {
@@ -169,7 +154,7 @@ void Logger::OpenLogFile() {
 }
 
 std::wstring Logger::FallbackFileName() const {
-  return fileName_.empty() ? DefaultLogFileName(ExecutablePath()) : fileName_;
+  return fileName_.empty() ? DefaultLogFileName(RunningExecutablePath()) : fileName_;
 }
 
 bool Logger::FallbackPlace(int counter, std::wstring& place) const {
@@ -185,16 +170,15 @@ bool Logger::FallbackPlace(int counter, std::wstring& place) const {
       break;
     }
     case kBesideExecutable: {
-      const std::wstring executable = ExecutablePath();
+      const std::wstring& executable = RunningExecutablePath();
       if (executable.empty()) return false;
       candidate = ReplaceExtensionWithLog(executable);
       break;
     }
     case kTempLogFolder: {
-      wchar_t temp[MAX_PATH] = {};
-      const DWORD length = GetTempPathW(MAX_PATH, temp);
-      if (length == 0 || length >= MAX_PATH) return false;
-      const std::wstring folder = std::wstring(temp, length) + kLogFolderName;
+      const std::wstring& temp = GetTempFolder();
+      if (temp.empty()) return false;
+      const std::wstring folder = temp + kLogFolderName;
       // Only a folder made now counts: an existing one may belong to someone else.
       if (!FitsMaxPath(folder) || !CreateDirectoryW(folder.c_str(), nullptr)) return false;
       candidate = folder + L'\\' + FallbackFileName();

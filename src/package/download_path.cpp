@@ -2,10 +2,11 @@
 
 #include <cstddef>
 
+#include "platform/path_text.h"
+
 namespace tessaro {
 namespace {
 
-constexpr wchar_t kBackslash = L'\\';
 constexpr wchar_t kNameSeparator = L'?';
 constexpr wchar_t kSchemeMark[] = L"://";
 // The second scheme mark is looked for one character past the end of the first.
@@ -23,23 +24,17 @@ bool IsSeparator(wchar_t c) {
   return false;
 }
 
-void AppendBackslashIfMissing(std::wstring& path) {
-  if (!path.empty() && path.back() != kBackslash) path += kBackslash;
-}
-
 }  // namespace
 
 std::wstring MakeDownloadPath(const std::wstring& folder, const std::wstring& url,
                               const std::wstring& folderText) {
-  std::wstring path = folder;
-  AppendBackslashIfMissing(path);
+  std::wstring path = WithTrailingBackslashUnlessEmpty(folder);
 
   const std::size_t mark = folderText.find(kNameSeparator);
   const std::wstring subFolder = mark == std::wstring::npos ? folderText : folderText.substr(0, mark);
   const std::wstring fileName = mark == std::wstring::npos ? std::wstring() : folderText.substr(mark + 1);
 
-  path += subFolder;
-  AppendBackslashIfMissing(path);
+  path = WithTrailingBackslashUnlessEmpty(path + subFolder);
   path += fileName.empty() ? FileNameFromUrl(url) : fileName;
   return path;
 }

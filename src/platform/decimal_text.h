@@ -1,4 +1,7 @@
 #pragma once
+// Decimal numbers as text, both ways: the one reading rule of the product and
+// the one writing rule.
+//
 // Decimal text of a number. std::to_wstring would go through the C runtime's
 // wide printf, which in a static MinGW build drags a whole formatting engine
 // (with floating point) into a program that only ever prints integers.
@@ -26,5 +29,12 @@ template <std::integral Integer>
   while (count > 0) text += digits[--count];
   return text;
 }
+
+// Every decimal number the product reads (configuration integers, registry
+// numbers, language ids, search depths, content bounds) follows one rule:
+// leading spaces (U+0020 only) are skipped, then an optional "-", then an
+// optional "+", then digits up to the first non-digit; no digit gives 0. Digits
+// beyond 32 bits wrap, they are not checked.
+[[nodiscard]] std::int32_t ParseDecimalInt(const std::wstring& text);
 
 }  // namespace tessaro

@@ -3,6 +3,9 @@
 // handle's invalid value and how to close it; closing preserves the last
 // error so that a caller may still read GetLastError after a scope ends.
 #include <windows.h>
+// After windows.h, which they need.
+#include <objbase.h>
+#include <shtypes.h>
 
 #include <utility>
 
@@ -81,11 +84,25 @@ struct LocalMemoryTraits {
   static void Close(Pointer h) noexcept { LocalFree(h); }
 };
 
+struct SidTraits {
+  using Pointer = PSID;
+  static Pointer Invalid() noexcept { return nullptr; }
+  static void Close(Pointer h) noexcept { FreeSid(h); }
+};
+struct ItemListTraits {
+  using Pointer = PIDLIST_ABSOLUTE;
+  static Pointer Invalid() noexcept { return nullptr; }
+  // The shell allocates item lists with the COM task allocator.
+  static void Close(Pointer h) noexcept { CoTaskMemFree(h); }
+};
+
 using UniqueHandle = UniqueAny<KernelHandleTraits>;      // processes, threads, events, mutexes
 using UniqueFile = UniqueAny<FileHandleTraits>;          // CreateFileW
 using UniqueFindHandle = UniqueAny<FindHandleTraits>;    // FindFirstFileW
 using UniqueRegistryKey = UniqueAny<RegistryKeyTraits>;  // RegOpenKeyExW
 using UniqueModule = UniqueAny<ModuleTraits>;            // LoadLibraryExW
-using UniqueLocalMemory = UniqueAny<LocalMemoryTraits>;  // LocalAlloc, FormatMessageW buffers
+using UniqueLocalMemory = UniqueAny<LocalMemoryTraits>;  // LocalAlloc, FormatMessageW, string SIDs, ACLs
+using UniqueSid = UniqueAny<SidTraits>;                  // AllocateAndInitializeSid
+using UniqueItemList = UniqueAny<ItemListTraits>;        // SHGetSpecialFolderLocation
 
 }  // namespace tessaro

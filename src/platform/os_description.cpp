@@ -4,11 +4,15 @@
 
 #include <vector>
 
+#include "platform/decimal_text.h"
 #include "platform/handles.h"
+#include "platform/process_once.h"
 #include "platform/wow64.h"
 
 namespace tessaro {
 namespace {
+
+constinit ProcessOnce<OsDescription> RunningOs;
 
 constexpr const wchar_t* kCurrentVersionKey = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr const wchar_t* kProductOptionsKey = L"SYSTEM\\CurrentControlSet\\Control\\ProductOptions";
@@ -86,15 +90,7 @@ UniqueRegistryKey OpenLocalMachineKey(const wchar_t* path, REGSAM access) {
   return true;
 }
 
-// Leading decimal digits, like the C runtime's conversions; 0 when there are none.
-std::uint32_t DecimalValue(const std::wstring& text) {
-  std::uint32_t value = 0;
-  for (const wchar_t c : text) {
-    if (c < L'0' || c > L'9') break;
-    value = value * 10 + static_cast<std::uint32_t>(c - L'0');
-  }
-  return value;
-}
+std::uint32_t DecimalValue(const std::wstring& text) { return static_cast<std::uint32_t>(ParseDecimalInt(text)); }
 
 std::uint32_t DigitValue(wchar_t c) { return c >= L'0' && c <= L'9' ? static_cast<std::uint32_t>(c - L'0') : 0; }
 
@@ -161,9 +157,6 @@ OsDescription ReadOsDescription() {
   return os;
 }
 
-const OsDescription& GetOsDescription() {
-  static const OsDescription description = ReadOsDescription();
-  return description;
-}
+const OsDescription& GetOsDescription() { return RunningOs.Get(ReadOsDescription); }
 
 }  // namespace tessaro

@@ -19,7 +19,7 @@ struct OsDescription {
   std::uint32_t releaseId = 1507;
 };
 
-// Filled from the registry on first call (Windows builds only).
+// Read from the registry on first use, once per process (Windows builds only).
 [[nodiscard]] const OsDescription& GetOsDescription();
 // Reads the registry anew each time; GetOsDescription keeps the first answer.
 [[nodiscard]] OsDescription ReadOsDescription();

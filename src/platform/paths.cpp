@@ -5,13 +5,17 @@
 #include <shlwapi.h>
 
 #include <cwchar>
+#include <utility>
 
 #include "platform/handles.h"
+#include "platform/process_once.h"
 
 namespace tessaro {
 namespace {
 
-constexpr wchar_t kSeparator = L'\\';
+constinit ProcessOnce<std::wstring> TempFolder;
+constinit ProcessOnce<std::wstring> ExecutablePath;
+
 constexpr wchar_t kLongPrefix[] = L"\\\\?\\";          // \\?\ before a drive path
 constexpr wchar_t kLongUncPrefix[] = L"\\\\?\\UNC\\";  // \\?\UNC\ before server\share
 constexpr size_t kLongPrefixLength = 4;
@@ -33,7 +37,7 @@ bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix, size_t pr
 bool HasLongPrefix(const std::wstring& path) { return StartsWith(path, kLongPrefix, kLongPrefixLength); }
 
 bool BeginsWithTwoSeparators(const std::wstring& path) {
-  return path.size() >= 2 && path[0] == kSeparator && path[1] == kSeparator;
+  return path.size() >= 2 && path[0] == kBackslash && path[1] == kBackslash;
 }
 
 bool HasDriveColon(const std::wstring& path) { return path.size() >= 2 && path[1] == L':'; }
@@ -53,20 +57,20 @@ size_t RootLength(const std::wstring& path) {
     serverStart = kLongUncPrefixLength;
   } else if (HasLongPrefix(path)) {
     const std::wstring rest = path.substr(kLongPrefixLength);
-    if (HasDriveColon(rest)) return kLongPrefixLength + (rest.size() > 2 && rest[2] == kSeparator ? 3 : 2);
+    if (HasDriveColon(rest)) return kLongPrefixLength + (rest.size() > 2 && rest[2] == kBackslash ? 3 : 2);
     // Other long forms (volume names): everything up to the next separator.
-    const size_t separator = path.find(kSeparator, kLongPrefixLength);
+    const size_t separator = path.find(kBackslash, kLongPrefixLength);
     return separator == std::wstring::npos ? path.size() : separator + 1;
   } else if (BeginsWithTwoSeparators(path)) {
     serverStart = 2;
   } else if (HasDriveColon(path)) {
-    return path.size() > 2 && path[2] == kSeparator ? 3 : 2;
+    return path.size() > 2 && path[2] == kBackslash ? 3 : 2;
   } else {
-    return !path.empty() && path[0] == kSeparator ? 1 : 0;
+    return !path.empty() && path[0] == kBackslash ? 1 : 0;
   }
-  size_t separator = path.find(kSeparator, serverStart);  // after the server
+  size_t separator = path.find(kBackslash, serverStart);  // after the server
   if (separator == std::wstring::npos) return path.size();
-  separator = path.find(kSeparator, separator + 1);  // after the share
+  separator = path.find(kBackslash, separator + 1);  // after the share
   return separator == std::wstring::npos ? path.size() : separator + 1;
 }
 
@@ -76,7 +80,7 @@ std::vector<std::wstring> SplitComponents(const std::wstring& path, size_t rootL
   if (rootLength >= path.size()) return components;
   size_t start = rootLength;
   for (;;) {
-    const size_t separator = path.find(kSeparator, start);
+    const size_t separator = path.find(kBackslash, start);
     if (separator == std::wstring::npos) {
       components.push_back(path.substr(start));
       return components;
@@ -87,8 +91,7 @@ std::vector<std::wstring> SplitComponents(const std::wstring& path, size_t rootL
 }
 
 void AppendComponent(std::wstring& path, const std::wstring& component) {
-  if (!path.empty() && path.back() != kSeparator) path += kSeparator;
-  path += component;
+  path = WithTrailingBackslashUnlessEmpty(std::move(path)) + component;
 }
 
 // The form DeleteFileW and RemoveDirectoryW accept beyond the classic limit.
@@ -139,8 +142,8 @@ std::wstring NormalizePath(const std::wstring& path) {
     const size_t kept = component.find_last_not_of(L" .");
     component.erase(kept == std::wstring::npos ? 0 : kept + 1);
     // A bracketed folder property carries its own separator: "[TempFolder]sub".
-    const bool carriesSeparator = !result.empty() && (result.back() == kSeparator || result.back() == L']');
-    if (!first && !carriesSeparator) result += kSeparator;
+    const bool carriesSeparator = !result.empty() && (result.back() == kBackslash || result.back() == L']');
+    if (!first && !carriesSeparator) result += kBackslash;
     result += component;
     first = false;
   }
@@ -165,11 +168,6 @@ std::wstring MakeFullPath(const std::wstring& path) {
   return NormalizePath(path);
 }
 
-std::wstring ParentFolder(const std::wstring& path) {
-  const size_t separator = path.rfind(kSeparator);
-  return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
-}
-
 bool PathExists(const std::wstring& path) noexcept {
   if (path.size() < 2 || !(BeginsWithTwoSeparators(path) || HasDriveColon(path))) return false;
   // A pattern would "find" whatever matches it.
@@ -177,7 +175,7 @@ bool PathExists(const std::wstring& path) noexcept {
   std::wstring query = path;
   // FindFirstFileW finds no folder named with a trailing separator.
   const size_t rootLength = RootLength(query);
-  while (query.size() > rootLength && query.back() == kSeparator) query.pop_back();
+  while (query.size() > rootLength && query.back() == kBackslash) query.pop_back();
   WIN32_FIND_DATAW data;
   const UniqueFindHandle find(FindFirstFileW(ToLongForm(query).c_str(), &data));
   return find.IsValid();
@@ -243,7 +241,7 @@ void DeleteFolderContents(const std::wstring& folder) {
 
 void RemoveEmptyParents(const std::wstring& path, const std::wstring& stopAt) {
   std::wstring stop = stopAt;
-  if (!stop.empty() && stop.back() == kSeparator) stop.pop_back();
+  if (!stop.empty() && stop.back() == kBackslash) stop.pop_back();
   std::wstring current = path;
   while (current.size() > stop.size()) {
     (void)RemoveDirectoryLong(current);
@@ -252,12 +250,27 @@ void RemoveEmptyParents(const std::wstring& path, const std::wstring& stopAt) {
 }
 
 const std::wstring& GetTempFolder() {
-  static const std::wstring folder = [] {
+  return TempFolder.Get([] {
     wchar_t buffer[kTempPathBufferLength];
     const DWORD length = GetTempPathW(kTempPathBufferLength, buffer);
     return length == 0 || length >= kTempPathBufferLength ? std::wstring() : std::wstring(buffer, length);
-  }();
-  return folder;
+  });
+}
+
+const std::wstring& RunningExecutablePath() {
+  return ExecutablePath.Get([] {
+    // Grown until the path fits: a cut path would name another file.
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+      const DWORD written = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+      if (written == 0) return std::wstring();
+      if (written < buffer.size()) {
+        buffer.resize(written);
+        return buffer;
+      }
+      buffer.resize(buffer.size() * 2);
+    }
+  });
 }
 
 std::wstring CreateUniqueTempFile(const std::wstring& folder, const std::wstring& prefix,
@@ -270,7 +283,7 @@ std::wstring CreateUniqueTempFile(const std::wstring& folder, const std::wstring
     if (GetTempFileNameW(folder.c_str(), prefix.c_str(), 0, buffer) == 0) return std::wstring();
     const std::wstring made = buffer;
     if (newExtension.empty()) return made;
-    const size_t nameStart = made.rfind(kSeparator) + 1;  // npos + 1 == 0
+    const size_t nameStart = made.rfind(kBackslash) + 1;  // npos + 1 == 0
     const size_t dot = made.rfind(L'.');
     const std::wstring renamed =
         (dot != std::wstring::npos && dot >= nameStart ? made.substr(0, dot) : made) + newExtension;
@@ -284,7 +297,7 @@ bool HasFreeSpace(const std::wstring& path, std::uint64_t bytes) {
   const size_t rootLength = RootLength(path);
   std::wstring root = path.substr(0, rootLength);
   // GetDiskFreeSpaceExW wants a share written with its trailing separator.
-  if (!root.empty() && root.back() != kSeparator) root += kSeparator;
+  root = WithTrailingBackslashUnlessEmpty(std::move(root));
   std::wstring current = path;
   while (!current.empty()) {
     ULARGE_INTEGER available;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/path_text.h"
+
 namespace tessaro {
 
 [[nodiscard]] std::wstring ToLongForm(const std::wstring& path);
@@ -17,7 +19,6 @@ namespace tessaro {
 // GetFullPathNameW (against the current directory) followed by NormalizePath;
 // when GetFullPathNameW fails, the path as given is normalized.
 [[nodiscard]] std::wstring MakeFullPath(const std::wstring& path);
-[[nodiscard]] std::wstring ParentFolder(const std::wstring& path);
 [[nodiscard]] bool PathExists(const std::wstring& path) noexcept;
 // Returns a Windows error code (0 on success); folders created are appended to |created|.
 [[nodiscard]] unsigned long CreateDirectories(const std::wstring& path, bool lastIsFolder,
@@ -26,6 +27,8 @@ void DeleteFolderContents(const std::wstring& folder);
 void RemoveEmptyParents(const std::wstring& path, const std::wstring& stopAt);
 // GetTempPathW, computed once per process (ends with "\").
 [[nodiscard]] const std::wstring& GetTempFolder();
+// GetModuleFileNameW of the process, read once, never cut; empty when it fails.
+[[nodiscard]] const std::wstring& RunningExecutablePath();
 [[nodiscard]] std::wstring CreateUniqueTempFile(const std::wstring& folder, const std::wstring& prefix,
                                                 const std::wstring& extension);
 [[nodiscard]] bool HasFreeSpace(const std::wstring& path, std::uint64_t bytes);

@@ -5,7 +5,6 @@
 #include <shellapi.h>
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "platform/handles.h"
@@ -23,10 +22,6 @@ void WaitForExitCode(HANDLE process, unsigned long* exitCode) {
   DWORD code = 0;
   if (GetExitCodeProcess(process, &code)) *exitCode = code;
 }
-
-struct SidFreer {
-  void operator()(void* sid) const noexcept { FreeSid(sid); }
-};
 
 bool StoreFailure(unsigned long* exitCode, DWORD error) {
   if (exitCode != nullptr) *exitCode = error;
@@ -94,13 +89,12 @@ bool IsRunningAsLocalSystem() {
   const auto* user = reinterpret_cast<const TOKEN_USER*>(buffer.data());
 
   SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-  PSID localSystem = nullptr;
+  UniqueSid localSystem;
   if (!AllocateAndInitializeSid(&ntAuthority, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0,
-                                &localSystem)) {
+                                localSystem.Put())) {
     return false;
   }
-  const std::unique_ptr<void, SidFreer> owner(localSystem);
-  return EqualSid(user->User.Sid, localSystem) != FALSE;
+  return EqualSid(user->User.Sid, localSystem.Get()) != FALSE;
 }
 
 }  // namespace tessaro

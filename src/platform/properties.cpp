@@ -7,6 +7,9 @@
 #include <cstddef>
 #include <utility>
 
+#include "platform/handles.h"
+#include "platform/paths.h"
+#include "platform/process_once.h"
 #include "platform/property_scanner.h"
 #include "platform/registry.h"
 #include "platform/system_library.h"
@@ -14,7 +17,6 @@
 namespace tessaro {
 namespace {
 
-constexpr wchar_t kBackslash = L'\\';
 constexpr std::size_t kVolumeLength = 3;  // "C:\"
 // Shell32 and Shlwapi of this major version or later know every folder that
 // the table asks for; an older shell gets the environment fallbacks.
@@ -42,11 +44,6 @@ constexpr ShellFolder kShellFolders[] = {
     {L"ProgramFiles64Folder", CSIDL_PROGRAM_FILES},
     {L"ProgramFiles", CSIDL_PROGRAM_FILES},
 };
-
-std::wstring WithBackslash(std::wstring path) {
-  if (path.empty() || path.back() != kBackslash) path += kBackslash;
-  return path;
-}
 
 // For the Win32 calls that return the length they need when the buffer is
 // too small, and the length they wrote otherwise; 0 means failure.
@@ -79,48 +76,26 @@ bool ReadEnvironmentVariable(const std::wstring& name, std::wstring& value) {
   return true;
 }
 
-bool ReadModuleFolder(std::wstring& folder) {
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD written = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (written == 0) return false;
-    // A full buffer means the path was cut: try again with more room.
-    if (written < buffer.size()) {
-      buffer.resize(written);
-      break;
-    }
-    buffer.resize(buffer.size() * 2);
-  }
-  const std::size_t slash = buffer.rfind(kBackslash);
-  folder = slash == std::wstring::npos ? std::wstring() : buffer.substr(0, slash + 1);
-  return true;
-}
-
-// The executable does not move while it runs: its folder is read once.
+// The executable's folder, cut after its last "\"; the executable does not
+// move while it runs.
 bool SetupExeFolder(std::wstring& folder) {
-  static bool computed = false;
-  static bool known = false;
-  static std::wstring cached;
-  if (!computed) {
-    known = ReadModuleFolder(cached);
-    computed = true;
-  }
-  if (known) folder = cached;
-  return known;
+  const std::wstring& executable = RunningExecutablePath();
+  if (executable.empty()) return false;
+  const std::size_t slash = executable.rfind(kBackslash);
+  folder = slash == std::wstring::npos ? std::wstring() : executable.substr(0, slash + 1);
+  return true;
 }
 
 using FolderPathFunction = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
 
+constinit ProcessOnce<FolderPathFunction> ShFolderFunction;
+constinit ProcessOnce<bool> NewShell;
+
 // The old shell's own copy of the folder function, for systems whose shell
 // lacks the item-list call for a folder.
 FolderPathFunction ShFolderGetFolderPath() {
-  static bool loaded = false;
-  static FolderPathFunction function = nullptr;
-  if (!loaded) {
-    function = GetProcedure<FolderPathFunction>(LoadSystemLibrary(L"shfolder.dll"), "SHGetFolderPathW");
-    loaded = true;
-  }
-  return function;
+  return ShFolderFunction.Get(
+      [] { return GetProcedure<FolderPathFunction>(LoadSystemLibrary(L"shfolder.dll"), "SHGetFolderPathW"); });
 }
 
 bool ShellMajorVersion(const wchar_t* library, DWORD& major) {
@@ -134,37 +109,12 @@ bool ShellMajorVersion(const wchar_t* library, DWORD& major) {
 }
 
 bool IsNewShell() {
-  static bool decided = false;
-  static bool newShell = false;
-  if (!decided) {
+  return NewShell.Get([] {
     DWORD major = 0;
-    newShell = (ShellMajorVersion(L"shlwapi.dll", major) || ShellMajorVersion(L"shell32.dll", major)) &&
-               major >= kNewShellMajorVersion;
-    decided = true;
-  }
-  return newShell;
+    return (ShellMajorVersion(L"shlwapi.dll", major) || ShellMajorVersion(L"shell32.dll", major)) &&
+           major >= kNewShellMajorVersion;
+  });
 }
-
-// Item lists from the shell are freed with the shell's own allocator.
-class ShellItemList {
- public:
-  ShellItemList() = default;
-  ShellItemList(const ShellItemList&) = delete;
-  ShellItemList& operator=(const ShellItemList&) = delete;
-  ~ShellItemList() {
-    if (list_ == nullptr) return;
-    IMalloc* allocator = nullptr;
-    if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator != nullptr) {
-      allocator->Free(list_);
-      allocator->Release();
-    }
-  }
-  [[nodiscard]] LPITEMIDLIST* Put() { return &list_; }
-  [[nodiscard]] LPCITEMIDLIST Get() const { return list_; }
-
- private:
-  LPITEMIDLIST list_ = nullptr;
-};
 
 bool OldShellFolder(const std::wstring& name, std::wstring& folder) {
   const wchar_t* variable = nullptr;
@@ -182,17 +132,17 @@ bool OldShellFolder(const std::wstring& name, std::wstring& folder) {
 }
 
 bool ShellFolderPath(const std::wstring& name, int csidl, std::wstring& folder) {
-  ShellItemList items;
+  UniqueItemList items;
   if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, csidl, items.Put()))) {
     wchar_t path[MAX_PATH] = {};
     if (!SHGetPathFromIDListW(items.Get(), path)) return false;
-    folder = WithBackslash(path);
+    folder = WithTrailingBackslash(path);
     return true;
   }
   if (const FolderPathFunction getFolderPath = ShFolderGetFolderPath()) {
     wchar_t path[MAX_PATH] = {};
     if (SUCCEEDED(getFolderPath(nullptr, csidl, nullptr, 0, path))) {
-      folder = WithBackslash(path);
+      folder = WithTrailingBackslash(path);
       return true;
     }
   }
@@ -206,7 +156,7 @@ bool SystemFolder(bool use64BitView, std::wstring& folder) {
   if (FAILED(SHGetFolderPathW(nullptr, use64BitView ? CSIDL_SYSTEM : CSIDL_SYSTEMX86, nullptr, 0, path))) {
     return false;
   }
-  folder = WithBackslash(path);
+  folder = WithTrailingBackslash(path);
   return true;
 }
 
@@ -243,7 +193,7 @@ std::wstring ResolveProperties(const std::wstring& text, bool use64BitView) {
 bool ResolveFolderProperty(const std::wstring& name, bool use64BitView, std::wstring& folder) {
   std::wstring value;
   if (name == L"ProgramFiles64Folder" && ReadEnvironmentVariable(L"ProgramW6432", value)) {
-    folder = WithBackslash(value);
+    folder = WithTrailingBackslash(value);
     return true;
   }
   if (name == L"SystemFolder") return SystemFolder(use64BitView, folder);

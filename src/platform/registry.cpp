@@ -30,7 +30,12 @@ const RootName kRootNames[] = {
     {L"HKCC", L"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
 };
 
-REGSAM ViewAccess(bool use64BitView) { return use64BitView && IsWindows64Bit() ? KEY_WOW64_64KEY : 0; }
+// Key openers differ in whether they ask for the 64-bit view on 32-bit
+// Windows too (where the flag is ignored by newer systems but refused by
+// some older ones); each says which rule it follows.
+REGSAM ViewAccessOn64BitWindows(bool use64BitView) {
+  return use64BitView && IsWindows64Bit() ? KEY_WOW64_64KEY : 0;
+}
 
 }  // namespace
 
@@ -52,7 +57,7 @@ UniqueRegistryKey OpenRegistryKey(const std::wstring& path, bool use64BitView) {
   if (root == nullptr) return key;
   const std::wstring subKey = path.substr(path.find(kSeparator) + 1);
   HKEY opened = nullptr;
-  if (RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ | ViewAccess(use64BitView), &opened) == ERROR_SUCCESS) {
+  if (RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ | ViewAccessOn64BitWindows(use64BitView), &opened) == ERROR_SUCCESS) {
     key.Reset(opened);
   }
   return key;
@@ -66,7 +71,8 @@ std::wstring ReadRegistryValueByPath(const std::wstring& path, bool use64BitView
   const size_t last = path.rfind(kSeparator);
   const std::wstring subKey = path.substr(first + 1, last > first ? last - first - 1 : 0);
   UniqueRegistryKey key;
-  if (RegOpenKeyExW(root, subKey.c_str(), 0, KEY_QUERY_VALUE | ViewAccess(use64BitView), key.Put()) !=
+  const REGSAM view = use64BitView ? KEY_WOW64_64KEY : 0;  // on any Windows
+  if (RegOpenKeyExW(root, subKey.c_str(), 0, KEY_QUERY_VALUE | view, key.Put()) !=
       ERROR_SUCCESS) {
     return text;
   }

@@ -14,6 +14,8 @@ namespace tessaro {
 [[nodiscard]] HKEY RegistryRootFromPath(const std::wstring& path) noexcept;
 // KEY_READ, plus KEY_WOW64_64KEY when use64BitView is set on 64-bit Windows.
 [[nodiscard]] UniqueRegistryKey OpenRegistryKey(const std::wstring& path, bool use64BitView);
+// The key opened with KEY_QUERY_VALUE, plus KEY_WOW64_64KEY whenever
+// use64BitView is set (also on 32-bit Windows); empty text when anything fails.
 [[nodiscard]] std::wstring ReadRegistryValueByPath(const std::wstring& path, bool use64BitView);
 // REG_SZ, REG_EXPAND_SZ and REG_MULTI_SZ up to the last character that is
 // not NUL, REG_DWORD in decimal; any other type fails. On failure |text| is

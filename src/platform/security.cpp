@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "platform/process_once.h"
 #include "platform/system_library.h"
 
 namespace tessaro {
@@ -11,59 +12,35 @@ namespace {
 
 using ConvertStringSidToSidFn = BOOL(WINAPI*)(LPCWSTR, PSID*);
 
+constinit ProcessOnce<ConvertStringSidToSidFn> ConvertStringSid;
+
 // Looked up at run time: old systems lack the function.
 ConvertStringSidToSidFn ConvertStringSidFunction() {
-  static const ConvertStringSidToSidFn function =
-      GetProcedure<ConvertStringSidToSidFn>(LoadSystemLibrary(L"Advapi32.dll"), "ConvertStringSidToSidW");
-  return function;
+  return ConvertStringSid.Get([] {
+    return GetProcedure<ConvertStringSidToSidFn>(LoadSystemLibrary(L"Advapi32.dll"), "ConvertStringSidToSidW");
+  });
 }
 
 // The SID of an account name, in LocalAlloc memory like the ones that
 // ConvertStringSidToSidW returns, so that every SID is freed the same way.
-PSID LookUpAccountSid(const std::wstring& account) {
+UniqueLocalMemory LookUpAccountSid(const std::wstring& account) {
   DWORD sidSize = 0;
   DWORD domainLength = 0;
   SID_NAME_USE use;
   if (LookupAccountNameW(nullptr, account.c_str(), nullptr, &sidSize, nullptr, &domainLength, &use) ||
       GetLastError() != ERROR_INSUFFICIENT_BUFFER || sidSize == 0) {
-    return nullptr;
+    return UniqueLocalMemory();
   }
-  const PSID sid = LocalAlloc(LMEM_FIXED, sidSize);
-  if (sid == nullptr) return nullptr;
+  UniqueLocalMemory sid(LocalAlloc(LMEM_FIXED, sidSize));
+  if (!sid) return sid;
   std::wstring domain(domainLength, L'\0');
-  if (!LookupAccountNameW(nullptr, account.c_str(), sid, &sidSize, domain.data(), &domainLength, &use)) {
-    const DWORD error = GetLastError();
-    LocalFree(sid);
-    SetLastError(error);
-    return nullptr;
+  if (!LookupAccountNameW(nullptr, account.c_str(), sid.Get(), &sidSize, domain.data(), &domainLength, &use)) {
+    sid.Reset();  // keeps the last error
   }
   return sid;
 }
 
 }  // namespace
-
-SecurityDescriptor::SecurityDescriptor(SecurityDescriptor&& other) noexcept
-    : descriptor_(other.descriptor_), dacl_(std::exchange(other.dacl_, nullptr)) {
-  other.descriptor_ = SECURITY_DESCRIPTOR{};
-}
-
-SecurityDescriptor& SecurityDescriptor::operator=(SecurityDescriptor&& other) noexcept {
-  if (this != &other) {
-    if (dacl_ != nullptr) LocalFree(dacl_);
-    descriptor_ = other.descriptor_;
-    dacl_ = std::exchange(other.dacl_, nullptr);
-    other.descriptor_ = SECURITY_DESCRIPTOR{};
-  }
-  return *this;
-}
-
-SecurityDescriptor::~SecurityDescriptor() {
-  if (dacl_ != nullptr) LocalFree(dacl_);
-}
-
-AccessEntryList::~AccessEntryList() {
-  for (PSID sid : sids_) LocalFree(sid);
-}
 
 bool AccessEntryList::AddAccessEntry(const std::wstring& trustee, bool isSidText) {
   // An empty text names nobody, though some systems map it to a SID anyway.
@@ -71,19 +48,20 @@ bool AccessEntryList::AddAccessEntry(const std::wstring& trustee, bool isSidText
     SetLastError(isSidText ? ERROR_INVALID_SID : ERROR_NONE_MAPPED);
     return false;
   }
-  PSID sid = nullptr;
+  UniqueLocalMemory sid;
   if (isSidText) {
     const ConvertStringSidToSidFn convert = ConvertStringSidFunction();
     if (convert == nullptr) {
       SetLastError(ERROR_PROC_NOT_FOUND);
       return false;
     }
-    if (!convert(trustee.c_str(), &sid)) return false;
+    if (!convert(trustee.c_str(), reinterpret_cast<PSID*>(sid.Put()))) return false;
   } else {
     sid = LookUpAccountSid(trustee);
-    if (sid == nullptr) return false;
+    if (!sid) return false;
   }
-  sids_.push_back(sid);
+  const PSID trusteeSid = sid.Get();
+  sids_.push_back(std::move(sid));
 
   EXPLICIT_ACCESSW entry{};
   entry.grfAccessPermissions = GENERIC_ALL;
@@ -91,7 +69,7 @@ bool AccessEntryList::AddAccessEntry(const std::wstring& trustee, bool isSidText
   entry.grfInheritance = inheritance_;
   entry.Trustee.TrusteeForm = TRUSTEE_IS_SID;
   entry.Trustee.TrusteeType = TRUSTEE_IS_UNKNOWN;
-  entry.Trustee.ptstrName = static_cast<LPWSTR>(sid);
+  entry.Trustee.ptstrName = static_cast<LPWSTR>(trusteeSid);
   entries_.push_back(entry);
   return true;
 }
@@ -116,7 +94,7 @@ std::unique_ptr<SecurityDescriptor> AccessEntryList::BuildSecurityDescriptor(PSE
     return nullptr;
   }
   auto result = std::make_unique<SecurityDescriptor>();
-  result->dacl_ = merged;
+  result->dacl_.Reset(merged);
   // A descriptor whose DACL is missing grants everything to everyone: never
   // hand one out because there was nothing to merge.
   if (merged == nullptr) {

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <aclapi.h>
 
+#include "platform/handles.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,16 +18,14 @@ class SecurityDescriptor {
   SecurityDescriptor() = default;
   SecurityDescriptor(const SecurityDescriptor&) = delete;
   SecurityDescriptor& operator=(const SecurityDescriptor&) = delete;
-  SecurityDescriptor(SecurityDescriptor&&) noexcept;
-  SecurityDescriptor& operator=(SecurityDescriptor&&) noexcept;
-  ~SecurityDescriptor();
   [[nodiscard]] PSECURITY_DESCRIPTOR Get() noexcept { return &descriptor_; }
-  [[nodiscard]] PACL Dacl() const noexcept { return dacl_; }
+  [[nodiscard]] PACL Dacl() const noexcept { return static_cast<PACL>(dacl_.Get()); }
 
  private:
   friend class AccessEntryList;
+  // Points into dacl_, so the descriptor is neither copied nor moved.
   SECURITY_DESCRIPTOR descriptor_{};
-  PACL dacl_ = nullptr;  // LocalFree
+  UniqueLocalMemory dacl_;
 };
 
 class AccessEntryList {
@@ -33,7 +33,6 @@ class AccessEntryList {
   AccessEntryList(DWORD inheritance, bool revoke) : inheritance_(inheritance), revoke_(revoke) {}
   AccessEntryList(const AccessEntryList&) = delete;
   AccessEntryList& operator=(const AccessEntryList&) = delete;
-  ~AccessEntryList();
   // trustee is an account name, or a SID text ("S-1-1-0") when isSidText.
   [[nodiscard]] bool AddAccessEntry(const std::wstring& trustee, bool isSidText);
   // Merges the entries into |existing|'s DACL when given. On failure returns
@@ -47,7 +46,7 @@ class AccessEntryList {
   DWORD inheritance_;
   bool revoke_;
   std::vector<EXPLICIT_ACCESSW> entries_;
-  std::vector<PSID> sids_;  // owned; freed with LocalFree or by size
+  std::vector<UniqueLocalMemory> sids_;  // the trustees of entries_
 };
 
 }  // namespace tessaro

@@ -3,15 +3,21 @@
 #include <cwchar>
 #include <string>
 
+#include "platform/path_text.h"
+#include "platform/process_once.h"
+
 namespace tessaro {
 namespace {
+
+constinit ProcessOnce<bool> SystemFolderSearch;
 
 // Present from Windows 8 on, and on Windows 7 with KB2533623; where it exists
 // LoadLibraryExW understands the LOAD_LIBRARY_SEARCH_* flags.
 bool SystemFolderSearchSupported() noexcept {
-  static const bool supported = GetProcedure<BOOL(WINAPI*)(DWORD)>(GetModuleHandleW(L"kernel32.dll"),
-                                                                   "SetDefaultDllDirectories") != nullptr;
-  return supported;
+  return SystemFolderSearch.Get([] {
+    return GetProcedure<BOOL(WINAPI*)(DWORD)>(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories") !=
+           nullptr;
+  });
 }
 
 }  // namespace
@@ -26,9 +32,7 @@ HMODULE LoadSystemLibrary(const wchar_t* name) noexcept {
   wchar_t folder[MAX_PATH];
   const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return nullptr;
-  std::wstring path(folder, length);
-  if (path.back() != L'\\') path += L'\\';
-  path += name;
+  const std::wstring path = WithTrailingBackslash(std::wstring(folder, length)) + name;
   // The altered search path makes the library's own dependencies come from
   // the system folder too, not from the executable's folder.
   return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);

@@ -1,5 +1,6 @@
 #include "platform/version_resource.h"
 
+#include "platform/process_once.h"
 #include "platform/system_library.h"
 
 namespace tessaro {
@@ -14,16 +15,17 @@ struct VersionFunctions {
   QueryFn query = nullptr;
 };
 
+constinit ProcessOnce<VersionFunctions> Version;
+
 const VersionFunctions& Functions() {
-  static const VersionFunctions functions = [] {
+  return Version.Get([] {
     VersionFunctions loaded;
     const HMODULE library = LoadSystemLibrary(L"version.dll");
     loaded.size = GetProcedure<VersionFunctions::SizeFn>(library, "GetFileVersionInfoSizeW");
     loaded.info = GetProcedure<VersionFunctions::InfoFn>(library, "GetFileVersionInfoW");
     loaded.query = GetProcedure<VersionFunctions::QueryFn>(library, "VerQueryValueW");
     return loaded;
-  }();
-  return functions;
+  });
 }
 
 }  // namespace

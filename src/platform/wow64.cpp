@@ -1,11 +1,18 @@
 #include "platform/wow64.h"
 
+#include "platform/process_once.h"
 #include "platform/system_library.h"
 
 namespace tessaro {
 
+namespace {
+
+constinit ProcessOnce<Wow64Functions> Wow64;
+
+}  // namespace
+
 const Wow64Functions& LoadWow64Functions() {
-  static const Wow64Functions functions = [] {
+  return Wow64.Get([] {
     Wow64Functions found;
     // kernel32 is mapped into every process; asking for it cannot pull in a
     // library from the executable's folder.
@@ -19,8 +26,7 @@ const Wow64Functions& LoadWow64Functions() {
       found.runsUnderWow64 = underWow64 != FALSE;
     }
     return found;
-  }();
-  return functions;
+  });
 }
 
 bool IsWindows64Bit() {

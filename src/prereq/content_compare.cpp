@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
+#include "platform/decimal_text.h"
+
 namespace tessaro {
 namespace {
-
-constexpr std::uint32_t kDecimalBase = 10;
 
 bool IsDigitsOnly(const std::wstring& text) {
   for (wchar_t c : text) {
@@ -16,11 +16,7 @@ bool IsDigitsOnly(const std::wstring& text) {
 
 // Registry DWORDs arrive here as unsigned decimal text, so the whole unsigned
 // 32-bit range compares correctly; longer numbers wrap. Empty text is 0.
-std::uint32_t DecimalValue(const std::wstring& digits) {
-  std::uint32_t number = 0;
-  for (wchar_t c : digits) number = number * kDecimalBase + static_cast<std::uint32_t>(c - L'0');
-  return number;
-}
+std::uint32_t DecimalValue(const std::wstring& digits) { return static_cast<std::uint32_t>(ParseDecimalInt(digits)); }
 
 }  // namespace
 

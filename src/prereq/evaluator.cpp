@@ -5,6 +5,7 @@
 #include "config/options_loader.h"
 #include "package/download_path.h"
 #include "log/logger.h"
+#include "platform/decimal_text.h"
 #include "platform/handles.h"
 #include "platform/paths.h"
 #include "platform/wow64.h"
@@ -21,9 +22,6 @@ constexpr wchar_t kOptionMandatory = L'm';
 constexpr std::int32_t kOperatorAll = 0;
 constexpr std::int32_t kOperatorAny = 1;
 
-constexpr std::int32_t kSearchContent = 9;
-constexpr std::int32_t kSearchPackageProgram = 10;
-constexpr std::int32_t kLastSearchType = 12;
 
 constexpr wchar_t kOsListSeparator[] = L", ";
 constexpr wchar_t kLanguageTerminator = L';';
@@ -36,21 +34,21 @@ enum class Outcome { VersionRange, FoundFlag, Content, Always };
 
 Outcome OutcomeOf(std::int32_t type) {
   switch (type) {
-    case 0:
-    case 1:
-    case 2:
-    case 3:
-    case 4:
-    case 12:
+    case kFileVersion:
+    case kSubkeyNames:
+    case kValueData:
+    case kProductVersion:
+    case kRelatedProducts:
+    case kValueNames:
       return Outcome::VersionRange;
-    case 5:
-    case 6:
-    case 7:
-    case 8:
-    case 10:
-    case 11:
+    case kKeyExists:
+    case kKeyMissing:
+    case kValueExists:
+    case kValueMissing:
+    case kPackageProgram:
+    case kComponentInstalled:
       return Outcome::FoundFlag;
-    case kSearchContent:
+    case kValueContent:
       return Outcome::Content;
     default:
       return Outcome::Always;
@@ -177,9 +175,9 @@ bool PrereqEvaluator::EvaluateSearches(const std::vector<PrereqSearch>& searches
   for (const PrereqSearch& search : searches) {
     SearchResult result;
     const Outcome rule = OutcomeOf(search.type);
-    if (search.type == kSearchPackageProgram) {
+    if (search.type == kPackageProgram) {
       searcher_.RunPackageProgramSearch(search, result, prerequisites);
-    } else if (search.type >= 0 && search.type <= kLastSearchType) {
+    } else if (search.type >= 0 && search.type <= kValueNames) {
       searcher_.RunSearch(search, use64BitView, result);
     }
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/process_once.h"
 #include "platform/system_library.h"
 
 namespace tessaro {
@@ -10,27 +11,20 @@ namespace {
 constexpr int kInstallStateUnknown = -1;
 constexpr wchar_t kVersionStringProperty[] = L"VersionString";
 
+constinit ProcessOnce<MsiFunctions> Msi;
+
 MsiFunctions LookUpMsiFunctions() {
   MsiFunctions functions;
-  HMODULE msi = LoadSystemLibrary(L"msi.dll");
-  if (!msi) return functions;
-  // The casts go through a generic function pointer so that the compiler
-  // accepts the change of signature that GetProcAddress always implies.
-  functions.getProductInfo = reinterpret_cast<MsiFunctions::GetProductInfoFn>(
-      reinterpret_cast<void (*)()>(GetProcAddress(msi, "MsiGetProductInfoW")));
-  functions.enumRelatedProducts = reinterpret_cast<MsiFunctions::EnumRelatedProductsFn>(
-      reinterpret_cast<void (*)()>(GetProcAddress(msi, "MsiEnumRelatedProductsW")));
-  functions.locateComponent = reinterpret_cast<MsiFunctions::LocateComponentFn>(
-      reinterpret_cast<void (*)()>(GetProcAddress(msi, "MsiLocateComponentW")));
+  const HMODULE msi = LoadSystemLibrary(L"msi.dll");
+  functions.getProductInfo = GetProcedure<MsiFunctions::GetProductInfoFn>(msi, "MsiGetProductInfoW");
+  functions.enumRelatedProducts = GetProcedure<MsiFunctions::EnumRelatedProductsFn>(msi, "MsiEnumRelatedProductsW");
+  functions.locateComponent = GetProcedure<MsiFunctions::LocateComponentFn>(msi, "MsiLocateComponentW");
   return functions;
 }
 
 }  // namespace
 
-const MsiFunctions& LoadMsiFunctions() {
-  static const MsiFunctions functions = LookUpMsiFunctions();
-  return functions;
-}
+const MsiFunctions& LoadMsiFunctions() { return Msi.Get(LookUpMsiFunctions); }
 
 bool QueryProductVersion(const std::wstring& productCode, std::wstring& version) {
   const auto getProductInfo = LoadMsiFunctions().getProductInfo;

@@ -4,17 +4,22 @@
 
 #include "prereq/os_names.h"
 #include "platform/decimal_text.h"
+#include "platform/process_once.h"
 
 namespace tessaro {
+namespace {
+
+constinit ProcessOnce<std::wstring> DetailedName;
+constinit ProcessOnce<std::wstring> GenericName;
+
+}  // namespace
 
 const std::wstring& GetDetailedOsName() {
-  static const std::wstring name = DetailedOsName(GetOsDescription());
-  return name;
+  return DetailedName.Get([] { return DetailedOsName(GetOsDescription()); });
 }
 
 const std::wstring& GetGenericOsName() {
-  static const std::wstring name = GenericOsName(GetOsDescription());
-  return name;
+  return GenericName.Get([] { return GenericOsName(GetOsDescription()); });
 }
 
 std::wstring LocaleName(unsigned short languageId) {

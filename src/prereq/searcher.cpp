@@ -2,10 +2,8 @@
 
 #include <windows.h>
 
-#include <climits>
-#include <cwctype>
-
 #include "package/package_files.h"
+#include "platform/decimal_text.h"
 #include "platform/handles.h"
 #include "platform/process.h"
 #include "platform/properties.h"
@@ -17,44 +15,11 @@
 namespace tessaro {
 namespace {
 
-enum SearchType : std::int32_t {
-  kFileVersion = 0,
-  kSubkeyNames = 1,
-  kValueData = 2,
-  kProductVersion = 3,
-  kRelatedProducts = 4,
-  kKeyExists = 5,
-  kKeyMissing = 6,
-  kValueExists = 7,
-  kValueMissing = 8,
-  kValueContent = 9,
-  kComponentInstalled = 11,
-  kValueNames = 12,
-};
-
 constexpr DWORD kDriveListChars = 100;
 constexpr DWORD kSubkeyNameChars = 260;
 constexpr wchar_t kHiddenCheckProgram[] = L"WND_HIDE";
 // Characters that make a file search path more than a bare file name.
 constexpr wchar_t kPathMarkers[] = L"\\]%!";
-
-// The depth after "?": decimal, with leading blanks and a sign accepted, up to
-// the first other character. Out-of-range values saturate.
-int ParseDepth(const std::wstring& text) {
-  size_t i = 0;
-  while (i < text.size() && std::iswspace(static_cast<wint_t>(text[i]))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
-  long long depth = 0;
-  for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-    depth = depth * 10 + (text[i] - L'0');
-    if (depth > INT_MAX) {
-      depth = INT_MAX;
-      break;
-    }
-  }
-  return static_cast<int>(negative ? -depth : depth);
-}
 
 // A file search entry is "path" or "path?depth"; the "?" counts only after
 // the first character.
@@ -73,7 +38,7 @@ FileEntry SplitDepth(const std::wstring& entry) {
   }
   split.path = entry.substr(0, mark);
   split.depthSuffix = entry.substr(mark);
-  split.depth = ParseDepth(entry.substr(mark + 1));
+  split.depth = ParseDecimalInt(entry.substr(mark + 1));
   return split;
 }
 

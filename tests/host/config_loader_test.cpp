@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/options_loader.h"
+#include "platform/decimal_text.h"
 
 namespace tessaro {
 namespace {

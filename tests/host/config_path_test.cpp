@@ -1,4 +1,5 @@
 #include "core/config_path.h"
+#include "platform/path_text.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,7 @@ TEST(ConfigPath, DerivesTheIniBesideTheExecutable) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ConfigPathFor(c.executable), c.config) << c.executable;
-    EXPECT_EQ(ExecutableFolderOf(c.executable), c.folder) << c.executable;
+    EXPECT_EQ(ParentFolder(c.executable), c.folder) << c.executable;
   }
 }
 

@@ -2,6 +2,7 @@
 // (byte-order mark skipped), surrogate halves and high code units intact.
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <string>
 
 #include "config/config_document.h"
@@ -43,6 +44,13 @@ TEST(ConfigParseWide, FileBytesToOptions) {
 TEST(ConfigParseWide, FirstCharacterLostWithoutByteOrderMark) {
   // Start-up skips two bytes whatever they are, so "[" goes and no header is left.
   EXPECT_TRUE(ParsedFileBytes(Utf16LeBytes(L"[S]\r\nk=v\r\n")).Sections().empty());
+}
+
+TEST(ConfigParseWide, TrimsExactlyTheRuntimesBlanks) {
+  for (unsigned code = 0; code <= 0xFFFF; ++code) {
+    const auto c = static_cast<wchar_t>(code);
+    EXPECT_EQ(IsWindowsBlank(c), std::iswspace(static_cast<wint_t>(c)) != 0) << std::hex << code;
+  }
 }
 
 }  // namespace

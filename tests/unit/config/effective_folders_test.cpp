@@ -58,8 +58,8 @@ TEST_F(EffectiveFolderTest, LoadedExtractionFolderKeepsReferencesForLaterExpansi
   EXPECT_EQ(EffectiveFolder(LoadedExtractionFolder(L"[TempFolder]x"), L""), TempPath() + L"x\\");
 }
 
-// The only test in this program that asks the options: the answers are kept
-// for the whole process.
+// Each options object computes its folders once and keeps them; another
+// object computes its own.
 TEST_F(EffectiveFolderTest, OptionsComputeTheFoldersOnceAndReplaceTheFields) {
   ChainerOptions options;
   options.general.downloadFolder = L".\\dl";
@@ -70,13 +70,15 @@ TEST_F(EffectiveFolderTest, OptionsComputeTheFoldersOnceAndReplaceTheFields) {
   EXPECT_EQ(options.GetExtractionFolder(), current_ + L"ex\\");
   EXPECT_EQ(options.general.extractionFolder, current_ + L"ex\\");
 
-  // A later change of the configured text or the current directory changes nothing.
+  // A later change of the current directory changes nothing for this object.
+  SetCurrentDirectoryW(TempPath().c_str());
+  EXPECT_EQ(options.GetDownloadFolder(), current_ + L"dl\\");
+  EXPECT_EQ(options.GetExtractionFolder(), current_ + L"ex\\");
+
   ChainerOptions other;
   other.general.downloadFolder = L"elsewhere";
-  SetCurrentDirectoryW(TempPath().c_str());
-  EXPECT_EQ(other.GetDownloadFolder(), current_ + L"dl\\");
-  EXPECT_EQ(other.general.downloadFolder, current_ + L"dl\\");
-  EXPECT_EQ(other.GetExtractionFolder(), current_ + L"ex\\");
+  EXPECT_EQ(other.GetDownloadFolder(), TempPath() + L"elsewhere\\");
+  EXPECT_EQ(other.GetExtractionFolder(), TempPath());
 }
 
 }  // namespace

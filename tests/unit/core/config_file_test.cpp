@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/chainer_app.h"
+#include "core/config_path.h"
 #include "platform/handles.h"
 
 namespace tessaro {

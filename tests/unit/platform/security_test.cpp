@@ -38,11 +38,6 @@ TEST(AccessEntryList, GrantsByAccountNameAndBySidText) {
   ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor->Get(), &present, &dacl, &defaulted));
   EXPECT_TRUE(present);
   EXPECT_EQ(dacl, descriptor->Dacl());
-
-  // Moving hands the DACL over.
-  SecurityDescriptor moved(std::move(*descriptor));
-  EXPECT_EQ(descriptor->Dacl(), nullptr);
-  EXPECT_EQ(moved.Dacl(), dacl);
 }
 
 TEST(AccessEntryList, MergesIntoAnExistingDescriptorAndRevokes) {

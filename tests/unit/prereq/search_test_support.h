@@ -18,7 +18,7 @@ using Texts = std::vector<std::wstring>;
 
 inline PrereqSearch Search(std::int32_t type, const std::wstring& searchString, const std::wstring& verMin = {},
                            const std::wstring& refContent = {}) {
-  return {type, searchString, verMin, {}, refContent, {}, false};
+  return {type, searchString, verMin, {}, refContent, {}};
 }
 
 inline SearchResult RunOnce(std::int32_t type, const std::wstring& searchString,
