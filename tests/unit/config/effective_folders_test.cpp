@@ -6,7 +6,7 @@
 #include <string>
 
 #include "config/chainer_options.h"
-#include "platform/paths.h"
+#include "test_support.h"
 
 namespace tessaro {
 namespace {
@@ -20,20 +20,9 @@ std::wstring TempPath() {
 // Each test runs in a fresh current directory, removed afterwards.
 class EffectiveFolderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    wchar_t old[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, old);
-    old_ = old;
-    ASSERT_TRUE(CreateDirectoryW(current_.c_str(), nullptr));
-    ASSERT_TRUE(SetCurrentDirectoryW(current_.c_str()));
-  }
-  void TearDown() override {
-    SetCurrentDirectoryW(old_.c_str());
-    RemoveDirectoryW(current_.c_str());
-  }
-  std::wstring old_;
-  const std::wstring current_ =
-      TempPath() + L"tessaro_effective_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+  test_support::ScratchFolder folder_;
+  test_support::ScopedCurrentDirectory inFolder_{folder_.Path()};
+  const std::wstring current_ = folder_.Path() + L"\\";
 };
 
 TEST_F(EffectiveFolderTest, ExpandedConfiguredFolderOrTemporaryFolderPlusProductCode) {
@@ -45,9 +34,8 @@ TEST_F(EffectiveFolderTest, ExpandedConfiguredFolderOrTemporaryFolderPlusProduct
   EXPECT_EQ(EffectiveFolder(L"dl\\", L""), current_ + L"dl\\");
   EXPECT_EQ(EffectiveFolder(L"C:\\a\\..\\b", L""), L"C:\\b\\");
   EXPECT_EQ(EffectiveFolder(L"[TempFolder]dl", L""), TempPath() + L"dl\\");
-  ASSERT_TRUE(SetEnvironmentVariableW(L"TESSARO_EFFECTIVE_TEST", L"C:\\from env"));
+  test_support::ScopedVariable variable(L"TESSARO_EFFECTIVE_TEST", L"C:\\from env");
   EXPECT_EQ(EffectiveFolder(L"%TESSARO_EFFECTIVE_TEST%\\dl", L""), L"C:\\from env\\dl\\");
-  SetEnvironmentVariableW(L"TESSARO_EFFECTIVE_TEST", nullptr);
 }
 
 TEST_F(EffectiveFolderTest, LoadedExtractionFolderKeepsReferencesForLaterExpansion) {

@@ -8,14 +8,14 @@
 #include <regex>
 #include <string>
 
-#include "../platform/platform_scratch.h"
 #include "log/log_format.h"
 #include "platform/handles.h"
+#include "test_support.h"
 
 namespace tessaro {
 namespace {
 
-using namespace testing;
+using namespace test_support;
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 

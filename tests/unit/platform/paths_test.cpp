@@ -4,12 +4,12 @@
 
 #include <limits>
 
-#include "platform_scratch.h"
+#include "test_support.h"
 
 namespace tessaro {
 namespace {
 
-using namespace testing;
+using namespace test_support;
 
 // A path below |base| that is longer than |length| characters, made of
 // 50-character folder names.
@@ -188,9 +188,8 @@ TEST(RemoveEmptyParents, ClimbsWhileLongerThanTheStopAndKeepsNonEmptyFolders) {
   RemoveEmptyParents(L"", L"");
 }
 
-TEST(TempFiles, TheTempFolderIsComputedOnceAndUniqueFilesTakeTheGivenExtension) {
+TEST(TempFiles, TheTempFolderEndsWithABackslashAndUniqueFilesTakeTheGivenExtension) {
   const std::wstring& temp = GetTempFolder();
-  EXPECT_EQ(&temp, &GetTempFolder());
   ASSERT_FALSE(temp.empty());
   EXPECT_EQ(temp.back(), L'\\');
   EXPECT_TRUE(PathExists(temp));

@@ -4,17 +4,17 @@
 
 #include "platform/handles.h"
 #include "platform/paths.h"
-#include "platform_scratch.h"
+#include "test_support.h"
 
 namespace tessaro {
 namespace {
 
-using testing::HelperFolder;
-using testing::ScratchFolder;
+using test_support::BinFolder;
+using test_support::ScratchFolder;
 
 constexpr unsigned long kUntouched = 0xDEADBEEF;
 
-std::wstring ExitWith() { return HelperFolder() + L"\\exit_with.exe"; }
+std::wstring ExitWith() { return test_support::BinPath(L"exit_with.exe"); }
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
@@ -30,12 +30,12 @@ std::string ReportedDirectory(const std::wstring& path) {
   return text.find("--write") < end ? text.substr(end + 2) : "<no parameters>";
 }
 
-std::string Line(const std::wstring& text) { return std::string(text.begin(), text.end()) + "\r\n"; }
+std::string Line(const std::wstring& text) { return test_support::Narrow(text) + "\r\n"; }
 
 class ProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (HelperFolder().empty()) GTEST_SKIP() << "TESSARO_BIN is not set";
+    if (BinFolder().empty()) GTEST_SKIP() << "TESSARO_BIN is not set";
     ASSERT_TRUE(PathExists(ExitWith()));
   }
   ScratchFolder scratch_;
@@ -84,7 +84,7 @@ TEST_F(ProcessTest, ShellOpenRunsInTheGivenOrTheFilesFolderWithoutTheLongForm) {
   unsigned long code = kUntouched;
   EXPECT_TRUE(ShellOpen(ExitWith(), L"5 --write " + Quoted(report), &code, true, L""));
   EXPECT_EQ(code, 5u);
-  EXPECT_EQ(ReportedDirectory(report), Line(HelperFolder()));
+  EXPECT_EQ(ReportedDirectory(report), Line(BinFolder()));
   ASSERT_TRUE(DeleteFileW(report.c_str()));
 
   EXPECT_TRUE(ShellOpen(L"\\\\?\\" + ExitWith(), L"3 --write " + Quoted(report), &code, false,

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform_scratch.h"
+#include "test_support.h"
 
 namespace tessaro {
 namespace {
@@ -28,23 +28,7 @@ std::wstring ShellFolder(int csidl) {
   return WithBackslash(path);
 }
 
-// Sets an environment variable of this process for one scope, then restores it.
-class ScopedVariable {
- public:
-  ScopedVariable(const wchar_t* name, const wchar_t* value) : name_(name) {
-    old_.resize(32767);
-    const DWORD length = GetEnvironmentVariableW(name, old_.data(), 32767);
-    hadValue_ = length > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
-    old_.resize(length);
-    EXPECT_TRUE(SetEnvironmentVariableW(name, value));
-  }
-  ~ScopedVariable() { SetEnvironmentVariableW(name_, hadValue_ ? old_.c_str() : nullptr); }
-
- private:
-  const wchar_t* name_;
-  bool hadValue_ = false;
-  std::wstring old_;
-};
+using test_support::ScopedVariable;
 
 TEST(ResolveProperties, ExpandsEnvironmentVariablesAndRegistryValues) {
   ScopedVariable defined(L"TESSARO_PROPERTY_TEST", L"C:\\From Env");
@@ -53,7 +37,7 @@ TEST(ResolveProperties, ExpandsEnvironmentVariablesAndRegistryValues) {
   EXPECT_EQ(ResolveProperties(L"%TESSARO_PROPERTY_UNDEFINED%\\x", false), L"\\x");
   EXPECT_EQ(ResolveProperties(L"100%", false), L"100%");
 
-  testing::ScratchKey key;
+  test_support::ScratchKey key;
   key.SetText(L"Value", L"C:\\Vendor");
   key.SetNumber(L"Number", 10);
   const auto reference = [&](const wchar_t* root, const wchar_t* value) {

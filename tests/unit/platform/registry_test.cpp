@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform_scratch.h"
+#include "test_support.h"
 
 namespace tessaro {
 namespace {
 
-using testing::ScratchKey;
+using test_support::ScratchKey;
 
 const std::wstring kUntouched = L"untouched";
 
@@ -181,8 +181,8 @@ TEST(RegistryPaths, ReadMachineValuesThroughAnOverriddenRoot) {
 
 TEST(RegistryPaths, NeverReadTheThirtyTwoBitViewInThisBuild) {
   // HKLM\Software is the part of the registry that has two views.
-  ScratchKey view32(KEY_WOW64_32KEY, HKEY_LOCAL_MACHINE);
-  ScratchKey view64(KEY_WOW64_64KEY, HKEY_LOCAL_MACHINE);
+  ScratchKey view32(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
+  ScratchKey view64(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
   view32.SetText(L"Where", L"32");
   view64.SetText(L"Where", L"64");
   for (const bool use64BitView : {false, true}) {

@@ -2,18 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include "platform_scratch.h"
+#include "test_support.h"
 
 namespace tessaro {
 namespace {
 
-using testing::AllowedMaskFor;
+using test_support::AllowedMaskFor;
 
-// A descriptor granting (or revoking) the SID texts, merged into |existing|.
-std::unique_ptr<SecurityDescriptor> Build(std::initializer_list<const wchar_t*> sids, bool revoke = false,
-                                          PSECURITY_DESCRIPTOR existing = nullptr) {
+// A descriptor granting (or revoking) the trustees, merged into |existing|.
+std::unique_ptr<SecurityDescriptor> Build(std::initializer_list<std::pair<const wchar_t*, bool>> trustees,
+                                          bool revoke = false, PSECURITY_DESCRIPTOR existing = nullptr) {
   AccessEntryList list(SUB_CONTAINERS_AND_OBJECTS_INHERIT, revoke);
-  for (const wchar_t* sid : sids) EXPECT_TRUE(list.AddAccessEntry(sid, true)) << sid;
+  for (const auto& [trustee, isSidText] : trustees) EXPECT_TRUE(list.AddAccessEntry(trustee, isSidText)) << trustee;
   DWORD error = 12345;
   std::unique_ptr<SecurityDescriptor> descriptor = list.BuildSecurityDescriptor(existing, error);
   EXPECT_NE(descriptor, nullptr) << error;
@@ -21,51 +21,25 @@ std::unique_ptr<SecurityDescriptor> Build(std::initializer_list<const wchar_t*> 
   return descriptor;
 }
 
-TEST(AccessEntryList, GrantsByAccountNameAndBySidText) {
-  AccessEntryList list(SUB_CONTAINERS_AND_OBJECTS_INHERIT, false);
-  ASSERT_TRUE(list.AddAccessEntry(L"Everyone", false));
-  ASSERT_TRUE(list.AddAccessEntry(L"S-1-5-18", true));
-  DWORD error = 0;
-  std::unique_ptr<SecurityDescriptor> descriptor = list.BuildSecurityDescriptor(nullptr, error);
-  ASSERT_NE(descriptor, nullptr) << error;
-  EXPECT_TRUE(IsValidSecurityDescriptor(descriptor->Get()));
-  EXPECT_EQ(AllowedMaskFor(descriptor->Dacl(), L"S-1-1-0"), static_cast<long long>(GENERIC_ALL));
-  EXPECT_EQ(AllowedMaskFor(descriptor->Dacl(), L"S-1-5-18"), static_cast<long long>(GENERIC_ALL));
-
-  BOOL present = FALSE;
-  BOOL defaulted = TRUE;
-  PACL dacl = nullptr;
-  ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor->Get(), &present, &dacl, &defaulted));
-  EXPECT_TRUE(present);
-  EXPECT_EQ(dacl, descriptor->Dacl());
-}
-
-TEST(AccessEntryList, MergesIntoAnExistingDescriptorAndRevokes) {
-  const auto base = Build({L"S-1-1-0"});
+TEST(AccessEntryList, GrantsByNameOrSidTextMergesRevokesAndSecuresARealFolder) {
+  const auto base = Build({{L"Everyone", false}});
   ASSERT_NE(base, nullptr);
-  const auto merged = Build({L"S-1-5-18"}, false, base->Get());
+  EXPECT_EQ(AllowedMaskFor(base->Dacl(), L"S-1-1-0"), static_cast<long long>(GENERIC_ALL));
+  const auto merged = Build({{L"S-1-5-18", true}}, false, base->Get());
   ASSERT_NE(merged, nullptr);
-  EXPECT_GE(AllowedMaskFor(merged->Dacl(), L"S-1-1-0"), 0);
-  EXPECT_GE(AllowedMaskFor(merged->Dacl(), L"S-1-5-18"), 0);
-
-  AccessEntryList revoke(SUB_CONTAINERS_AND_OBJECTS_INHERIT, true);
-  ASSERT_TRUE(revoke.AddAccessEntry(L"Everyone", false));
-  DWORD error = 0;
-  const auto revoked = revoke.BuildSecurityDescriptor(merged->Get(), error);
-  ASSERT_NE(revoked, nullptr) << error;
+  EXPECT_EQ(AllowedMaskFor(merged->Dacl(), L"S-1-1-0"), static_cast<long long>(GENERIC_ALL));
+  EXPECT_EQ(AllowedMaskFor(merged->Dacl(), L"S-1-5-18"), static_cast<long long>(GENERIC_ALL));
+  const auto revoked = Build({{L"Everyone", false}}, true, merged->Get());
+  ASSERT_NE(revoked, nullptr);
   EXPECT_EQ(AllowedMaskFor(revoked->Dacl(), L"S-1-1-0"), -1);
   EXPECT_GE(AllowedMaskFor(revoked->Dacl(), L"S-1-5-18"), 0);
-}
 
-TEST(AccessEntryList, DescriptorCreatesARealFolder) {
-  const auto descriptor = Build({L"S-1-1-0"});
-  ASSERT_NE(descriptor, nullptr);
-  testing::ScratchFolder scratch;
-  SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor->Get(), FALSE};
+  // The descriptor is complete enough for the system to store on a new folder.
+  test_support::ScratchFolder scratch;
+  SECURITY_ATTRIBUTES attributes{sizeof(attributes), merged->Get(), FALSE};
   const std::wstring folder = scratch / L"shared";
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), &attributes)) << GetLastError();
-
-  EXPECT_GE(testing::StoredAllowedMaskFor(folder, L"S-1-1-0"), 0);
+  EXPECT_GE(test_support::StoredAllowedMaskFor(folder, L"S-1-1-0"), 0);
 }
 
 TEST(AccessEntryList, RejectsUnknownTrusteesAndNeverBuildsAnOpenDescriptor) {

@@ -4,7 +4,7 @@
 #include "platform/error_text.h"
 #include "platform/system_library.h"
 #include "platform/wow64.h"
-#include "platform_scratch.h"
+#include "test_support.h"
 
 namespace tessaro {
 namespace {
@@ -27,10 +27,10 @@ TEST(LoadSystemLibrary, LoadsFromTheSystemFolderOnly) {
 
   // A library in the current directory is not found; LoadLibraryW would find
   // it there and fail on its contents instead.
-  testing::ScratchFolder scratch;
-  testing::MakeFile(scratch / L"tessaro_planted.dll", FILE_ATTRIBUTE_NORMAL, "not a library");
+  test_support::ScratchFolder scratch;
+  test_support::MakeFile(scratch / L"tessaro_planted.dll", FILE_ATTRIBUTE_NORMAL, "not a library");
   {
-    testing::ScopedCurrentDirectory inScratch(scratch.Path());
+    test_support::ScopedCurrentDirectory inScratch(scratch.Path());
     EXPECT_EQ(LoadSystemLibrary(L"tessaro_planted.dll"), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
     EXPECT_EQ(LoadLibraryW(L"tessaro_planted.dll"), nullptr);
@@ -46,14 +46,11 @@ TEST(LoadSystemLibrary, LoadsFromTheSystemFolderOnly) {
 
 TEST(Wow64, ThisBuildRunsNativelyOnSixtyFourBitWindows) {
   const Wow64Functions& functions = LoadWow64Functions();
-  EXPECT_EQ(&functions, &LoadWow64Functions());
   EXPECT_NE(functions.isWow64Process, nullptr);
   EXPECT_NE(functions.disableRedirection, nullptr);
   EXPECT_NE(functions.revertRedirection, nullptr);
   EXPECT_FALSE(functions.runsUnderWow64);
   EXPECT_TRUE(IsWindows64Bit());
-  RedirectionGuard idle(false);
-  EXPECT_FALSE(idle.IsActive());
 }
 
 }  // namespace

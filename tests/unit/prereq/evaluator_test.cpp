@@ -1,37 +1,31 @@
+// What a whole run cannot show of the decision: each search type's rule on
+// its own, re-evaluation after setups ran, selection changed by the user, and
+// the state the later steps act on. Source kinds, operators, forced installs,
+// parents at start-up and the OS and language lists are proven by the
+// end-to-end decision scenarios.
 #include "prereq/evaluator.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "config/config_document.h"
-#include "config/options_loader.h"
 #include "prereq/os_names.h"
 #include "search_test_support.h"
 
 namespace tessaro {
 namespace {
 
-using search_test::Search;
+using test_support::Search;
 using States = std::vector<PrereqState>;
 using enum PrereqState;
 
-// The effective download folder is fixed once per process, so every test of
-// this program names the same one; only the test that fills it creates it.
+// The effective download folder may be fixed once per process, so every test
+// of this program names the same one; only the test that fills it creates it.
 const std::wstring& DownloadFolder() {
-  static const std::wstring folder =
-      GetTempFolder() + L"tessaro_evaluator_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+  static const std::wstring folder = GetTempFolder() + test_support::UniqueName(L"tessaro-evaluator") + L"\\";
   return folder;
-}
-
-void WriteBytes(const std::wstring& path, std::size_t size) {
-  FILE* file = _wfopen(path.c_str(), L"wb");
-  ASSERT_NE(file, nullptr);
-  std::fwrite(std::string(size, 'x').data(), 1, size, file);
-  std::fclose(file);
 }
 
 class EvaluatorTest : public ::testing::Test {
@@ -61,8 +55,7 @@ class EvaluatorTest : public ::testing::Test {
   }
   States Shown() {
     States states;
-    for (std::size_t i = 0; i < options_.prerequisites.size(); ++i)
-      states.push_back(evaluator_.DisplayState(i));
+    for (std::size_t i = 0; i < options_.prerequisites.size(); ++i) states.push_back(evaluator_.DisplayState(i));
     return states;
   }
   std::string Selected() const {
@@ -71,38 +64,10 @@ class EvaluatorTest : public ::testing::Test {
     return flags;
   }
 
-  search_test::ScratchKey key_;
+  test_support::ScratchKey key_;
   ChainerOptions options_;
   PrereqEvaluator evaluator_{options_, nullptr};
 };
-
-TEST_F(EvaluatorTest, OperatorsCombineSearchesAndStopEarly) {
-  struct Case {
-    std::int32_t op;
-    std::vector<PrereqSearch> searches;
-    bool expected;
-    std::size_t resultsKept;
-  };
-  const Case cases[] = {
-      {0, {Present(), Present()}, true, 2},
-      {0, {Absent(), Present()}, false, 1},  // the first failure decides
-      {0, {Present(), Absent()}, false, 2},
-      {1, {Present(), Absent()}, true, 1},  // the first match decides
-      {1, {Absent(), Present()}, true, 2},
-      {1, {Absent(), Absent()}, false, 2},
-      {2, {Present(), Present()}, false, 2},  // unknown operator: all run, never found
-      {0, {}, true, 0},
-      {1, {}, false, 0},
-      {7, {}, false, 0},
-  };
-  for (const Case& c : cases) {
-    std::vector<SearchResult> results(3);  // stale entries must go
-    EXPECT_EQ(evaluator_.EvaluateSearches(c.searches, results, c.op, false, options_.prerequisites),
-              c.expected)
-        << "operator " << c.op << " with " << c.searches.size() << " searches";
-    EXPECT_EQ(results.size(), c.resultsKept) << "operator " << c.op;
-  }
-}
 
 TEST_F(EvaluatorTest, EachSearchTypeDecidesByItsOwnRule) {
   key_.SetText(L"version", L"2.5");
@@ -122,82 +87,59 @@ TEST_F(EvaluatorTest, EachSearchTypeDecidesByItsOwnRule) {
       {Search(-1, key_.Path(L"absent")), true},
   };
   for (const auto& [search, expected] : cases) {
-    std::vector<SearchResult> results;
+    std::vector<SearchResult> results(3);  // stale entries must go
     EXPECT_EQ(evaluator_.EvaluateSearches({search}, results, 0, false, options_.prerequisites), expected)
-        << "type " << search.type << " refContent " << search.refContent;
+        << "type " << search.type << " refContent " << test_support::Narrow(search.refContent);
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].found, expected);
   }
 }
 
-TEST_F(EvaluatorTest, StateFollowsSourceKindAndFirstStateSticks) {
-  Add(L"Pkg", Absent());
-  Add(L"Dl", Absent(), SourceKind::Download);
+TEST_F(EvaluatorTest, RecheckAndReevaluationFollowTheEvidenceButNotSelectionOrFinalVerdicts) {
+  Add(L"Pkg", Absent()).options = L"m";
+  Add(L"Dl", Absent(), SourceKind::Download).options = L"m";
   Add(L"Site", Absent(), SourceKind::Site);
   Add(L"Here", Present());
+  Prerequisite& forced = Add(L"Forced", Absent());
+  forced.options = L"i";
+  forced.skipSearches = true;
+  Prerequisite& wrongOs = Add(L"WrongOs", Absent());
+  wrongOs.options = L"m";
+  wrongOs.winNt64Versions = kPlatformList64;
+  // Language ids compare as 16 bits; only pieces closed by ";" count.
+  Add(L"Language", Present()).languageList = std::to_wstring(GetSystemDefaultLangID() + 65536) + L";";
   evaluator_.EvaluateAll();
-  EXPECT_EQ(Evaluated(), (States{InstallFromPackage, MustDownload, OpenSiteManually, Found}));
-  EXPECT_EQ(Selected(), "xxx-");
+  EXPECT_EQ(Evaluated(), (States{InstallFromPackage, MustDownload, OpenSiteManually, Found, InstallFromPackage,
+                                 OsNotSupported, Found}));
+  EXPECT_EQ(Selected(), "xxx-x--");
   EXPECT_EQ(At(3).searchResults.size(), 1u);
+  // Missing mandatory ones count whether selected or not; excluded ones never.
+  evaluator_.SetSelected(1, false);
+  EXPECT_EQ(evaluator_.CountMissingMandatory(), 2);
 
   // As if a setup had removed and another added the evidence.
   key_.RemoveSubkey(L"present");
   key_.AddSubkey(L"absent");
+  EXPECT_TRUE(evaluator_.RecheckAfterInstall(0));
   EXPECT_FALSE(evaluator_.RecheckAfterInstall(3));
-  EXPECT_TRUE(evaluator_.RecheckAfterInstall(0));
-  EXPECT_EQ(Evaluated(), (States{Found, MustDownload, OpenSiteManually, InstallFromPackage}));
-  EXPECT_EQ(At(3).firstState, Found);
+  EXPECT_FALSE(evaluator_.RecheckAfterInstall(4));  // skipped searches keep their first verdict
+  At(5).winNt64Versions.clear();
+  EXPECT_FALSE(evaluator_.RecheckAfterInstall(5));  // excluded for good
+  EXPECT_EQ(Evaluated(), (States{Found, MustDownload, OpenSiteManually, InstallFromPackage, InstallFromPackage,
+                                 OsNotSupported, Found}));
   EXPECT_EQ(At(0).firstState, InstallFromPackage);
-  EXPECT_EQ(Selected(), "xxx-");  // a recheck does not select
+  EXPECT_EQ(At(3).firstState, Found);
+  EXPECT_TRUE(At(4).searchResults.empty() && At(5).searchResults.empty());
+  EXPECT_EQ(Selected(), "x-x-x--");  // a recheck neither selects nor deselects
+
+  // Only the selected ones are looked at again; the found ones drop out.
+  EXPECT_EQ(evaluator_.ReevaluateAll(), 1);
+  EXPECT_EQ(Evaluated(), (States{Found, MustDownload, Found, InstallFromPackage, InstallFromPackage,
+                                 OsNotSupported, Found}));
+  EXPECT_EQ(Selected(), "----x--");
 }
 
-TEST_F(EvaluatorTest, SkippedSearchesAlwaysMissingAndReevaluationKeepsState) {
-  Prerequisite& skipped = Add(L"Forced", Present());
-  skipped.options = L"i";
-  skipped.skipSearches = true;
-  evaluator_.EvaluateAll();
-  EXPECT_EQ(skipped.state, InstallFromPackage);
-  EXPECT_TRUE(skipped.selected && skipped.searchResults.empty());
-
-  skipped.state = Found;  // whatever it holds stays
-  EXPECT_TRUE(evaluator_.RecheckAfterInstall(0));
-  EXPECT_EQ(skipped.state, Found);
-  EXPECT_TRUE(skipped.searchResults.empty());
-}
-
-TEST_F(EvaluatorTest, MissingMandatoryCountIgnoresSelection) {
-  Add(L"MissingM", Absent()).options = L"m";
-  Add(L"MissingMx", Absent()).options = L"xmr";
-  Add(L"FoundM", Present()).options = L"m";
-  Add(L"MissingOptional", Absent()).options = L"r";
-  Prerequisite& wrongOs = Add(L"WrongOsM", Absent());
-  wrongOs.options = L"m";
-  wrongOs.winNt64Versions = kPlatformList64;
-  evaluator_.EvaluateAll();
-  EXPECT_EQ(evaluator_.CountMissingMandatory(), 2);
-  evaluator_.SetSelected(0, false);
-  EXPECT_EQ(evaluator_.CountMissingMandatory(), 2);
-  key_.AddSubkey(L"absent");
-  EXPECT_EQ(evaluator_.ReevaluateAll(), 1);  // the deselected one was not looked at again
-  EXPECT_EQ(Evaluated(), (States{InstallFromPackage, Found, Found, Found, OsNotSupported}));
-  EXPECT_EQ(Selected(), "-----");
-}
-
-TEST_F(EvaluatorTest, MissingRecordsAreSelectedWhateverTheirParentsAndCyclesEnd) {
-  Add(L"Parent", Present());
-  Add(L"Child", Absent()).parentPrereq = L"Parent";
-  Add(L"Orphan", Absent()).parentPrereq = L"Nobody";
-  Add(L"A", Absent()).parentPrereq = L"B";
-  Add(L"B", Absent()).parentPrereq = L"A";
-  Add(L"Self", Absent()).parentPrereq = L"Self";
-  evaluator_.EvaluateAll();
-  EXPECT_EQ(Selected(), "-xxxxx");
-  EXPECT_EQ(evaluator_.DisplayState(0), NotSelected);
-  evaluator_.SetSelected(3, false);
-  EXPECT_EQ(Selected(), "-xx--x");
-}
-
-TEST_F(EvaluatorTest, ParentAndChildSelectEachOther) {
+TEST_F(EvaluatorTest, ParentsAndChildrenSelectEachOtherAndCyclesEnd) {
   Add(L"Parent", Absent());
   Add(L"Child", Absent()).parentPrereq = L"Parent";
   Add(L"FoundChild", Present()).parentPrereq = L"Parent";
@@ -205,74 +147,32 @@ TEST_F(EvaluatorTest, ParentAndChildSelectEachOther) {
   wrongOs.parentPrereq = L"Parent";
   wrongOs.winNt64Versions = kPlatformList64;
   Add(L"parent", Absent());  // names compare case-sensitively
+  Add(L"A", Absent()).parentPrereq = L"B";
+  Add(L"B", Absent()).parentPrereq = L"A";
+  Add(L"Self", Absent()).parentPrereq = L"Self";
   for (std::size_t i = 0; i < options_.prerequisites.size(); ++i) evaluator_.EvaluatePrerequisite(i, false);
 
   evaluator_.SetSelected(1, true);  // the child pulls its parent in
-  EXPECT_EQ(Selected(), "xx---");
+  EXPECT_EQ(Selected(), "xx------");
   evaluator_.SetSelected(0, false);  // dropping the parent drops its children
-  EXPECT_EQ(Selected(), "-----");
+  EXPECT_EQ(Selected(), "--------");
   evaluator_.SetSelected(0, true);  // and selecting it selects the missing ones
-  EXPECT_EQ(Selected(), "xx---");
-}
-
-// Lists of other systems, the names of this one, the other architecture's list
-// and the language list in its common forms are proven by whole runs.
-TEST_F(EvaluatorTest, OsListsExcludeByExactPlatformTextOrSystemName) {
-  for (const std::wstring& list : {std::wstring(kPlatformList64), L"Windows 95, " + GetDetailedOsName(),
-                                   GetGenericOsName() + L", Windows 95",
-                                   std::wstring(kPlatformList64) + L", Windows 95",  // only on its own
-                                   L"windows" + GetGenericOsName().substr(7)}) {
-    Add(L"Os", Present()).winNt64Versions = list;
-  }
-  evaluator_.EvaluateAll();
-  const States excluded{OsNotSupported, OsNotSupported, OsNotSupported, Found, Found};
-  EXPECT_EQ(Evaluated(), excluded);
-  EXPECT_EQ(Selected(), "-----");
-  EXPECT_EQ(Shown(), States(5, NotSelected));
-  for (std::size_t i = 0; i < 3; ++i) {
-    EXPECT_TRUE(At(i).searchResults.empty());
-    // Final: even without the list it is not looked at again.
-    At(i).winNt64Versions.clear();
-    EXPECT_FALSE(evaluator_.RecheckAfterInstall(i));
-  }
-  EXPECT_EQ(Evaluated(), excluded);
-}
-
-TEST_F(EvaluatorTest, LanguageListsMatchTheSystemLanguageOnly) {
-  const LANGID system = GetSystemDefaultLangID();
-  const std::pair<std::wstring, bool> cases[] = {
-      {L"", true},
-      {std::to_wstring(system), true},
-      {std::to_wstring(system == 1031 ? 1036 : 1031), false},
-      {std::to_wstring(system + 65536), true},  // compared as 16 bits
-  };
-  for (const auto& [list, accepted] : cases) {
-    // Through the loader, which closes the list with ";".
-    ConfigDocument document;
-    document.Parse(L"[PREREQUISITES]\r\nApp1=Lang\r\n[Lang]\r\nSetupFile=setup.exe\r\nLanguageList=" + list +
-                   L"\r\nSearchType1=5\r\nSearchString1=" + key_.Path(L"present") + L"\r\n");
-    ChainerOptions options;
-    LoadPrerequisites(document, options, nullptr);
-    ASSERT_EQ(options.prerequisites.size(), 1u);
-    PrereqEvaluator evaluator(options, nullptr);
-    evaluator.EvaluateAll();
-    EXPECT_EQ(options.prerequisites[0].state, accepted ? Found : OsNotSupported) << list;
-  }
-
-  // Only pieces closed by ";" count, so an unclosed list that bypassed the loader fails.
-  Add(L"Raw", Present()).languageList = std::to_wstring(system);
-  evaluator_.EvaluateAll();
-  EXPECT_EQ(At(0).state, OsNotSupported);
+  EXPECT_EQ(Selected(), "xx------");
+  evaluator_.SetSelected(5, true);
+  evaluator_.SetSelected(7, true);
+  EXPECT_EQ(Selected(), "xx---xxx");
+  evaluator_.SetSelected(6, false);
+  EXPECT_EQ(Selected(), "xx-----x");
 }
 
 TEST_F(EvaluatorTest, DownloadAlreadyPresentInTheDownloadFolder) {
-  const std::wstring unique = L"eval" + std::to_wstring(GetTickCount());
+  const std::wstring unique = test_support::UniqueName(L"eval");
   const std::wstring file = DownloadFolder() + unique + L".exe";
-  const std::wstring subFolder = DownloadFolder() + unique + L"_sub\\";
+  const std::wstring subFolder = DownloadFolder() + unique + L"_sub";
   CreateDirectoryW(DownloadFolder().c_str(), nullptr);
-  WriteBytes(file, 123);
+  test_support::MakeFile(file, FILE_ATTRIBUTE_NORMAL, std::string(123, 'x'));
   CreateDirectoryW(subFolder.c_str(), nullptr);
-  WriteBytes(subFolder + L"renamed.exe", 10);
+  test_support::MakeFile(subFolder + L"\\renamed.exe", FILE_ATTRIBUTE_NORMAL, std::string(10, 'x'));
 
   const std::wstring url = L"http://127.0.0.1/files/" + unique + L".exe";
   EXPECT_TRUE(evaluator_.IsAlreadyDownloaded(url, 0, L""));

@@ -12,9 +12,7 @@
 namespace tessaro {
 namespace {
 
-using search_test::BinFolder;
-using search_test::RunOnce;
-using search_test::Texts;
+using namespace test_support;
 
 const wchar_t kVersioned[] = L"versioned_file.exe";  // FILEVERSION 2.5.7.9
 const wchar_t kPlain[] = L"plain_program.exe";       // no version resource
@@ -22,27 +20,23 @@ const Texts kFoundVersioned{L"2.5.7.9"};
 
 class FileSearch : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_FALSE(BinFolder().empty()) << "TESSARO_BIN is not set";
-    ASSERT_TRUE(tree_.Created());
-  }
+  void SetUp() override { ASSERT_FALSE(BinFolder().empty()) << "TESSARO_BIN is not set"; }
+  // Copies a built program to |relative|, creating the folders on the way.
   void Place(const wchar_t* program, const std::wstring& relative) const {
-    tree_.CopyIn(BinFolder() + program, relative);
+    ASSERT_EQ(CreateDirectories(tree_ / relative, false, nullptr), 0u) << relative;
+    ASSERT_TRUE(CopyFileW(BinPath(program).c_str(), (tree_ / relative).c_str(), FALSE)) << relative;
   }
   [[nodiscard]] Texts Found(const std::wstring& relative, const std::wstring& verMin = {}) const {
-    return RunOnce(0, tree_.Path() + relative, verMin).foundTexts;
+    return RunOnce(0, tree_ / relative, verMin).foundTexts;
   }
 
-  search_test::ScratchFolder tree_{L"file_search"};
+  ScratchFolder tree_{L"file_search"};
 };
 
 TEST_F(FileSearch, VersionIsCollectedInOrOutOfRangeAndZeroWithoutAResource) {
   Place(kVersioned, L"v.exe");
   Place(kPlain, L"plain.exe");
-  HANDLE text =
-      CreateFileW((tree_.Path() + L"notes.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-  ASSERT_NE(text, INVALID_HANDLE_VALUE);
-  CloseHandle(text);
+  MakeFile(tree_ / L"notes.txt");
   EXPECT_EQ(Found(L"v.exe"), kFoundVersioned);
   EXPECT_EQ(Found(L"v.exe", L"2.5.8"), kFoundVersioned);
   EXPECT_EQ(Found(L"plain.exe"), Texts{L"0.0.0.0"});
@@ -77,16 +71,15 @@ TEST_F(FileSearch, TheFirstVersionInRangeEndsTheWholeSearch) {
 
 TEST_F(FileSearch, PathsAreExpandedBeforeTheSearch) {
   Place(kVersioned, L"v.exe");
-  const std::wstring folder = tree_.Path().substr(0, tree_.Path().size() - 1);
+  const std::wstring& folder = tree_.Path();
   EXPECT_EQ(RunOnce(0, L"[TempFolder]" + folder.substr(folder.rfind(L'\\') + 1) + L"\\v.exe").foundTexts,
             kFoundVersioned);
-  ASSERT_TRUE(SetEnvironmentVariableW(L"TESSARO_SEARCH_TREE", folder.c_str()));
+  ScopedVariable variable(L"TESSARO_SEARCH_TREE", folder.c_str());
   EXPECT_EQ(RunOnce(0, L"%TESSARO_SEARCH_TREE%\\v.exe").foundTexts, kFoundVersioned);
-  SetEnvironmentVariableW(L"TESSARO_SEARCH_TREE", nullptr);
 }
 
 TEST_F(FileSearch, MissingOrMalformedPathsFindNothing) {
-  for (const std::wstring& text : {tree_.Path() + L"absent.exe", tree_.Path() + L"no\\such\\folder\\v.exe?3",
+  for (const std::wstring& text : {tree_ / L"absent.exe", tree_ / L"no\\such\\folder\\v.exe?3",
                                    std::wstring(L"[NoSuchFolder]v.exe"), std::wstring(L"%"),
                                    std::wstring(L"!HKCU\\Software\\Missing\\Value!"),
                                    std::wstring(L"[SystemFolder]"), std::wstring(L"")}) {
@@ -107,10 +100,10 @@ TEST(SystemFileSearch, BareFileNameLooksBelowTheRootOfEveryFixedDrive) {
   ASSERT_FALSE(BinFolder().empty());
   wchar_t windows[MAX_PATH] = {};
   ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 3u);
-  const std::wstring folder = std::wstring(windows, 3) + search_test::UniqueName(L"bare") + L"\\";
-  const std::wstring name = search_test::UniqueName(L"bare") + L".exe";
+  const std::wstring folder = std::wstring(windows, 3) + UniqueName(L"bare") + L"\\";
+  const std::wstring name = UniqueName(L"bare") + L".exe";
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-  ASSERT_TRUE(CopyFileW((BinFolder() + kVersioned).c_str(), (folder + name).c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(BinPath(kVersioned).c_str(), (folder + name).c_str(), FALSE));
   EXPECT_TRUE(RunOnce(0, name).foundTexts.empty());
   EXPECT_EQ(RunOnce(0, name + L"?1", L"2.0").foundTexts, kFoundVersioned);
   DeleteFileW((folder + name).c_str());
@@ -132,15 +125,15 @@ TEST(FileVersionReader, ReadsThroughATemporaryCopyAndRemovesIt) {
   const int before = countCopies();
   VersionValue version;
   bool copied = false;
-  EXPECT_TRUE(ReadVersionResourceFromCopy(BinFolder() + kVersioned, version, copied));
+  EXPECT_TRUE(ReadVersionResourceFromCopy(BinPath(kVersioned), version, copied));
   EXPECT_TRUE(copied);
   EXPECT_EQ(VersionToText(version), L"2.5.7.9");
 
   VersionValue untouched;
   untouched.parts[0] = 7;
-  EXPECT_FALSE(ReadVersionResourceFromCopy(BinFolder() + kPlain, untouched, copied));
+  EXPECT_FALSE(ReadVersionResourceFromCopy(BinPath(kPlain), untouched, copied));
   EXPECT_TRUE(copied);
-  EXPECT_FALSE(ReadVersionResourceFromCopy(BinFolder() + L"absent.exe", untouched, copied));
+  EXPECT_FALSE(ReadVersionResourceFromCopy(BinPath(L"absent.exe"), untouched, copied));
   EXPECT_FALSE(copied);
   EXPECT_EQ(untouched.parts[0], 7);
   EXPECT_EQ(countCopies(), before);
@@ -154,7 +147,7 @@ TEST(FileVersionReader, WindowsFolderIsComparedCharacterByCharacter) {
   // Same folder to a case-blind eye, a different text character by character.
   for (wchar_t& c : inside) c = iswlower(c) ? towupper(c) : towlower(c);
   EXPECT_FALSE(IsBelowWindowsFolder(inside));
-  EXPECT_FALSE(IsBelowWindowsFolder(BinFolder() + kVersioned));
+  EXPECT_FALSE(IsBelowWindowsFolder(BinPath(kVersioned)));
   EXPECT_FALSE(IsBelowWindowsFolder(L""));
 }
 

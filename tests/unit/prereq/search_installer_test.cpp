@@ -11,16 +11,15 @@
 namespace tessaro {
 namespace {
 
-using search_test::BinFolder;
-using search_test::RunOnce;
-using search_test::Texts;
+using test_support::RunOnce;
+using test_support::Texts;
 
 // The codes fixed in tests/data/msi/search_product.wxs.
 const wchar_t kProductCode[] = L"{5E3C3A52-7A41-4F0B-9C1D-2B7E6D4A1F01}";
 const wchar_t kUpgradeCode[] = L"{5E3C3A52-7A41-4F0B-9C1D-2B7E6D4A1F02}";
 const wchar_t kComponentCode[] = L"{5E3C3A52-7A41-4F0B-9C1D-2B7E6D4A1F03}";
 
-std::wstring PackagePath() { return BinFolder() + L"search_product.msi"; }
+std::wstring PackagePath() { return test_support::BinPath(L"search_product.msi"); }
 bool PackageBuilt() { return GetFileAttributesW(PackagePath().c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool RunMsiexec(const wchar_t* action) {

@@ -14,14 +14,14 @@ bool Found(const PackageFiles* files, const std::wstring& program, const std::ws
            const std::wstring& refContent = {}) {
   Searcher searcher(files);
   SearchResult result;
-  PrereqSearch search = search_test::Search(10, program, {}, refContent);
+  PrereqSearch search = test_support::Search(10, program, {}, refContent);
   search.searchCmdLine = commandLine;
   searcher.RunPackageProgramSearch(search, result, {});
   return result.found;
 }
 
 TEST(CheckProgramSearch, FoundOnlyWhenItRunsAndExitsWithZero) {
-  const std::wstring bin = search_test::BinFolder();
+  const std::wstring bin = test_support::BinFolder();
   ASSERT_FALSE(bin.empty()) << "TESSARO_BIN is not set";
   PackageFiles files;
   files.SetExtractionFolder(bin);  // the helper programs lie where the package's files would
@@ -34,11 +34,10 @@ TEST(CheckProgramSearch, FoundOnlyWhenItRunsAndExitsWithZero) {
   EXPECT_FALSE(Found(nullptr, L"exit_with.exe", L"0"));  // without a package there is no program
 
   // Parameters are expanded.
-  ASSERT_TRUE(SetEnvironmentVariableW(L"TESSARO_CHECK_CODE", L"0"));
-  EXPECT_TRUE(Found(package, L"exit_with.exe", L"%TESSARO_CHECK_CODE%"));
-  ASSERT_TRUE(SetEnvironmentVariableW(L"TESSARO_CHECK_CODE", L"4"));
-  EXPECT_FALSE(Found(package, L"exit_with.exe", L"%TESSARO_CHECK_CODE%"));
-  SetEnvironmentVariableW(L"TESSARO_CHECK_CODE", nullptr);
+  for (const wchar_t* code : {L"0", L"4"}) {
+    test_support::ScopedVariable variable(L"TESSARO_CHECK_CODE", code);
+    EXPECT_EQ(Found(package, L"exit_with.exe", L"%TESSARO_CHECK_CODE%"), *code == L'0') << code;
+  }
 
   // hidden_check exits with 0 only when started hidden, which takes the exact word.
   EXPECT_TRUE(Found(package, L"hidden_check.exe", L"", L"WND_HIDE"));

@@ -10,9 +10,7 @@
 namespace tessaro {
 namespace {
 
-using search_test::RunOnce;
-using search_test::ScratchKey;
-using search_test::Texts;
+using namespace test_support;
 
 Texts Sorted(Texts texts) {
   std::sort(texts.begin(), texts.end());
@@ -28,7 +26,7 @@ class RegistrySearch : public ::testing::Test {
     key_.SetText(L"Version", L"1.2.3");
     key_.SetText(L"Empty", L"");
     key_.SetRaw(L"NoData", REG_SZ, nullptr, 0);
-    key_.SetDword(L"Dword", 1);
+    key_.SetNumber(L"Dword", 1);
     key_.SetText(L"Beta", L"Beta2");
     key_.SetText(L"Expand", L"%SystemRoot%\\x", REG_EXPAND_SZ);
     key_.SetRaw(L"Multi", REG_MULTI_SZ, L"3.1\0more\0", sizeof(L"3.1\0more\0"));
@@ -68,10 +66,10 @@ TEST_F(RegistrySearch, PresenceAndAbsenceOfKeysAndValues) {
     EXPECT_EQ(RunOnce(type + 1, path).found, !exists) << type + 1 << L" " << path;
   };
   expect(5, Path(), true);
-  expect(5, L"hkey_current_user\\" + key_.Relative(), true);  // roots in any case
+  expect(5, L"hkey_current_user\\" + key_.SubKey(), true);  // roots in any case
   expect(5, L"NOSUCHROOT\\.DEFAULT", true);                   // an unknown root names HKEY_USERS
   for (const std::wstring& path :
-       {Path(L"Missing"), L"NOSUCHROOT\\" + key_.Relative(), std::wstring(L"HKLM\\Software\\Missing"),
+       {Path(L"Missing"), L"NOSUCHROOT\\" + key_.SubKey(), std::wstring(L"HKLM\\Software\\Missing"),
         std::wstring(L"Software"), std::wstring()}) {
     expect(5, path, false);
   }
@@ -97,11 +95,11 @@ TEST_F(RegistrySearch, ValueContentIsTheTextOfStringsAndNumbersOnly) {
 
 TEST_F(RegistrySearch, ValueNamesReplaceWhateverWasCollected) {
   key_.SetText(L"4.0", L"", REG_SZ, L"1.0.5");
-  key_.SetDword(L"3.9", 0, L"1.0.5");
+  key_.SetNumber(L"3.9", 0, L"1.0.5");
   Searcher searcher(nullptr);
   SearchResult result;
   result.foundTexts = {L"stale"};
-  searcher.RunSearch(search_test::Search(12, Path(L"1.0.5")), false, result);
+  searcher.RunSearch(Search(12, Path(L"1.0.5")), false, result);
   EXPECT_TRUE(result.found);
   EXPECT_EQ(Sorted(result.foundTexts), (Texts{L"3.9", L"4.0"}));
 
@@ -136,9 +134,9 @@ class RegistryViewSearch : public ::testing::Test {
   }
 
   static constexpr bool kNative64 = sizeof(void*) == 8;
-  const std::wstring name_ = search_test::UniqueName(L"view");
-  ScratchKey key64_{name_, HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY};
-  ScratchKey key32_{name_, HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY};
+  const std::wstring name_ = UniqueName(L"view");
+  ScratchKey key64_{HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, name_};
+  ScratchKey key32_{HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, name_};
 };
 
 TEST_F(RegistryViewSearch, The64BitViewIsReadWhenAskedFor) {

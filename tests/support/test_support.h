@@ -1,0 +1,222 @@
+#pragma once
+// What the unit tests share: per-test places in the real file system and
+// registry (removed afterwards), names nobody else uses, and the programs
+// built beside the tests.
+#include <gtest/gtest.h>
+// clang-format off
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>  // needs windows.h first
+// clang-format on
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/handles.h"
+#include "platform/paths.h"
+
+namespace tessaro::test_support {
+
+// A name no other test, run or process uses at the same time.
+inline std::wstring UniqueName(const std::wstring& stem) {
+  static unsigned counter = 0;
+  return stem + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) + L"-" +
+         std::to_wstring(GetTickCount());
+}
+
+// ASCII text only, for messages and the helpers' reports.
+inline std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// The Linux path in |variable| as Wine sees it (/ is Z:\), without a
+// trailing "\"; empty when the variable is not set.
+inline std::wstring FolderFromEnvironment(const char* variable) {
+  const char* value = std::getenv(variable);
+  if (value == nullptr || *value == '\0') return {};
+  std::wstring folder = L"Z:";
+  for (const char* c = value; *c != '\0'; ++c) folder += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+  while (folder.back() == L'\\') folder.pop_back();
+  return folder;
+}
+
+// The win64 bin folder: the helper programs, tessaro.exe, the built packages.
+inline std::wstring BinFolder() { return FolderFromEnvironment("TESSARO_BIN"); }
+inline std::wstring BinPath(const std::wstring& fileName) { return BinFolder() + L"\\" + fileName; }
+inline std::wstring DataPath(const std::wstring& fileName) {
+  return FolderFromEnvironment("TESSARO_TEST_DATA") + L"\\" + fileName;
+}
+
+// A built program's resources, read without running it.
+inline UniqueModule LoadAsData(const std::wstring& fileName) {
+  return UniqueModule(LoadLibraryExW(BinPath(fileName).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+}
+
+// A new empty folder under the temporary folder (no trailing "\").
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::wstring& stem = L"tessaro-scratch")
+      : path_(GetTempFolder() + UniqueName(stem)) {
+    EXPECT_TRUE(CreateDirectoryW(path_.c_str(), nullptr)) << GetLastError();
+  }
+  // A program that was started in the folder keeps it busy for a moment
+  // after its exit has been signalled, so the removal is retried.
+  ~ScratchFolder() {
+    for (int attempt = 0; attempt < 40; ++attempt) {
+      DeleteFolderContents(path_);
+      if (RemoveDirectoryLong(path_)) return;
+      Sleep(50);
+    }
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::wstring& Path() const { return path_; }
+  std::wstring operator/(const std::wstring& relative) const { return path_ + L"\\" + relative; }
+
+ private:
+  std::wstring path_;
+};
+
+// |root|\Software\Tessaro Tests\|name| in the given view, deleted with
+// everything below it. Two keys of one name in the two views of
+// HKLM\Software are two different keys.
+class ScratchKey {
+ public:
+  explicit ScratchKey(HKEY root = HKEY_CURRENT_USER, REGSAM view = 0,
+                      const std::wstring& name = UniqueName(L"key"))
+      : root_(root), view_(view), subKey_(L"Software\\Tessaro Tests\\" + name) {
+    created_ = RegCreateKeyExW(root_, subKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &key_,
+                               nullptr) == ERROR_SUCCESS;
+  }
+  ~ScratchKey() {
+    if (!created_) return;
+    RegDeleteTreeW(key_, nullptr);  // values and subkeys; the key itself goes below
+    RegCloseKey(key_);
+    RegDeleteKeyExW(root_, subKey_.c_str(), view_, 0);
+  }
+  ScratchKey(const ScratchKey&) = delete;
+  ScratchKey& operator=(const ScratchKey&) = delete;
+
+  bool Created() const { return created_; }
+  HKEY Key() const { return key_; }
+  // "Software\Tessaro Tests\<name>", below the root.
+  const std::wstring& SubKey() const { return subKey_; }
+  // The key, or something below it, as a configuration names it.
+  std::wstring Path(const std::wstring& below = {}) const {
+    return (root_ == HKEY_CURRENT_USER ? L"HKCU\\" : L"HKLM\\") + subKey_ + (below.empty() ? L"" : L"\\" + below);
+  }
+
+  // |sub| names a subkey to write into (created when missing), empty for this key.
+  void SetRaw(const std::wstring& name, DWORD type, const void* data, DWORD bytes,
+              const std::wstring& sub = {}) const {
+    ASSERT_EQ(RegSetKeyValueW(key_, sub.empty() ? nullptr : sub.c_str(), name.c_str(), type, data, bytes),
+              ERROR_SUCCESS);
+  }
+  void SetText(const std::wstring& name, const std::wstring& text, DWORD type = REG_SZ,
+               const std::wstring& sub = {}) const {
+    SetRaw(name, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)), sub);
+  }
+  void SetNumber(const std::wstring& name, DWORD number, const std::wstring& sub = {}) const {
+    SetRaw(name, REG_DWORD, &number, sizeof(number), sub);
+  }
+  void AddSubkey(const std::wstring& name) const {
+    HKEY sub = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(key_, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &sub, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(sub);
+  }
+  void RemoveSubkey(const std::wstring& name) const { RegDeleteTreeW(key_, name.c_str()); }
+
+ private:
+  HKEY root_;
+  REGSAM view_;
+  std::wstring subKey_;
+  HKEY key_ = nullptr;
+  bool created_ = false;
+};
+
+// Runs the scope in |folder|, then goes back.
+class ScopedCurrentDirectory {
+ public:
+  explicit ScopedCurrentDirectory(const std::wstring& folder) {
+    GetCurrentDirectoryW(MAX_PATH, previous_);
+    EXPECT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+  }
+  ~ScopedCurrentDirectory() { SetCurrentDirectoryW(previous_); }
+
+ private:
+  wchar_t previous_[MAX_PATH] = {};
+};
+
+// Sets an environment variable of this process (nullptr removes it) for one
+// scope, then restores it.
+class ScopedVariable {
+ public:
+  ScopedVariable(const wchar_t* name, const wchar_t* value) : name_(name), old_(32767, L'\0') {
+    const DWORD length = GetEnvironmentVariableW(name, old_.data(), 32767);
+    hadValue_ = length > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+    old_.resize(length);
+    EXPECT_TRUE(SetEnvironmentVariableW(name, value));
+  }
+  ~ScopedVariable() { SetEnvironmentVariableW(name_, hadValue_ ? old_.c_str() : nullptr); }
+
+ private:
+  const wchar_t* name_;
+  std::wstring old_;
+  bool hadValue_ = false;
+};
+
+inline void MakeFile(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL,
+                     const std::string& contents = {}) {
+  const UniqueFile file(
+      CreateFileW(ToLongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
+  ASSERT_TRUE(file) << GetLastError();
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(file.Get(), contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr));
+}
+
+inline bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(ToLongForm(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+inline bool IsEmptyFolder(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  const UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+  if (!find) return true;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") return false;
+  } while (FindNextFileW(find.Get(), &data));
+  return true;
+}
+
+// The joined mask of the allowed entries for |sidText| in |dacl|; -1 when none.
+inline long long AllowedMaskFor(PACL dacl, const wchar_t* sidText) {
+  PSID sid = nullptr;
+  if (dacl == nullptr || !ConvertStringSidToSidW(sidText, &sid)) return -1;
+  long long mask = -1;
+  for (DWORD index = 0; index < dacl->AceCount; ++index) {
+    void* ace = nullptr;
+    if (!GetAce(dacl, index, &ace)) continue;
+    const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+    if (allowed->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+    if (EqualSid(const_cast<DWORD*>(&allowed->SidStart), sid)) mask = (mask < 0 ? 0 : mask) | allowed->Mask;
+  }
+  LocalFree(sid);
+  return mask;
+}
+
+// The same for the access list stored on a file or folder; -1 when unreadable.
+inline long long StoredAllowedMaskFor(const std::wstring& path, const wchar_t* sidText) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR stored = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                            nullptr, &stored) != ERROR_SUCCESS) {
+    return -1;
+  }
+  const long long mask = AllowedMaskFor(dacl, sidText);
+  LocalFree(stored);
+  return mask;
+}
+
+}  // namespace tessaro::test_support
