@@ -157,28 +157,6 @@ TEST(EnumerateValueNames, ListsEveryNameAndAppends) {
   EXPECT_FALSE(EnumerateValueNames(nullptr, none));
 }
 
-TEST(RegistryPaths, ReadMachineValuesThroughAnOverriddenRoot) {
-  ScratchKey fakeMachine;
-  HKEY product = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(fakeMachine.Key(), L"Software\\Vendor\\Product", 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &product, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExW(product, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"1.2.3"), 12);
-  RegCloseKey(product);
-
-  ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, fakeMachine.Key()), ERROR_SUCCESS);
-  HKEY probe = nullptr;
-  const bool honoured =
-      RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Vendor\\Product", 0, KEY_READ, &probe) == ERROR_SUCCESS;
-  if (honoured) RegCloseKey(probe);
-  const std::wstring version = ReadRegistryValueByPath(L"HKLM\\Software\\Vendor\\Product\\Version", false);
-  const bool opened = bool(OpenRegistryKey(L"HKEY_LOCAL_MACHINE\\Software\\Vendor\\Product", false));
-  RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-  if (!honoured) GTEST_SKIP() << "RegOverridePredefKey is not honoured here";
-  EXPECT_EQ(version, L"1.2.3");
-  EXPECT_TRUE(opened);
-}
-
 TEST(RegistryPaths, NeverReadTheThirtyTwoBitViewInThisBuild) {
   // HKLM\Software is the part of the registry that has two views.
   ScratchKey view32(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);

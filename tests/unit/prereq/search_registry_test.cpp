@@ -112,14 +112,6 @@ TEST_F(RegistrySearch, ValueNamesReplaceWhateverWasCollected) {
   }
 }
 
-TEST_F(RegistrySearch, TypesWithoutARegistrySearchLeaveTheResultAlone) {
-  // Type 10 needs the prerequisite list and is not run through RunSearch.
-  for (const std::int32_t type : {-1, 10, 13, 100, INT32_MIN}) {
-    const SearchResult result = RunOnce(type, Path(L"Version"));
-    EXPECT_FALSE(result.found || !result.foundTexts.empty() || !result.value.empty()) << type;
-  }
-}
-
 // The same key written in both views of HKLM\Software: each search must read
 // the view it was asked for (a 64-bit process sees its own view by default).
 class RegistryViewSearch : public ::testing::Test {
