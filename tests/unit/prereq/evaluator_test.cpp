@@ -165,6 +165,14 @@ TEST_F(EvaluatorTest, ParentsAndChildrenSelectEachOtherAndCyclesEnd) {
   EXPECT_EQ(Selected(), "xx-----x");
 }
 
+// The whole platform list excludes only on its own; names compare exactly.
+TEST_F(EvaluatorTest, OsListsCompareWholeTextsCaseSensitively) {
+  Add(L"ListAndMore", Present()).winNt64Versions = std::wstring(kPlatformList64) + L", Windows 95";
+  Add(L"LowerCase", Present()).winNt64Versions = L"windows" + GetGenericOsName().substr(7);
+  evaluator_.EvaluateAll();
+  EXPECT_EQ(Evaluated(), (States{Found, Found}));
+}
+
 TEST_F(EvaluatorTest, DownloadAlreadyPresentInTheDownloadFolder) {
   const std::wstring unique = test_support::UniqueName(L"eval");
   const std::wstring file = DownloadFolder() + unique + L".exe";
