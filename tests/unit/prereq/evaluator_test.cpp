@@ -21,16 +21,9 @@ using test_support::Search;
 using States = std::vector<PrereqState>;
 using enum PrereqState;
 
-// The effective download folder may be fixed once per process, so every test
-// of this program names the same one; only the test that fills it creates it.
-const std::wstring& DownloadFolder() {
-  static const std::wstring folder = GetTempFolder() + test_support::UniqueName(L"tessaro-evaluator") + L"\\";
-  return folder;
-}
-
 class EvaluatorTest : public ::testing::Test {
  protected:
-  EvaluatorTest() { options_.general.downloadFolder = DownloadFolder(); }
+  EvaluatorTest() { options_.general.downloadFolder = downloads_.Path(); }
   void SetUp() override { key_.AddSubkey(L"present"); }
 
   Prerequisite& Add(const std::wstring& name, PrereqSearch search, SourceKind kind = SourceKind::Package) {
@@ -65,6 +58,7 @@ class EvaluatorTest : public ::testing::Test {
   }
 
   test_support::ScratchKey key_;
+  test_support::ScratchFolder downloads_;
   ChainerOptions options_;
   PrereqEvaluator evaluator_{options_, nullptr};
 };
@@ -174,20 +168,17 @@ TEST_F(EvaluatorTest, OsListsCompareWholeTextsCaseSensitively) {
 }
 
 TEST_F(EvaluatorTest, DownloadAlreadyPresentInTheDownloadFolder) {
-  const std::wstring unique = test_support::UniqueName(L"eval");
-  const std::wstring file = DownloadFolder() + unique + L".exe";
-  const std::wstring subFolder = DownloadFolder() + unique + L"_sub";
-  CreateDirectoryW(DownloadFolder().c_str(), nullptr);
+  const std::wstring file = downloads_ / L"setup.exe";
   test_support::MakeFile(file, FILE_ATTRIBUTE_NORMAL, std::string(123, 'x'));
-  CreateDirectoryW(subFolder.c_str(), nullptr);
-  test_support::MakeFile(subFolder + L"\\renamed.exe", FILE_ATTRIBUTE_NORMAL, std::string(10, 'x'));
+  ASSERT_TRUE(CreateDirectoryW((downloads_ / L"sub").c_str(), nullptr));
+  test_support::MakeFile(downloads_ / L"sub\\renamed.exe", FILE_ATTRIBUTE_NORMAL, std::string(10, 'x'));
 
-  const std::wstring url = L"http://127.0.0.1/files/" + unique + L".exe";
+  const std::wstring url = L"http://127.0.0.1/files/setup.exe";
   EXPECT_TRUE(evaluator_.IsAlreadyDownloaded(url, 0, L""));
   EXPECT_TRUE(evaluator_.IsAlreadyDownloaded(url, 123, L""));
   EXPECT_FALSE(evaluator_.IsAlreadyDownloaded(url, 124, L""));
   EXPECT_FALSE(evaluator_.IsAlreadyDownloaded(L"http://127.0.0.1/other.exe", 0, L""));
-  EXPECT_TRUE(evaluator_.IsAlreadyDownloaded(url, 10, unique + L"_sub?renamed.exe"));
+  EXPECT_TRUE(evaluator_.IsAlreadyDownloaded(url, 10, L"sub?renamed.exe"));
   EXPECT_TRUE(evaluator_.IsAlreadyDownloaded(L"FILE:///C:/x/setup.exe", 5, L""));
 
   Add(L"Matching", Absent(), SourceKind::Download).exactSize = 123;
@@ -205,9 +196,6 @@ TEST_F(EvaluatorTest, DownloadAlreadyPresentInTheDownloadFolder) {
                              InstallFromPackage}));
   DeleteFileW(file.c_str());
   EXPECT_EQ(evaluator_.DisplayState(2), MustDownload);
-
-  DeleteFolderContents(DownloadFolder());
-  EXPECT_TRUE(RemoveDirectoryW(DownloadFolder().c_str()));
 }
 
 TEST(FileUrlLocalPath, TakesEitherPrefixInAnyCase) {
