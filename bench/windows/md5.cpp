@@ -2,14 +2,17 @@
 // so that the bench script can set it against md5sum on the same file.
 // Usage: bench_md5.exe FILE
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
 
 #include "download/file_md5.h"
 
-int wmain(int argc, wchar_t** argv) {
-  if (argc != 2) {
+int main() {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argv == nullptr || argc != 2) {
     std::fwprintf(stderr, L"usage: bench_md5 FILE\n");
     return 2;
   }
