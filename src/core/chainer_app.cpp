@@ -57,11 +57,15 @@ void ChainerApp::Run() {
   exitCode_ = RunChainer(options);
 }
 
+void ChainerApp::EnsureWindowTitle() {
+  if (productName_.empty()) productName_ = ReadProductName(executablePath_);
+  if (windowTitle_.empty()) windowTitle_ = MakeWindowTitle(productName_);
+}
+
 void ChainerApp::ShowPreparingWindow() {
   // The caption is worked out at start-up: the chainer run's windows use the
   // same title.
-  if (productName_.empty()) productName_ = ReadProductName(executablePath_);
-  if (windowTitle_.empty()) windowTitle_ = MakeWindowTitle(productName_);
+  EnsureWindowTitle();
 }
 
 }  // namespace tessaro

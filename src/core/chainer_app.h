@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/chainer_options.h"
+#include "core/system_seams.h"
 #include "package/package_files.h"
 
 namespace tessaro {
@@ -33,10 +34,14 @@ class ChainerApp {
   // The chainer run: evaluates the prerequisites; the result becomes the
   // exit code.
   [[nodiscard]] int RunChainer(ChainerOptions& options);
+  // Tests put recorders in place of restarting, asking and task registration.
+  void SetSystemSeams(const SystemSeams& seams) { seams_ = seams; }
 
  private:
   // Works out the title of the chainer's windows.
   void ShowPreparingWindow();
+  // The caption of the chainer's windows: "%s Setup" with the product name.
+  void EnsureWindowTitle();
 
   std::int32_t exitCode_ = 0;
   bool silent_ = false;
@@ -49,6 +54,7 @@ class ChainerApp {
   std::wstring executablePath_;
   std::wstring configPath_;
   std::wstring executableFolder_;
+  SystemSeams seams_ = RealSystemSeams();
 };
 
 }  // namespace tessaro

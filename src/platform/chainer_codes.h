@@ -11,4 +11,8 @@ inline constexpr int kExitRebootPending = -1;
 inline constexpr std::uint32_t kErrorInstallUserExit = 1602;  // ERROR_INSTALL_USEREXIT
 inline constexpr std::uint32_t kErrorInstallFailure = 1603;   // ERROR_INSTALL_FAILURE
 
+// Reported to the progress listener by the install step.
+inline constexpr std::uint32_t kErrorMandatoryNotInstalled = 0xE0000024;
+inline constexpr std::uint32_t kErrorRebootStarted = 0xE0000025;
+
 }  // namespace tessaro

@@ -1,0 +1,18 @@
+#pragma once
+// The names and texts under which a program is registered to start at the
+// user's next logon. Portable, so that the host tests check them.
+#include <string>
+
+namespace tessaro {
+
+// The command with every character a file name cannot hold made "_", and ".job".
+[[nodiscard]] std::wstring ScheduledTaskName(const std::wstring& command);
+// The command in double quotes unless it already begins with one; empty stays empty.
+[[nodiscard]] std::wstring QuotedProgram(const std::wstring& command);
+// The command, or its last 79 characters when it is longer.
+[[nodiscard]] std::wstring RunValueName(const std::wstring& command);
+// The command (quoted when it holds a blank and is not quoted yet), then
+// the parameters after one blank.
+[[nodiscard]] std::wstring RunValueData(const std::wstring& command, const std::wstring& parameters);
+
+}  // namespace tessaro

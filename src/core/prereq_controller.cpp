@@ -1,0 +1,187 @@
+#include "core/prereq_controller.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "core/interboot_store.h"
+#include "core/user_launch.h"
+#include "log/logger.h"
+#include "package/download_path.h"
+#include "platform/chainer_codes.h"
+#include "platform/decimal_text.h"
+#include "platform/error_text.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "platform/properties.h"
+#include "ui/strings.h"
+
+namespace tessaro {
+namespace {
+
+constexpr wchar_t kOptionMandatory = L'm';
+// Time a setup that asked for a reboot or crashed gets to settle.
+constexpr DWORD kSettlePauseMs = 2000;
+
+enum StepResult : int { kStepDone = 0, kStepFailed = 1, kStepRebooting = 2 };
+
+// A log line is one line: the system's message text ends with a line break.
+std::wstring OneLine(std::wstring text) {
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+  return text;
+}
+
+// Starts the setup and waits for it. False when it could not be started;
+// |code| then holds the error.
+bool StartSetup(const LaunchEntry& entry, unsigned long& code) {
+  const std::wstring arguments = ResolveProperties(entry.commandLine, false);
+  if (!IsRunningAsLocalSystem()) {
+    return ShellOpen(entry.path, arguments, &code, false, std::wstring());
+  }
+  // The service account has no shell to speak of: the process is created
+  // directly, packages through msiexec.
+  const std::wstring separated = WithLeadingBlank(arguments);
+  if (IsInstallerPackage(entry.path)) {
+    const std::wstring msiexec = ResolveProperties(L"[SystemFolder]", false) + L"msiexec.exe";
+    return RunProcess(msiexec, InstallerCommandLine(FromLongForm(entry.path), separated), &code,
+                      NORMAL_PRIORITY_CLASS);
+  }
+  return RunProcess(entry.path, ProgramCommandLine(entry.path, separated), &code, NORMAL_PRIORITY_CLASS);
+}
+
+}  // namespace
+
+PrereqController::PrereqController(ChainerOptions& options, PrereqEvaluator& evaluator,
+                                   const PackageFiles& packageFiles, std::wstring downloadFolder,
+                                   InterbootStore& store, const SystemSeams& seams)
+    : options_(options),
+      evaluator_(evaluator),
+      packageFiles_(packageFiles),
+      downloadFolder_(std::move(downloadFolder)),
+      launches_(store, seams),
+      seams_(seams),
+      missingMandatory_(evaluator.CountMissingMandatory()) {}
+
+std::uint32_t PrereqController::DownloadAll(ProgressListener* /*listener*/) {
+  // Downloads come with the transfer engine. Until then a setup counts as
+  // at hand only when it already lies in the download folder.
+  return 0;
+}
+
+std::uint32_t PrereqController::OpenAllSites(ProgressListener* /*listener*/) {
+  // Opening the sites of manual downloads comes with the transfer engine.
+  return 0;
+}
+
+std::uint32_t PrereqController::BuildLaunchList(bool silent) {
+  const CommandLineLevel level = CommandLineLevelFor(options_.general.options);
+  auto& entries = launches_.Entries();
+  entries.clear();
+  if (!downloadFolder_.empty() && downloadFolder_.back() != L'\\') downloadFolder_ += L'\\';
+
+  for (std::size_t i = 0; i < options_.prerequisites.size(); ++i) {
+    const Prerequisite& record = options_.prerequisites[i];
+    LaunchEntry entry;
+    switch (evaluator_.DisplayState(i)) {
+      case PrereqState::InstallFromPackage:
+        entry.path = IsAbsoluteLocation(record.location) ? record.location : packageFiles_.ResolveFile(record.location);
+        entry.commandLine = CommandLineOf(record, level);
+        break;
+      case PrereqState::AlreadyDownloaded: {
+        const std::wstring local = FileUrlLocalPath(record.location);
+        entry.path = !local.empty() ? local : MakeDownloadPath(downloadFolder_, record.location, record.folder);
+        entry.commandLine = ResolveProperties(CommandLineOf(record, level), false);
+        break;
+      }
+      default:
+        continue;
+    }
+    entry.name = record.name;
+    entry.rebootMode = RebootModeFor(record.options);
+    entry.silent = silent;
+    entry.retValPropName = record.retValPropName;
+    entry.prerequisite = i;
+    entries.push_back(std::move(entry));
+  }
+  const std::uint32_t available = packageFiles_.MakeAvailable(entries);
+  (void)LaunchAsLoggedOnUser(MainApp.command, MainApp.parameters, *seams_.tasks);
+  return available;
+}
+
+std::uint32_t PrereqController::InstallAll(ProgressListener* listener) {
+  (void)BuildLaunchList(listener == nullptr);
+  auto& entries = launches_.Entries();
+  std::wstring status;
+  if (listener != nullptr) {
+    status = LoadResString(IDS_INSTALLING);
+    listener->OnStart(entries.size());
+  }
+  for (std::size_t i = 0; i < entries.size() && !launches_.shutdown; ++i) {
+    if (listener != nullptr) {
+      if (listener->IsCancelled()) return kErrorInstallUserExit;
+      listener->OnEvent(FormatResText(status, entries[i].name).c_str(), kEventNextItem, 0);
+    }
+    const int step = InstallStep(i, listener == nullptr);
+    if (step == kStepFailed && options_.prerequisites[entries[i].prerequisite].HasOption(kOptionMandatory)) {
+      if (listener != nullptr) {
+        (void)listener->OnError(FormatResString(IDS_MANDATORY_FAILED, entries[i].name).c_str(),
+                                kErrorMandatoryNotInstalled, 0);
+      }
+      return kErrorInstallFailure;
+    }
+    if (step == kStepRebooting) {
+      if (listener != nullptr) (void)listener->OnError(entries[i].name.c_str(), kErrorRebootStarted, 0);
+      return kErrorInstallFailure;
+    }
+  }
+  return 0;
+}
+
+int PrereqController::InstallStep(std::size_t index, bool noPrompt) {
+  if (!Launch(index)) return kStepFailed;
+  const LaunchEntry& entry = launches_.Entries()[index];
+  const bool reboot = entry.rebootMode == RebootMode::AfterSuccess ||
+                      (entry.rebootMode == RebootMode::AfterSuccessIfFound &&
+                       evaluator_.RecheckAfterInstall(entry.prerequisite));
+  if (!reboot) return kStepDone;
+  LogLine(L"Rebooting machine...");
+  launches_.rebootRequired = true;
+  launches_.Reboot(noPrompt);
+  return kStepRebooting;
+}
+
+bool PrereqController::Launch(std::size_t index) {
+  LaunchEntry& entry = launches_.Entries()[index];
+  LogLine(L"Launching file:" + entry.path);
+  unsigned long code = 0;
+  const bool started = StartSetup(entry, code);
+  entry.returnCode = static_cast<std::uint32_t>(code);
+  if (!started) {
+    launches_.lastLaunchError = entry.returnCode;
+    LogLine(L"Launch failed. Error:" + OneLine(ErrorText(code)));
+  } else {
+    LogLine(L"Return code of launched file:" + DecimalText(entry.returnCode));
+  }
+  // Codes of the form 0xC... read as negative numbers, as the store keeps
+  // signed values.
+  (void)launches_.Store().SetNumber(ToAnsi(entry.retValPropName), static_cast<std::int32_t>(entry.returnCode));
+  if (CallsForPause(entry.returnCode)) Sleep(kSettlePauseMs);
+  return started && entry.returnCode == 0;
+}
+
+void PrereqController::ReevaluateAll() { missingMandatory_ = evaluator_.ReevaluateAll(); }
+
+bool PrereqController::FindUnsatisfiedMandatory() {
+  for (std::size_t i = 0; i < options_.prerequisites.size(); ++i) {
+    const Prerequisite& record = options_.prerequisites[i];
+    if (!record.HasOption(kOptionMandatory)) continue;
+    const PrereqState shown = evaluator_.DisplayState(i);
+    if (shown != PrereqState::Found && shown != PrereqState::NotSelected) {
+      lastMandatoryName_ = record.name;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace tessaro
