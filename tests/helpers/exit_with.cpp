@@ -8,6 +8,14 @@
 //                 command line as the program received it, then its current
 //                 directory. The file is written before the program exits,
 //                 so a caller that waited may read it at once.
+//   --set-value PATH DATA
+//                 writes the REG_SZ value PATH ("HKCU\key\name" or
+//                 "HKLM\key\name", the key created as needed): what an
+//                 installer leaves for a later search to find.
+//   --dump-key KEY FILE
+//                 writes the values of HKCU\KEY to FILE as UTF-8 lines
+//                 "name=data" ("=" data for the unnamed value); an absent
+//                 key gives an empty file.
 // Options run in the order given, so "--write started.txt --sleep-ms 500
 // --write done.txt" tells a test when the program began and when it ended.
 // Anything it cannot read makes it exit with 87 (ERROR_INVALID_PARAMETER)
@@ -43,11 +51,7 @@ std::string ToUtf8(const std::wstring& text) {
   return bytes;
 }
 
-bool WriteReport(const wchar_t* path) {
-  wchar_t directory[MAX_PATH * 4];
-  const DWORD length = GetCurrentDirectoryW(MAX_PATH * 4, directory);
-  const std::string text =
-      ToUtf8(GetCommandLineW()) + "\r\n" + ToUtf8(std::wstring(directory, length)) + "\r\n";
+bool WriteFileText(const wchar_t* path, const std::string& text) {
   const HANDLE file =
       CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
@@ -56,6 +60,53 @@ bool WriteReport(const wchar_t* path) {
                   written == text.size();
   CloseHandle(file);
   return ok;
+}
+
+bool WriteReport(const wchar_t* path) {
+  wchar_t directory[MAX_PATH * 4];
+  const DWORD length = GetCurrentDirectoryW(MAX_PATH * 4, directory);
+  const std::string text =
+      ToUtf8(GetCommandLineW()) + "\r\n" + ToUtf8(std::wstring(directory, length)) + "\r\n";
+  return WriteFileText(path, text);
+}
+
+bool SetValue(const std::wstring& path, const std::wstring& data) {
+  const size_t first = path.find(L'\\');
+  const size_t last = path.rfind(L'\\');
+  if (first == std::wstring::npos || last == first) return false;
+  const std::wstring root = path.substr(0, first);
+  const HKEY rootKey = root == L"HKLM" ? HKEY_LOCAL_MACHINE : root == L"HKCU" ? HKEY_CURRENT_USER : nullptr;
+  if (rootKey == nullptr) return false;
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(rootKey, path.substr(first + 1, last - first - 1).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                      nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG status = RegSetValueExW(key, path.substr(last + 1).c_str(), 0, REG_SZ,
+                                     reinterpret_cast<const BYTE*>(data.c_str()),
+                                     static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS;
+}
+
+bool DumpKey(const std::wstring& keyName, const wchar_t* file) {
+  std::string text;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, keyName.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    for (DWORD index = 0;; ++index) {
+      wchar_t name[256];
+      DWORD nameLength = 256;
+      wchar_t data[1024] = {};
+      DWORD dataBytes = sizeof(data) - sizeof(wchar_t);
+      if (RegEnumValueW(key, index, name, &nameLength, nullptr, nullptr, reinterpret_cast<BYTE*>(data),
+                        &dataBytes) != ERROR_SUCCESS) {
+        break;
+      }
+      text += ToUtf8(std::wstring(name, nameLength)) + "=" + ToUtf8(data) + "\r\n";
+    }
+    RegCloseKey(key);
+  }
+  return WriteFileText(file, text);
 }
 
 }  // namespace
@@ -78,6 +129,11 @@ int wmain(int argc, wchar_t** argv) {
       Sleep(static_cast<DWORD>(milliseconds));
     } else if (option == L"--write") {
       if (!WriteReport(value)) return kUsageError;
+    } else if (option == L"--set-value" || option == L"--dump-key") {
+      const wchar_t* second = next + 1 < argc ? argv[next + 1] : nullptr;
+      if (second == nullptr) return kUsageError;
+      ++next;
+      if (!(option == L"--set-value" ? SetValue(value, second) : DumpKey(value, second))) return kUsageError;
     } else {
       return kUsageError;
     }

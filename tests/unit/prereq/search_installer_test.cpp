@@ -14,7 +14,7 @@ namespace {
 using test_support::RunOnce;
 using test_support::Texts;
 
-// The codes fixed in tests/data/msi/search_product.wxs.
+// The codes of the "Search" family of tests/data/msi/test_product.wxs.
 const wchar_t kProductCode[] = L"{5E3C3A52-7A41-4F0B-9C1D-2B7E6D4A1F01}";
 const wchar_t kUpgradeCode[] = L"{5E3C3A52-7A41-4F0B-9C1D-2B7E6D4A1F02}";
 const wchar_t kComponentCode[] = L"{5E3C3A52-7A41-4F0B-9C1D-2B7E6D4A1F03}";
