@@ -145,3 +145,86 @@ def silent_setups(ctx):
         pkg.options = ""
         pkg.run(0)
         check(pkg.launched() == [] and pkg.lines[-2] == SUMMARY % "false", "full UI level: %s" % pkg.lines[-3:])
+
+
+def own_prefix(ctx):
+    """Moves the scenario into a Wine prefix of its own: a restart there ends
+    every process of that prefix and nothing else, and no other scenario's
+    run removes "InterbootContext" under its feet. Returns a function that
+    stops the prefix's server."""
+    ctx.prefix = os.path.join(ctx.build, "wine-own", os.path.basename(ctx.dir))
+    env = ctx.env()
+    if not os.path.exists(os.path.join(ctx.prefix, "system.reg")):
+        os.makedirs(ctx.prefix, exist_ok=True)
+        subprocess.run([WINE, "wineboot", "-i"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=300)
+    return lambda: subprocess.run(["wineserver", "-k"], env=env, stderr=subprocess.DEVNULL, timeout=60)
+
+
+def context_values(ctx):
+    """The values under HKCU\\InterbootContext as {name: data}; None without the key."""
+    code, out = ctx.reg("query", r"HKCU\InterbootContext")
+    if code != 0:
+        return None
+    values = {}
+    for line in out.splitlines():
+        parts = re.split(r"\s{4}", line.strip())
+        if len(parts) == 3 and parts[1] == "REG_SZ":
+            values["" if parts[0] == "(Default)" else parts[0]] = parts[2]
+    return values
+
+
+@scenario("install: return codes under InterbootContext, reboot letters and a real restart")
+def reboot_context(ctx):
+    stop = own_prefix(ctx)
+    try:
+        with Package(ctx) as pkg:
+            # Left by an earlier run that restarted the machine.
+            ctx.reg("add", r"HKCU\InterbootContext", "/v", "Old", "/d", "7", "/f")
+            dump = os.path.join(ctx.dir, "context.txt")
+            pkg.add("First", pkg.setup("first.exe"), Options="i", RetValPropName="First", NoUiCommandLine="4")
+            pkg.add("Nameless", pkg.setup("nameless.exe"), Options="i", NoUiCommandLine="2")
+            pkg.add("TwiceA", pkg.setup("twice_a.exe"), Options="i", RetValPropName="Twice", NoUiCommandLine="5")
+            pkg.add("TwiceB", pkg.setup("twice_b.exe"), Options="i", RetValPropName="Twice", NoUiCommandLine="6")
+            pkg.add("Crash", pkg.setup("crash.exe"), Options="i", RetValPropName="Crash", NoUiCommandLine="0xC0000005")
+            pkg.add("NotAnsi", pkg.setup("not_ansi.exe"), Options="i", RetValPropName="Код", NoUiCommandLine="3")
+            # Reboot letters that do not restart: "r" after a failure, "R"
+            # alone, "r" with "R" when the prerequisite is still missing.
+            pkg.add("FailedR", pkg.setup("failed_r.exe"), Options="ir", NoUiCommandLine="1", RetValPropName="Letters")
+            pkg.add("OnlyUpperR", pkg.setup("upper_r.exe"), Options="iR", NoUiCommandLine="0", RetValPropName="Letters")
+            pkg.add("StillMissing", pkg.setup("still.exe"), Options="irR", NoUiCommandLine="0", RetValPropName="Letters")
+            pkg.add("Dump", pkg.setup("dump.exe"), Options="i",
+                    NoUiCommandLine="0 --dump-key InterbootContext \"%s\"" % win_path(dump))
+            pkg.run(0)
+            with open(dump, encoding="utf-8") as f:
+                during = dict(line.split("=", 1) for line in f.read().splitlines())
+            # The last of two with one name wins; 0xC... reads as a negative number;
+            # a name outside the ANSI code page keeps "?" for what it cannot hold.
+            expected = {"Old": "7", "First": "4", "": "2", "Twice": "6", "Crash": "-1073741819", "???": "3",
+                        "Letters": "0"}
+            check(during == expected, "InterbootContext during the run: %s" % during)
+            check("Rebooting machine..." not in pkg.lines and pkg.lines[-2] == SUMMARY % "false",
+                  "a reboot without cause: %s" % pkg.lines[-3:])
+            check(len(pkg.launched()) == 10, "launched: %s" % pkg.launched())
+            check(context_values(ctx) is None, "InterbootContext left behind: %s" % context_values(ctx))
+
+            # "r" and "R" with a setup that makes the prerequisite found: the
+            # machine restarts at once, without asking; the rest waits.
+            ctx.reg("add", r"HKCU\InterbootContext", "/v", "Old", "/d", "7", "/f")
+            pkg.sections = []
+            searches, write = pkg.installs("Driver")
+            pkg.add("Driver", pkg.setup("driver.exe"), Options="rR", RetValPropName="Driver", searches=searches,
+                    NoUiCommandLine="0 " + write)
+            pkg.add("Later", pkg.setup("later.exe"), Options="i")
+            pkg.run(-1)
+            subprocess.run(["wineserver", "-w"], env=ctx.env(), timeout=120)
+            check(len(pkg.launched()) == 1, "launched after a restart began: %s" % pkg.launched())
+            check(pkg.after("Return code of launched file:0", 5) ==
+                  ["Searching for:Driver", FOUND, "Rebooting machine...", SUMMARY % "true",
+                   "  Reboot was refused=false"], "restart lines: %s" % pkg.lines)
+            check(pkg.lines[-2] == "  Reboot in Progress=false", "last line: %s" % pkg.lines[-2])
+            check(context_values(ctx) == {"Old": "7", "Driver": "0"},
+                  "InterbootContext after the restart: %s" % context_values(ctx))
+    finally:
+        ctx.reg("delete", r"HKCU\InterbootContext", "/f")
+        stop()
