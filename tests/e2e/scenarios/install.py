@@ -228,3 +228,19 @@ def reboot_context(ctx):
     finally:
         ctx.reg("delete", r"HKCU\InterbootContext", "/f")
         stop()
+
+
+@scenario("install: a Windows Installer package through msiexec, then found")
+def installer_package(ctx):
+    # Capitals in the extension and a blank in the name: still a package.
+    shutil.copy(os.path.join(ctx.helpers, "launch_product.msi"), os.path.join(ctx.package, "Launch Product.MSI"))
+    with Package(ctx) as pkg:
+        pkg.add("Product", "Launch Product.MSI", Options="m", NoUiCommandLine="/qn",
+                searches=[("SearchType1", "3"), ("SearchString1", LAUNCH_PRODUCT), ("VerMin1", "1.0")])
+        try:
+            pkg.run(0, timeout=300)
+            check(pkg.after("Launching file:%s\\Launch Product.MSI" % win_path(ctx.package), 3) ==
+                  ["Return code of launched file:0", "Searching for:Product", FOUND], "log: %s" % pkg.lines)
+        finally:
+            subprocess.run([WINE, "msiexec", "/x", LAUNCH_PRODUCT, "/qn"], env=ctx.env(), stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
