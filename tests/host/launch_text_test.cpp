@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include "core/launch_command.h"
+#include "core/logon_text.h"
+
+namespace tessaro {
+namespace {
+
+TEST(LaunchCommand, UiLevelPicksTheCommandLineAndLettersPickTheRebootMode) {
+  Prerequisite record;
+  record.commandLine = L"full";
+  record.basicUiCommandLine = L"basic";
+  record.noUiCommandLine = L"silent";
+  const struct {
+    const wchar_t* options;
+    const wchar_t* commandLine;
+  } levels[] = {{L"q", L"silent"}, {L"b", L"basic"}, {L"qb", L"basic"}, {L"bq", L"basic"},
+                {L"", L"full"},    {L"Q", L"full"},  {L"xmB", L"full"}};
+  for (const auto& c : levels) EXPECT_EQ(CommandLineOf(record, CommandLineLevelFor(c.options)), c.commandLine) << c.options;
+
+  const struct {
+    const wchar_t* options;
+    RebootMode mode;
+  } letters[] = {{L"", RebootMode::Never},           {L"R", RebootMode::Never},
+                 {L"mr", RebootMode::AfterSuccess}, {L"rR", RebootMode::AfterSuccessIfFound},
+                 {L"Rxr", RebootMode::AfterSuccessIfFound}};
+  for (const auto& c : letters) EXPECT_EQ(RebootModeFor(c.options), c.mode) << c.options;
+}
+
+TEST(LaunchCommand, ProcessCommandLinesForPackagesAndPrograms) {
+  EXPECT_TRUE(IsInstallerPackage(L"C:\\a\\x.MSI"));
+  EXPECT_TRUE(IsInstallerPackage(L"x.mSi"));
+  EXPECT_FALSE(IsInstallerPackage(L"C:\\a.msi\\x.exe"));
+  EXPECT_FALSE(IsInstallerPackage(L"x.msix"));
+  EXPECT_FALSE(IsInstallerPackage(L"msi"));
+
+  EXPECT_EQ(WithLeadingBlank(L""), L"");
+  EXPECT_EQ(WithLeadingBlank(L"/qn"), L" /qn");
+  EXPECT_EQ(WithLeadingBlank(L"  /qn"), L"  /qn");
+  // An empty command line: the quoted path only, and one trailing blank for a program.
+  EXPECT_EQ(InstallerCommandLine(L"C:\\p\\x.MSI", WithLeadingBlank(L"")), L" /i \"C:\\p\\x.MSI\"");
+  EXPECT_EQ(InstallerCommandLine(L"C:\\p\\x.msi", WithLeadingBlank(L"/qn")), L" /i \"C:\\p\\x.msi\" /qn");
+  EXPECT_EQ(ProgramCommandLine(L"C:\\p q\\s.exe", WithLeadingBlank(L"")), L"\"C:\\p q\\s.exe\" ");
+  EXPECT_EQ(ProgramCommandLine(L"C:\\s.exe", WithLeadingBlank(L"/quiet")), L"\"C:\\s.exe\"  /quiet");
+
+  EXPECT_TRUE(IsAbsoluteLocation(L"C:setup.exe"));
+  EXPECT_TRUE(IsAbsoluteLocation(L"\\\\server\\share\\setup.exe"));
+  EXPECT_FALSE(IsAbsoluteLocation(L"\\setup.exe"));
+  EXPECT_FALSE(IsAbsoluteLocation(L"tools\\setup.exe"));
+
+  for (std::uint32_t code : {3010u, 0xC0000005u, 0xE0000024u, 0xFFFFFFFFu}) EXPECT_TRUE(CallsForPause(code)) << code;
+  for (std::uint32_t code : {0u, 1641u, 0x80000000u, 0x40000000u, 0xA0000000u})
+    EXPECT_FALSE(CallsForPause(code)) << code;
+}
+
+TEST(LogonText, TaskNameProgramAndRunValue) {
+  EXPECT_EQ(ScheduledTaskName(L"C:\\P F\\a/b:c*d?e\"f<g>h|i.exe"), L"C__P F_a_b_c_d_e_f_g_h_i.exe.job");
+  EXPECT_EQ(ScheduledTaskName(L""), L".job");
+
+  EXPECT_EQ(QuotedProgram(L""), L"");
+  EXPECT_EQ(QuotedProgram(L"C:\\P F\\app.exe"), L"\"C:\\P F\\app.exe\"");
+  EXPECT_EQ(QuotedProgram(L"\"C:\\app.exe\""), L"\"C:\\app.exe\"");
+
+  const std::wstring longCommand = L"C:\\" + std::wstring(100, L'x') + L"\\app.exe";
+  EXPECT_EQ(RunValueName(longCommand), longCommand.substr(longCommand.size() - 79));
+  EXPECT_EQ(RunValueName(L"C:\\app.exe"), L"C:\\app.exe");
+
+  const struct {
+    const wchar_t* command;
+    const wchar_t* parameters;
+    const wchar_t* data;
+  } runValues[] = {
+      {L"C:\\P F\\app.exe", L"", L"\"C:\\P F\\app.exe\""},
+      {L"C:\\app.exe", L"/start", L"C:\\app.exe /start"},
+      {L"\"C:\\P F\\app.exe\"", L" /start", L"\"C:\\P F\\app.exe\" /start"},
+  };
+  for (const auto& c : runValues) EXPECT_EQ(RunValueData(c.command, c.parameters), c.data) << c.command;
+}
+
+}  // namespace
+}  // namespace tessaro

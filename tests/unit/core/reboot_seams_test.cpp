@@ -1,0 +1,183 @@
+// What end-to-end runs cannot show without restarting or asking: who is
+// asked before a restart, what a refusal leaves behind, and what is handed
+// to the Task Scheduler. Real setups run; recorders stand in for the seams.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "core/chainer_app.h"
+#include "core/interboot_store.h"
+#include "core/scheduled_task.h"
+#include "core/user_launch.h"
+#include "platform/com_ptr.h"
+// clang-format off
+#include <mstask.h>
+// clang-format on
+
+namespace tessaro {
+namespace {
+
+struct Recorder final : MachineRestart, RebootQuestion, LogonTaskRegistrar {
+  void Restart() override { ++restarts; }
+  bool UserAgrees() override {
+    ++questions;
+    return answer;
+  }
+  unsigned long CreateScheduledTask(const ScheduledTaskRequest& request) override {
+    ++tasks;
+    last = request;
+    return taskResult;
+  }
+  SystemSeams Seams() { return SystemSeams{this, this, this}; }
+
+  bool answer = true;
+  unsigned long taskResult = ERROR_SUCCESS;
+  int restarts = 0;
+  int questions = 0;
+  int tasks = 0;
+  ScheduledTaskRequest last;
+};
+
+std::wstring HelperPath(const wchar_t* name) {
+  const char* bin = std::getenv("TESSARO_BIN");
+  std::wstring path = L"Z:";
+  for (const char* c = bin ? bin : ""; *c; ++c) path += (*c == '/') ? L'\\' : static_cast<wchar_t>(*c);
+  return path + L"\\" + name;
+}
+
+TEST(RebootSeams, SilentRestartsUnaskedBasicUiAsksAndARefusalLeavesNothingPending) {
+  const struct {
+    const wchar_t* options;
+    bool answer;
+    int questions;
+    int restarts;
+    int result;
+  } cases[] = {
+      {L"q", false, 0, 1, -1},
+      {L"b", true, 1, 1, -1},
+      {L"b", false, 1, 0, 0},
+  };
+  for (const auto& c : cases) {
+    ChainerOptions options;
+    options.general.options = c.options;
+    Prerequisite record;
+    record.name = L"Driver";
+    record.location = HelperPath(L"exit_with.exe");
+    record.noUiCommandLine = record.basicUiCommandLine = L"0";
+    record.options = L"ir";
+    record.skipSearches = true;
+    record.retValPropName = L"SeamTest";
+    options.prerequisites.push_back(record);
+    options.prerequisites.push_back(record);  // never launched: the restart ends the loop
+    options.prerequisites.back().retValPropName = L"NotLaunched";
+
+    Recorder recorder;
+    recorder.answer = c.answer;
+    ChainerApp app;
+    app.SetSystemSeams(recorder.Seams());
+    EXPECT_EQ(app.RunChainer(options), c.result) << c.options;
+    EXPECT_EQ(app.IsRebootPending(), c.result == -1);
+    EXPECT_EQ(recorder.questions, c.questions) << c.options;
+    EXPECT_EQ(recorder.restarts, c.restarts) << c.options;
+
+    // The return code stays for after the restart; without one nothing stays.
+    InterbootStore context("InterbootContext");
+    std::string code;
+    EXPECT_EQ(context.GetText("SeamTest", code), c.result == -1) << c.options;
+    EXPECT_FALSE(context.GetText("NotLaunched", code));
+    context.DeleteKey();
+  }
+}
+
+TEST(UserLaunch, EmptyCommandRegistersNothingOtherwiseAHiddenLogonTask) {
+  Recorder recorder;
+  EXPECT_FALSE(LaunchAsLoggedOnUser(L"", L"/x", recorder));
+  EXPECT_EQ(recorder.tasks, 0);
+
+  EXPECT_TRUE(LaunchAsLoggedOnUser(L"C:\\Program Files\\App\\app.exe", L"/first", recorder));
+  const ScheduledTaskRequest& task = recorder.last;
+  EXPECT_EQ(task.taskName, L"C__Program Files_App_app.exe.job");
+  EXPECT_EQ(task.program, L"\"C:\\Program Files\\App\\app.exe\"");
+  EXPECT_EQ(task.parameters, L"/first");
+  EXPECT_EQ(task.flags, 0xA200u);
+  EXPECT_EQ(task.schedule.kind, 6);
+  EXPECT_EQ(task.schedule.parameters[0] + task.schedule.parameters[1] + task.schedule.parameters[2], 3u);
+  EXPECT_TRUE(task.workingDirectory.empty() && task.comment.empty());
+  // An ordinary account: "DOMAIN\user".
+  EXPECT_NE(task.account.find(L'\\'), std::wstring::npos);
+
+  recorder.taskResult = ERROR_FILE_EXISTS;
+  EXPECT_TRUE(LaunchAsLoggedOnUser(L"C:\\app.exe", L"", recorder));
+}
+
+TEST(UserLaunch, RunValueWhenNoTaskCanBeRegisteredAndAnExistingOneStays) {
+  const std::wstring command = L"C:\\Tessaro Test " + std::to_wstring(GetCurrentProcessId()) + L"\\app.exe";
+  const wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const auto readRun = [&]() {
+    wchar_t data[512] = {};
+    DWORD size = sizeof(data) - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_CURRENT_USER, kRun, command.c_str(), RRF_RT_REG_SZ, nullptr, data, &size) !=
+        ERROR_SUCCESS) {
+      return std::wstring(L"(none)");
+    }
+    return std::wstring(data);
+  };
+  Recorder recorder;
+  recorder.taskResult = ERROR_ACCESS_DENIED;
+  EXPECT_TRUE(LaunchAsLoggedOnUser(command, L"/start", recorder));
+  EXPECT_EQ(readRun(), L"\"" + command + L"\" /start");
+
+  EXPECT_TRUE(AddRunValue(command, L"/other"));
+  EXPECT_EQ(readRun(), L"\"" + command + L"\" /start");
+  EXPECT_EQ(RegDeleteKeyValueW(HKEY_CURRENT_USER, kRun, command.c_str()), ERROR_SUCCESS);
+}
+
+TEST(ScheduledTask, SettingsReadBackFromTheTaskScheduler) {
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  ScheduledTaskRequest request;
+  // Wine's Task Scheduler refuses a name with a dot (the product's names end
+  // with ".job"); that failure is the Run-value fallback tested above.
+  request.taskName = L"TessaroTest" + std::to_wstring(GetCurrentProcessId());
+  request.program = L"\"C:\\Program Files\\App\\app.exe\"";
+  request.parameters = L"/first";
+  request.flags = 0xA200;
+  request.schedule.kind = 6;
+  GetSystemTime(&request.startTime);
+  TaskSchedulerRegistrar registrar;
+  const unsigned long result = registrar.CreateScheduledTask(request);
+  if (result == static_cast<unsigned long>(REGDB_E_CLASSNOTREG)) GTEST_SKIP() << "no Task Scheduler";
+  ASSERT_EQ(result, 0u);
+
+  ComPtr<ITaskScheduler> scheduler;
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
+                                         scheduler.PutVoid())));
+  ComPtr<ITask> task;
+  ASSERT_TRUE(SUCCEEDED(scheduler->Activate(request.taskName.c_str(), IID_ITask, task.PutUnknown())));
+  LPWSTR text = nullptr;
+  ASSERT_TRUE(SUCCEEDED(task->GetApplicationName(&text)));
+  EXPECT_STREQ(text, request.program.c_str());
+  CoTaskMemFree(text);
+  ASSERT_TRUE(SUCCEEDED(task->GetParameters(&text)));
+  EXPECT_STREQ(text, L"/first");
+  CoTaskMemFree(text);
+  DWORD flags = 0;
+  ASSERT_TRUE(SUCCEEDED(task->GetFlags(&flags)));
+  // Hidden and run only while logged on; Wine drops the bit it does not know.
+  EXPECT_EQ(flags & 0x2200u, 0x2200u);
+  ComPtr<ITaskTrigger> trigger;
+  ASSERT_TRUE(SUCCEEDED(task->GetTrigger(0, trigger.Put())));
+  TASK_TRIGGER settings{};
+  settings.cbTriggerSize = sizeof(settings);
+  ASSERT_TRUE(SUCCEEDED(trigger->GetTrigger(&settings)));
+  EXPECT_EQ(settings.TriggerType, TASK_EVENT_TRIGGER_AT_LOGON);
+  EXPECT_EQ(settings.wStartHour, request.startTime.wHour);
+  trigger.Reset();
+  task.Reset();
+  EXPECT_TRUE(SUCCEEDED(scheduler->Delete(request.taskName.c_str())));
+  scheduler.Reset();
+  CoUninitialize();
+}
+
+}  // namespace
+}  // namespace tessaro
