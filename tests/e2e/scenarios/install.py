@@ -91,6 +91,8 @@ def silent_setups(ctx):
         with open(garbage, "wb") as f:
             f.write(b"not a program")
         pkg.add("Garbage", "garbage.exe", Options="i")
+        # Properties are not expanded in SetupFile: a file of that name is looked for.
+        pkg.add("Property", "[TempFolder]setup.exe", Options="i")
         pkg.add("Crashes", pkg.setup("crash.exe"), NoUiCommandLine="0xC0000005", Options="i")
         pkg.add("NeedsReboot", pkg.setup("reboot.exe"), NoUiCommandLine="3010", Options="i")
         pkg.add("Slow", pkg.setup("slow.exe"), NoUiCommandLine="4 --sleep-ms 1500", Options="i")
@@ -101,16 +103,16 @@ def silent_setups(ctx):
         elapsed = time.monotonic() - started
 
         package = win_path(ctx.package)
-        check(pkg.launched() == [package + "\\" + f for f in
-                                 (r"tools\setup runtime.exe", "absent.exe", "garbage.exe", "crash.exe",
-                                  "reboot.exe", "slow.exe")], "launched: %s" % pkg.launched())
+        launched = [r"tools\setup runtime.exe", "absent.exe", "garbage.exe", "[TempFolder]setup.exe", "crash.exe",
+                    "reboot.exe", "slow.exe"]
+        check(pkg.launched() == [package + "\\" + f for f in launched], "launched: %s" % pkg.launched())
         check("Starting installing prerequisites in silent mode." in pkg.lines, "no silent-mode line")
         returns = [l for l in pkg.lines if l.startswith(("Return code of launched file:", "Launch failed. Error:"))]
-        check(returns[0] == "Return code of launched file:0" and returns[3:] ==
+        check(returns[0] == "Return code of launched file:0" and returns[4:] ==
               ["Return code of launched file:3221225477", "Return code of launched file:3010",
                "Return code of launched file:4"], "return codes: %s" % returns)
         check(all(r.startswith("Launch failed. Error:") and len(r) > len("Launch failed. Error:")
-                  for r in returns[1:3]), "failed launches: %s" % returns[1:3])
+                  for r in returns[1:4]), "failed launches: %s" % returns[1:4])
         # Two pauses of 2 s (0xC... and 3010) and a setup that sleeps 1.5 s.
         check(elapsed >= 5.5, "the run took only %.1f s" % elapsed)
         # The command line was expanded, and the setup ran in its own folder.
