@@ -2,24 +2,12 @@
 
 #include <vector>
 
+#include "config/options_loader.h"
 #include "platform/decimal_text.h"
 #include "platform/handles.h"
 
 namespace tessaro {
 namespace {
-
-// A value that converts to nothing else is 0; "-" leads a negative number.
-std::int32_t ParseDecimal(const std::string& text) {
-  std::size_t i = 0;
-  const bool negative = !text.empty() && text[0] == '-';
-  if (negative) ++i;
-  std::int64_t value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > 0xFFFFFFFFLL) break;
-  }
-  return static_cast<std::int32_t>(negative ? -value : value);
-}
 
 // The decimal digits are ASCII, so the wide helper's text narrows as it is.
 std::string NarrowDecimal(std::int32_t value) {
@@ -53,7 +41,8 @@ bool InterbootStore::SetText(const std::string& name, const std::string& text) {
 bool InterbootStore::GetNumber(const std::string& name, std::int32_t& value) const {
   std::string text;
   if (!GetText(name, text)) return false;
-  value = ParseDecimal(text);
+  // Digits and sign are ASCII, so the text widens unit by unit.
+  value = ParseDecimalInt(std::wstring(text.begin(), text.end()));
   return true;
 }
 
