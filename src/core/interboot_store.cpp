@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "config/options_loader.h"
 #include "platform/decimal_text.h"
 #include "platform/handles.h"
 

@@ -11,6 +11,7 @@
 #include "platform/chainer_codes.h"
 #include "platform/decimal_text.h"
 #include "platform/error_text.h"
+#include "platform/path_text.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/properties.h"
@@ -77,7 +78,7 @@ std::uint32_t PrereqController::BuildLaunchList(bool silent) {
   const CommandLineLevel level = CommandLineLevelFor(options_.general.options);
   auto& entries = launches_.Entries();
   entries.clear();
-  if (!downloadFolder_.empty() && downloadFolder_.back() != L'\\') downloadFolder_ += L'\\';
+  downloadFolder_ = WithTrailingBackslashUnlessEmpty(downloadFolder_);
 
   for (std::size_t i = 0; i < options_.prerequisites.size(); ++i) {
     const Prerequisite& record = options_.prerequisites[i];

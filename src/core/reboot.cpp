@@ -36,12 +36,15 @@ bool RebootMessageBox::UserAgrees() {
   return MessageBoxW(GetForegroundWindow(), text.c_str(), caption.c_str(), kQuestionStyle) != IDNO;
 }
 
-SystemSeams RealSystemSeams() {
-  // Stateless: one object of each serves the whole process.
-  static SystemRestart restart;
-  static RebootMessageBox question;
-  static TaskSchedulerRegistrar tasks;
-  return SystemSeams{&restart, &question, &tasks};
-}
+namespace {
+
+// Stateless: one object of each serves the whole process.
+SystemRestart realRestart;
+RebootMessageBox realQuestion;
+TaskSchedulerRegistrar realTasks;
+
+}  // namespace
+
+SystemSeams RealSystemSeams() { return SystemSeams{&realRestart, &realQuestion, &realTasks}; }
 
 }  // namespace tessaro

@@ -53,6 +53,11 @@ class Logger {
   UniqueFile file_;
 };
 
+// Shorthand for call sites: LogLine(L"...") only when logging is on.
+inline void LogLine(const std::wstring& text) {
+  if (LoggingEnabled) Logger::Instance().WriteLine(text);
+}
+
 #endif
 
 }  // namespace tessaro
