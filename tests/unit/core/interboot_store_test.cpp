@@ -7,12 +7,14 @@
 #include <map>
 #include <string>
 
+#include "test_support.h"
+
 namespace tessaro {
 namespace {
 
+// The store removes its key itself (DeleteKey), so a name is all it needs.
 std::string ScratchKeyName() {
-  return "Software\\Tessaro Tests\\interboot-" + std::to_string(GetCurrentProcessId()) + "-" +
-         std::to_string(GetTickCount());
+  return test_support::Narrow(L"Software\\Tessaro Tests\\" + test_support::UniqueName(L"interboot"));
 }
 
 std::map<std::string, std::string> AllValues(const InterbootStore& store) {

@@ -3,7 +3,6 @@
 // to the Task Scheduler. Real setups run; recorders stand in for the seams.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "core/chainer_app.h"
@@ -11,6 +10,7 @@
 #include "core/scheduled_task.h"
 #include "core/user_launch.h"
 #include "platform/com_ptr.h"
+#include "test_support.h"
 // clang-format off
 #include <mstask.h>
 // clang-format on
@@ -39,13 +39,6 @@ struct Recorder final : MachineRestart, RebootQuestion, LogonTaskRegistrar {
   ScheduledTaskRequest last;
 };
 
-std::wstring HelperPath(const wchar_t* name) {
-  const char* bin = std::getenv("TESSARO_BIN");
-  std::wstring path = L"Z:";
-  for (const char* c = bin ? bin : ""; *c; ++c) path += (*c == '/') ? L'\\' : static_cast<wchar_t>(*c);
-  return path + L"\\" + name;
-}
-
 TEST(RebootSeams, SilentRestartsUnaskedBasicUiAsksAndARefusalLeavesNothingPending) {
   const struct {
     const wchar_t* options;
@@ -63,7 +56,7 @@ TEST(RebootSeams, SilentRestartsUnaskedBasicUiAsksAndARefusalLeavesNothingPendin
     options.general.options = c.options;
     Prerequisite record;
     record.name = L"Driver";
-    record.location = HelperPath(L"exit_with.exe");
+    record.location = test_support::BinPath(L"exit_with.exe");
     record.noUiCommandLine = record.basicUiCommandLine = L"0";
     record.options = L"ir";
     record.skipSearches = true;
@@ -112,7 +105,7 @@ TEST(UserLaunch, EmptyCommandRegistersNothingOtherwiseAHiddenLogonTask) {
 }
 
 TEST(UserLaunch, RunValueWhenNoTaskCanBeRegisteredAndAnExistingOneStays) {
-  const std::wstring command = L"C:\\Tessaro Test " + std::to_wstring(GetCurrentProcessId()) + L"\\app.exe";
+  const std::wstring command = L"C:\\" + test_support::UniqueName(L"Tessaro Test") + L"\\app.exe";
   const wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
   const auto readRun = [&]() {
     wchar_t data[512] = {};
@@ -138,7 +131,7 @@ TEST(ScheduledTask, SettingsReadBackFromTheTaskScheduler) {
   ScheduledTaskRequest request;
   // Wine's Task Scheduler refuses a name with a dot (the product's names end
   // with ".job"); that failure is the Run-value fallback tested above.
-  request.taskName = L"TessaroTest" + std::to_wstring(GetCurrentProcessId());
+  request.taskName = test_support::UniqueName(L"TessaroTest");
   request.program = L"\"C:\\Program Files\\App\\app.exe\"";
   request.parameters = L"/first";
   request.flags = 0xA200;
