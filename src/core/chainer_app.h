@@ -31,8 +31,9 @@ class ChainerApp {
   [[nodiscard]] const std::wstring& WindowTitle() const { return windowTitle_; }
   [[nodiscard]] PackageFiles& Files() { return packageFiles_; }
 
-  // The chainer run: evaluates the prerequisites; the result becomes the
-  // exit code.
+  // The chainer run: evaluates the prerequisites, runs the setups of the
+  // missing ones for the mode of "Options" and returns 0, 1 (a mandatory
+  // one still missing) or -1 (a reboot pending); that becomes the exit code.
   [[nodiscard]] int RunChainer(ChainerOptions& options);
   // Tests put recorders in place of restarting, asking and task registration.
   void SetSystemSeams(const SystemSeams& seams) { seams_ = seams; }
