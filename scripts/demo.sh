@@ -6,7 +6,8 @@
 set -u
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 B="$(cd "${1:-$ROOT/build}" && pwd)"
-EXE="$B/win64/bin/tessaro.exe"
+# The product users get: the 32-bit build, which runs under WoW64.
+EXE="$B/win32/bin/tessaro.exe"
 PACKAGE="$ROOT/examples/basic"
 DEMO="$B/demo"
 
@@ -20,7 +21,7 @@ rm -f "$DEMO/README.md"
 cp "$EXE" "$DEMO/setup.exe"
 
 source "$ROOT/scripts/wine-env.sh" "$B"
-wine_server_start
+wine_server_start || exit 1
 trap wine_server_stop EXIT
 
 utf16() { /usr/bin/python3 -c 'import sys; d=open(sys.argv[1],"rb").read(); print(d[2:].decode("utf-16-le", "replace") if d[:2]==b"\xff\xfe" else d.decode("utf-16-le", "replace"), end="")' "$1"; }

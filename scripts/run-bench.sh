@@ -7,7 +7,7 @@ set -u
 B="$(cd "$1" && pwd)"
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 source "$ROOT/scripts/wine-env.sh" "$B"
-wine_server_start
+wine_server_start || exit 1
 trap wine_server_stop EXIT
 
 # Seconds one benchmark may take before it is given up.

@@ -5,7 +5,7 @@ set -u
 B="$1"
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 source "$ROOT/scripts/wine-env.sh" "$B"
-wine_server_start
+wine_server_start || exit 1
 trap wine_server_stop EXIT
 
 passed=0
@@ -22,9 +22,13 @@ layer() {
 
 layer "product imports" bash "$ROOT/scripts/check-imports.sh" "$B"
 layer "product size and no exception machinery" bash "$ROOT/scripts/check-product.sh" "$B"
+# Both Windows trees share the one WoW64 prefix, so their layers run one
+# after the other. win32 is the product (a 32-bit process on 64-bit Windows).
+layer "unit tests (win32 product, WoW64 Wine)" ctest --test-dir "$B/win32" --output-on-failure -j 2
 layer "unit tests (win64, Wine)" ctest --test-dir "$B/win64" --output-on-failure -j 2
 layer "host tests (sanitizers)" ctest --test-dir "$B/host" --output-on-failure -j 2
-layer "end-to-end scenarios" /usr/bin/python3 "$ROOT/tests/e2e/run.py" --build "$B"
+layer "end-to-end scenarios (win32 product)" /usr/bin/python3 "$ROOT/tests/e2e/run.py" --build "$B" --tree win32
+layer "end-to-end scenarios (win64)" /usr/bin/python3 "$ROOT/tests/e2e/run.py" --build "$B" --tree win64
 layer "fuzz (bounded)" bash "$ROOT/scripts/run-fuzz.sh" "$B" "${FUZZ_SECONDS:-20}"
 
 echo "layers: $passed passed, $failed failed"

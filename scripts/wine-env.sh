@@ -6,12 +6,23 @@ export WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml="
 WINE=/usr/lib/wine/wine64
 
+# A WoW64 prefix runs both builds; its syswow64 holds the 32-bit system.
+wine_prefix_is_wow64() { [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; }
+
+# A prefix made before wine32 was installed has an empty syswow64 and cannot
+# start the 32-bit build, so it is made anew rather than reused.
 wine_prefix_ready() {
+  if [ -f "$WINEPREFIX/system.reg" ] && ! wine_prefix_is_wow64; then
+    echo "wine-env: $WINEPREFIX has no 32-bit system; creating it anew" >&2
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+  fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     "$WINE" wineboot -i >/dev/null 2>&1 </dev/null || true
     wineserver -w
   fi
+  wine_prefix_is_wow64 || { echo "wine-env: $WINEPREFIX is not a WoW64 prefix; is wine32:i386 installed?" >&2; return 1; }
 }
 
 # The first program that talks to a fresh server makes Wine start its system
@@ -19,7 +30,7 @@ wine_prefix_ready() {
 # as long as the server lives (a test runner reading them would wait forever).
 # So the services are started here, detached from every pipe.
 wine_server_start() {
-  wine_prefix_ready
+  wine_prefix_ready || return 1
   wineserver -p >/dev/null 2>&1 </dev/null || true
   "$WINE" wineboot >/dev/null 2>&1 </dev/null || true
 }

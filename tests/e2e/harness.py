@@ -31,6 +31,23 @@ def win_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
+# The builds a run can take: the i686 product and its x86_64 counterpart.
+TREES = ("win32", "win64")
+_MACHINES = {0x014C: "x86", 0x8664: "x64"}
+
+
+def pe_machine(path):
+    """The machine type in the PE header of an executable: "x86", "x64", or
+    the number in hex for anything else."""
+    with open(path, "rb") as f:
+        check(f.read(2) == b"MZ", "%s is not an executable" % path)
+        f.seek(0x3C)
+        f.seek(int.from_bytes(f.read(4), "little"))
+        check(f.read(4) == b"PE\0\0", "%s has no PE header" % path)
+        machine = int.from_bytes(f.read(2), "little")
+    return _MACHINES.get(machine, hex(machine))
+
+
 def ini_text(sections):
     """Builds INI text from [(section, [(key, value), ...]), ...] with CR LF."""
     lines = []
@@ -57,13 +74,17 @@ class Result:
 
 
 class Context:
-    def __init__(self, build, name):
+    def __init__(self, build, name, tree="win32"):
         self.build = os.path.abspath(build)
         self.prefix = os.path.join(self.build, "wine")
-        self.exe = os.path.join(self.build, "win64", "bin", "tessaro.exe")
-        self.helpers = os.path.join(self.build, "win64", "bin")
+        self.tree = tree
+        self.exe = os.path.join(self.build, tree, "bin", "tessaro.exe")
+        # What a scenario expects of the build comes from the executable
+        # itself: "x86" is a 32-bit process, under WOW64 in the test prefix.
+        self.machine = pe_machine(self.exe)
+        self.helpers = os.path.join(self.build, tree, "bin")
         safe = "".join(c if c.isalnum() else "_" for c in name)
-        self.dir = os.path.join(self.build, "e2e", safe)
+        self.dir = os.path.join(self.build, "e2e", tree, safe)
         shutil.rmtree(self.dir, ignore_errors=True)
         self.package = os.path.join(self.dir, "package")
         os.makedirs(self.package)
@@ -128,7 +149,12 @@ class Context:
         return line
 
     def helper(self, name):
-        return os.path.join(self.helpers, name + ".exe")
+        """A helper program of the same build, or of the 64-bit one when this
+        tree holds only the product."""
+        path = os.path.join(self.helpers, name + ".exe")
+        if not os.path.exists(path):
+            path = os.path.join(self.build, "win64", "bin", name + ".exe")
+        return path
 
     # --- evidence ----------------------------------------------------------
     def read_log(self, path):

@@ -2,7 +2,7 @@
 """Runs every end-to-end scenario in tests/e2e/scenarios and prints one line
 per scenario, then "N passed, M failed"."""
 import argparse
-import importlib.util
+import importlib
 import os
 import sys
 import traceback
@@ -13,18 +13,18 @@ import harness  # noqa: E402
 
 
 def load_scenarios(only):
+    # Imported as scenarios.NAME: loaded once even when one scenario file
+    # imports helpers from another, and never in the way of a standard module.
     folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "scenarios")
     for file in sorted(os.listdir(folder)):
         if file.endswith(".py") and not file.startswith("_"):
-            loader_spec = importlib.util.spec_from_file_location(file[:-3], os.path.join(folder, file))
-            module = importlib.util.module_from_spec(loader_spec)
-            loader_spec.loader.exec_module(module)
+            importlib.import_module("scenarios." + file[:-3])
     return [(n, f) for n, f in harness.registered() if not only or any(o in n for o in only)]
 
 
-def run_one(build, name, fn):
+def run_one(build, tree, name, fn):
     try:
-        fn(harness.Context(build, name))
+        fn(harness.Context(build, name, tree))
         return name, None
     except harness.ScenarioFailed as e:
         return name, str(e)
@@ -36,18 +36,28 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default="build")
     parser.add_argument("--jobs", type=int, default=2)
+    parser.add_argument("--tree", action="append", choices=harness.TREES,
+                        help="the build to run (repeatable); both when left out")
     parser.add_argument("only", nargs="*", help="run scenarios whose name contains one of these")
     args = parser.parse_args()
     scenarios = load_scenarios(args.only)
     passed = failed = 0
-    with ThreadPoolExecutor(max_workers=args.jobs) as pool:
-        for name, error in pool.map(lambda s: run_one(args.build, *s), scenarios):
-            if error is None:
-                passed += 1
-                print("PASS %s" % name, flush=True)
-            else:
-                failed += 1
-                print("FAIL %s: %s" % (name, error.strip()), flush=True)
+    # One build after the other: a scenario may use fixed names in the shared
+    # prefix, so its two runs must never overlap.
+    for tree in args.tree or harness.TREES:
+        exe = os.path.join(args.build, tree, "bin", "tessaro.exe")
+        if not os.path.exists(exe):
+            failed += 1
+            print("FAIL %s: %s is missing" % (tree, exe), flush=True)
+            continue
+        with ThreadPoolExecutor(max_workers=args.jobs) as pool:
+            for name, error in pool.map(lambda s: run_one(args.build, tree, *s), scenarios):
+                if error is None:
+                    passed += 1
+                    print("PASS %s %s" % (tree, name), flush=True)
+                else:
+                    failed += 1
+                    print("FAIL %s %s: %s" % (tree, name, error.strip()), flush=True)
     print("%d passed, %d failed" % (passed, failed))
     return 0 if failed == 0 and passed > 0 else 1
 

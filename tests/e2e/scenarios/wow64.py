@@ -1,0 +1,139 @@
+"""What the program sees of a 64-bit Windows: the registry view and the
+system folder a search looks at with and without the letter "x", the folders
+the properties name and the OS names it reports. The product is a 32-bit
+process under WOW64 here; the 64-bit build runs the same tables, with the
+expectations that its own machine type gives."""
+import os
+import shutil
+
+from harness import check, scenario
+from scenarios.decision import FOUND, PACKAGE, WRONG_OS, Package, os_names
+
+MISSING = PACKAGE  # the searches below name a setup file of the package
+
+# Registry searches: (name, search, options, on x86, on x64). Searches name
+# keys as a program would, below HKLM\Software; VIEW64 lies only in the 64-bit
+# view, VIEW32 only under Wow6432Node, and BOTH\View holds "64" in the one and
+# "32" in the other. Without "x" a 32-bit process sees the 32-bit view.
+REGISTRY = [
+    ("Key64", (5, "VIEW64"), "", MISSING, FOUND),
+    ("Key64X", (5, "VIEW64"), "x", FOUND, FOUND),
+    ("Key32", (5, "VIEW32"), "", FOUND, MISSING),
+    ("Key32X", (5, "VIEW32"), "x", MISSING, MISSING),
+    ("NoKey32", (6, "VIEW32"), "", MISSING, FOUND),
+    ("Value32", (9, r"BOTH\View", {"RefContent": "M32"}), "", FOUND, MISSING),
+    ("Value64X", (9, r"BOTH\View", {"RefContent": "M64"}), "x", FOUND, FOUND),
+    ("VersionOfView", (2, r"BOTH\View", {"VerMin": "32", "VerMax": "32"}), "", FOUND, MISSING),
+    ("Wow6432NodeNamedX", (5, "NODE32"), "x", FOUND, FOUND),
+]
+
+# Folders of drive C that hold one marker file each.
+FOLDERS = {
+    "system32": r"windows\system32",
+    "syswow64": r"windows\syswow64",
+    "pf": "Program Files",
+    "pf86": "Program Files (x86)",
+    "cf": r"Program Files\Common Files",
+    "cf86": r"Program Files (x86)\Common Files",
+}
+
+# File searches: (name, folder text, the folder where the file lies, options,
+# on x86, on x64). [SystemFolder] is the 32-bit system folder unless "x" asks
+# for the native one; a 32-bit process opening system32 lands in syswow64
+# unless "x" turns the redirection off; the shell folders of a 32-bit process
+# are the (x86) ones, while ProgramFiles64Folder is the native one for both.
+FILES = [
+    ("SystemFolderNative", "[SystemFolder]", "system32", "", MISSING, MISSING),
+    ("SystemFolderNativeX", "[SystemFolder]", "system32", "x", FOUND, FOUND),
+    ("SystemFolderWow", "[SystemFolder]", "syswow64", "", FOUND, FOUND),
+    ("SystemFolderWowX", "[SystemFolder]", "syswow64", "x", MISSING, MISSING),
+    ("System32Native", "[WindowsFolder]system32\\", "system32", "", MISSING, FOUND),
+    ("System32NativeX", "[WindowsFolder]system32\\", "system32", "x", FOUND, FOUND),
+    ("System32Wow", "[WindowsFolder]system32\\", "syswow64", "", FOUND, MISSING),
+    ("System32WowX", "[WindowsFolder]system32\\", "syswow64", "x", MISSING, MISSING),
+    ("System32FolderWow", "[System32Folder]", "syswow64", "", FOUND, MISSING),
+    ("System32FolderNativeX", "[System32Folder]", "system32", "x", FOUND, FOUND),
+    ("ProgramFilesFolder", "[ProgramFilesFolder]", "pf86", "", FOUND, MISSING),
+    ("ProgramFilesFolderNative", "[ProgramFilesFolder]", "pf", "", MISSING, FOUND),
+    ("ProgramFiles", "[ProgramFiles]", "pf86", "", FOUND, MISSING),
+    ("ProgramFiles64Folder", "[ProgramFiles64Folder]", "pf", "", FOUND, FOUND),
+    ("CommonFilesFolder", "[CommonFilesFolder]", "cf86", "", FOUND, MISSING),
+    ("CommonFilesFolderNative", "[CommonFilesFolder]", "cf", "", MISSING, FOUND),
+]
+
+
+def expected(ctx, table):
+    column = {"x86": -2, "x64": -1}[ctx.machine]
+    return {row[0]: row[column] for row in table}
+
+
+def options(x):
+    return {"Options": x} if x else {}
+
+
+@scenario("wow64: registry views with and without x, and the OS names reported")
+def registry_views_and_os_names(ctx):
+    below = r"Software\Tessaro Tests\e2e_wow64_%s_%d" % (ctx.tree, os.getpid())
+    native = "HKLM\\" + below
+    node = r"HKLM\Software\Wow6432Node" + below[len("Software"):]
+    places = {"VIEW64": native + r"\Only64", "VIEW32": native + r"\Only32", "BOTH": native + r"\Both",
+              "NODE32": node + r"\Only32"}
+
+    def add(key, *value):
+        extra = ("/v", value[0], "/d", value[1]) if value else ()
+        code, _ = ctx.reg("add", key, *extra, "/f")
+        check(code == 0, "reg add %s failed" % key)
+
+    try:
+        # Wine's reg.exe is a 64-bit program: it writes what it names.
+        add(native + r"\Only64")
+        add(node + r"\Only32")
+        add(native + r"\Both", "View", "64")
+        add(node + r"\Both", "View", "32")
+        with Package(ctx) as pkg:
+            for name, (kind, where, *extra), x, *_ in REGISTRY:
+                head, _, rest = where.partition("\\")
+                path = places[head] + ("\\" + rest if rest else "")
+                pkg.add(name, [(kind, path, *extra)], **options(x))
+            log = pkg.run()
+            log.expect(expected(ctx, REGISTRY))
+
+            # A 32-bit process on 64-bit Windows reports the x64 names (the
+            # log header says x64 too) and is held to WinNT64Versions, never
+            # to the x86 list.
+            detailed, generic = os_names(log.text)
+            x86 = {name: name[:-len("x64")] + "x86" for name in (detailed, generic)}
+            present = [pkg.present]
+            pkg.sections = []
+            pkg.add("Detailed", present, WinNT64Versions=detailed)
+            pkg.add("Generic", present, WinNT64Versions=generic)
+            pkg.add("DetailedX86", present, WinNT64Versions=x86[detailed])
+            pkg.add("GenericX86", present, WinNT64Versions=x86[generic])
+            pkg.add("X64NamesInX86List", present, WinNTVersions="%s, %s" % (detailed, generic))
+            pkg.run().expect({"Detailed": WRONG_OS, "Generic": WRONG_OS, "DetailedX86": FOUND,
+                              "GenericX86": FOUND, "X64NamesInX86List": FOUND})
+    finally:
+        for key in (native, node):
+            ctx.reg("delete", key, "/f")
+
+
+@scenario("wow64: system folders with and without x, and the folders properties name")
+def system_and_property_folders(ctx):
+    drive = os.path.join(ctx.prefix, "drive_c")
+    tag = "tessaro_wow64_%s_%d" % (ctx.tree, os.getpid())
+    markers = {}
+    try:
+        for label, folder in FOLDERS.items():
+            where = os.path.join(drive, *folder.split("\\"))
+            os.makedirs(where, exist_ok=True)
+            markers[label] = os.path.join(where, "%s_%s.dll" % (tag, label))
+            shutil.copy(ctx.helper("versioned_file"), markers[label])  # version 2.5.7.9
+        with Package(ctx) as pkg:
+            for name, folder, label, x, *_ in FILES:
+                search = (0, folder + os.path.basename(markers[label]), {"VerMin": "2.5"})
+                pkg.add(name, [search], **options(x))
+            pkg.run().expect(expected(ctx, FILES))
+    finally:
+        for path in markers.values():
+            if os.path.exists(path):
+                os.remove(path)
