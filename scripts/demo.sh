@@ -6,11 +6,20 @@
 set -u
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 B="$(cd "${1:-$ROOT/build}" && pwd)"
-# The product users get: the 32-bit build, which runs under WoW64.
-EXE="$B/win32/bin/tessaro.exe"
 PACKAGE="$ROOT/examples/basic"
 DEMO="$B/demo"
 
+source "$ROOT/scripts/wine-env.sh" "$B"
+wine_server_start || exit 1
+trap wine_server_stop EXIT
+
+# The product users get: the 32-bit build, which runs under WoW64. A machine
+# that cannot run 32-bit code shows the 64-bit build instead, and says so.
+EXE="$B/win32/bin/tessaro.exe"
+if [ "$WINE32_RUNS" -ne 1 ]; then
+  echo "demo: NOTE: $WINE32_WHY; showing the 64-bit build instead of the product" >&2
+  EXE="$B/win64/bin/tessaro.exe"
+fi
 [ -f "$EXE" ] || { echo "demo: $EXE is missing; build first (make demo)" >&2; exit 1; }
 
 # The package folder as an installation package would leave it.
@@ -20,12 +29,10 @@ cp -R "$PACKAGE/." "$DEMO/"
 rm -f "$DEMO/README.md"
 cp "$EXE" "$DEMO/setup.exe"
 
-source "$ROOT/scripts/wine-env.sh" "$B"
-wine_server_start || exit 1
-trap wine_server_stop EXIT
-
 utf16() { /usr/bin/python3 -c 'import sys; d=open(sys.argv[1],"rb").read(); print(d[2:].decode("utf-16-le", "replace") if d[:2]==b"\xff\xfe" else d.decode("utf-16-le", "replace"), end="")' "$1"; }
 
+machine=$(/usr/bin/python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import harness; print(harness.pe_machine(sys.argv[2]))' "$ROOT/tests/e2e" "$EXE")
+echo "== program: $EXE ($machine)"
 echo "== package: $DEMO"
 ls -1 "$DEMO"
 echo

@@ -9,10 +9,26 @@ WINE=/usr/lib/wine/wine64
 # A WoW64 prefix runs both builds; its syswow64 holds the 32-bit system.
 wine_prefix_is_wow64() { [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; }
 
-# A prefix made before wine32 was installed has an empty syswow64 and cannot
+# Whether this machine runs 32-bit code at all: some virtual machines run
+# 64-bit user code only (the kernel then answers every i386 program with
+# "Exec format error"), and there Wine's 32-bit loader cannot start.
+WINE32_RUNS=0
+WINE32_WHY=""
+wine32_probe() {
+  if /usr/lib/wine/wine --version >/dev/null 2>&1 </dev/null; then
+    WINE32_RUNS=1
+  elif [ ! -e /usr/lib/wine/wine ]; then
+    WINE32_WHY="wine32:i386 is not installed (scripts/install-deps.sh installs it)"
+  else
+    WINE32_WHY="this machine cannot run 32-bit programs (the kernel refuses i386 code; see dmesg)"
+  fi
+}
+
+# A prefix made before wine32 could run has an empty syswow64 and cannot
 # start the 32-bit build, so it is made anew rather than reused.
 wine_prefix_ready() {
-  if [ -f "$WINEPREFIX/system.reg" ] && ! wine_prefix_is_wow64; then
+  wine32_probe
+  if [ "$WINE32_RUNS" -eq 1 ] && [ -f "$WINEPREFIX/system.reg" ] && ! wine_prefix_is_wow64; then
     echo "wine-env: $WINEPREFIX has no 32-bit system; creating it anew" >&2
     wineserver -k >/dev/null 2>&1 || true
     rm -rf "$WINEPREFIX"
@@ -22,7 +38,11 @@ wine_prefix_ready() {
     "$WINE" wineboot -i >/dev/null 2>&1 </dev/null || true
     wineserver -w
   fi
-  wine_prefix_is_wow64 || { echo "wine-env: $WINEPREFIX is not a WoW64 prefix; is wine32:i386 installed?" >&2; return 1; }
+  if [ "$WINE32_RUNS" -eq 1 ] && ! wine_prefix_is_wow64; then
+    echo "wine-env: $WINEPREFIX did not become a WoW64 prefix" >&2
+    return 1
+  fi
+  return 0
 }
 
 # The first program that talks to a fresh server makes Wine start its system
