@@ -30,7 +30,8 @@ TEST(ProcessOnce, ComputedOnceWhenManyThreadsAskFirst) {
     arguments[i] = {&shared, i};
     threads.emplace_back(CreateThread(
         nullptr, 0,
-        [](void* raw) -> DWORD {
+        // WINAPI: a thread entry is stdcall, which an i686 lambda is not by default.
+        [](void* raw) WINAPI -> DWORD {
           auto* a = static_cast<Arguments*>(raw);
           WaitForSingleObject(a->shared->start.Get(), INFINITE);
           a->shared->seen[a->index] = &a->shared->cache.Get([a] {
