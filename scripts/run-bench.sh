@@ -27,8 +27,9 @@ md5_against_md5sum() {
   local start end theirs ours
   start=$(date +%s.%N); theirs=$(md5sum "$file" | cut -d' ' -f1); end=$(date +%s.%N)
   local md5sum_seconds; md5sum_seconds=$(awk "BEGIN {print $end - $start}")
+  # The product's build where this machine runs 32-bit code.
   local exe="$B/win32/bin/bench_md5.exe"
-  [ -f "$exe" ] || exe="$B/win64/bin/bench_md5.exe"
+  [ "$WINE32_RUNS" -eq 1 ] && [ -f "$exe" ] || exe="$B/win64/bin/bench_md5.exe"
   read -r seconds ours < <(timeout "$LIMIT" "$WINE" "$exe" "Z:${file//\//\\}" | tr -d '\r')
   rm -f "$file"
   echo "md5sum ${md5sum_seconds}s, FileMd5Hex ($(basename "$(dirname "$(dirname "$exe")")"), Wine) ${seconds}s:" \
