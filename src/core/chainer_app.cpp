@@ -17,6 +17,12 @@ std::wstring ExpandLocation(const std::wstring& location) { return ResolveProper
 
 }  // namespace
 
+ChainerApp::~ChainerApp() {
+  // After the run and before PackageFiles goes; nothing here may change the
+  // exit code.
+  cleanup_.DoCleanup();
+}
+
 void ChainerApp::Run() {
   executablePath_ = RunningExecutablePath();
   executableFolder_ = ParentFolder(executablePath_);
@@ -30,8 +36,14 @@ void ChainerApp::Run() {
   LoadGeneralOptions(document, options.general);
   LoadPrerequisites(document, options, &ExpandLocation);
 
+  // Without a "PREREQ_CHAINER" section nothing is cleaned up, not even the
+  // configuration file.
   ChainerSection chainer;
-  if (LoadChainerSection(document, chainer) && !chainer.logFile.empty()) {
+  const bool chainerSection = LoadChainerSection(document, chainer);
+  if (chainerSection) {
+    cleanup_.BuildCleanupLists(chainer.cleanupFiles, chainer.cleanupFolders, executablePath_, configPath_);
+  }
+  if (chainerSection && !chainer.logFile.empty()) {
     LoggingEnabled = true;
     Logger::Instance().SetLogFile(chainer.logFile);
   }

@@ -1,10 +1,11 @@
 #pragma once
-// The one application object: start-up and the main flow around the chainer
-// run.
+// The one application object: start-up, the main flow around the chainer
+// run, and (at destruction) the clean-up of what the package left behind.
 #include <cstdint>
 #include <string>
 
 #include "config/chainer_options.h"
+#include "core/cleanup.h"
 #include "core/system_seams.h"
 #include "package/package_files.h"
 
@@ -13,6 +14,7 @@ namespace tessaro {
 class ChainerApp {
  public:
   ChainerApp() = default;
+  ~ChainerApp();
   ChainerApp(const ChainerApp&) = delete;
   ChainerApp& operator=(const ChainerApp&) = delete;
 
@@ -56,6 +58,7 @@ class ChainerApp {
   std::wstring configPath_;
   std::wstring executableFolder_;
   SystemSeams seams_ = RealSystemSeams();
+  Cleanup cleanup_;
 };
 
 }  // namespace tessaro
