@@ -1,0 +1,98 @@
+#include "core/cleanup.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../platform/platform_scratch.h"
+
+namespace tessaro {
+namespace {
+
+using testing::MakeFile;
+using testing::ScratchFolder;
+
+std::vector<std::wstring> Targets(const Cleanup& cleanup) {
+  std::vector<std::wstring> targets;
+  for (const DeleteRequest& request : cleanup.Requests()) targets.push_back(request.target);
+  return targets;
+}
+
+// The folders that get scripts: strictly between the executable and the
+// clean-up folder, innermost first, found by text alone (none need exist).
+TEST(Cleanup, FoldersBetweenTheExecutableAndTheCleanupFolder) {
+  const std::wstring exe = L"C:\\T\\A\\B\\setup.exe";
+  const struct {
+    const wchar_t* cleanupFolder;
+    std::wstring executable;
+    std::vector<std::wstring> targets;
+  } cases[] = {
+      {L"C:\\T", exe, {exe, L"C:\\T\\A\\B", L"C:\\T\\A"}},
+      {L"C:\\T\\", exe, {exe, L"C:\\T\\A\\B", L"C:\\T\\A"}},
+      // A drive root is never a target itself.
+      {L"C:\\", exe, {exe, L"C:\\T\\A\\B", L"C:\\T\\A", L"C:\\T"}},
+      {L"C:\\T\\A\\B", exe, {exe}},
+      // Not a parent: only a text prefix, a case that differs, or nothing.
+      {L"C:\\T", L"C:\\Tools\\A\\setup.exe", {L"C:\\Tools\\A\\setup.exe"}},
+      {L"C:\\T\\A\\B\\setup", exe, {exe}},
+      {L"c:\\t", exe, {exe}},
+      {L"D:\\T", exe, {exe}},
+      {L"", exe, {exe}},
+      {L"\\", exe, {exe}},
+  };
+  for (const auto& c : cases) {
+    Cleanup cleanup;
+    cleanup.BuildCleanupLists(L"", c.cleanupFolder, c.executable, L"C:\\T\\A\\B\\setup.ini");
+    EXPECT_EQ(Targets(cleanup), c.targets) << c.cleanupFolder;
+    EXPECT_EQ(cleanup.FilesToDelete(), std::vector<std::wstring>{L"C:\\T\\A\\B\\setup.ini"}) << c.cleanupFolder;
+    for (const DeleteRequest& request : cleanup.Requests()) {
+      EXPECT_EQ(request.isFolder, request.target != c.executable) << request.target.c_str();
+      EXPECT_FALSE(request.elevate);
+      EXPECT_EQ(request.retries, kDeleteRetries);
+    }
+  }
+}
+
+TEST(Cleanup, ListedFilesMustExistWithFullPathsInsideTheFolder) {
+  const ScratchFolder scratch;
+  const std::wstring root = scratch / L"root";
+  ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((scratch / L"rootless").c_str(), nullptr));
+  const std::wstring inside = root + L"\\in.txt";
+  const std::wstring sibling = scratch / L"rootless\\near.txt";  // the prefix is plain text
+  const std::wstring outside = scratch / L"out.txt";
+  for (const std::wstring& file : {inside, sibling, outside}) MakeFile(file);
+  const testing::ScopedCurrentDirectory current(root);
+
+  const wchar_t separator = L'\x0001';
+  const std::wstring files = std::wstring(2, separator) + inside + separator + L"in.txt" + separator + outside +
+                             separator + root + L"\\missing.txt" + separator + sibling + separator + inside +
+                             separator;
+  Cleanup cleanup;
+  cleanup.BuildCleanupLists(files, root, root + L"\\setup.exe", L"C:\\setup.ini");
+  EXPECT_EQ(cleanup.FilesToDelete(), (std::vector<std::wstring>{inside, sibling, inside, L"C:\\setup.ini"}));
+
+  // One request per path, compared exactly.
+  cleanup.AddDeleteRequest(root + L"\\setup.exe", false);
+  cleanup.AddDeleteRequest(root + L"\\SETUP.exe", false);
+  EXPECT_EQ(Targets(cleanup), (std::vector<std::wstring>{root + L"\\setup.exe", root + L"\\SETUP.exe"}));
+}
+
+// A script names its target in the ANSI code page, by its short form when
+// it has one (the end-to-end scenarios show that); otherwise exactly or not
+// at all.
+TEST(Cleanup, ScriptTargetsAreExactAnsiOrNone) {
+  Cleanup cleanup;
+  cleanup.AddDeleteRequest(L"C:\\gone\\plain name.txt", false);
+  // A best fit ("e" for U+0113) would name another file.
+  cleanup.AddDeleteRequest(L"C:\\gone\\caf\u0113.txt", false);
+  ASSERT_EQ(cleanup.Requests().size(), 2u);
+  EXPECT_EQ(cleanup.Requests()[0].scriptTarget, "C:\\gone\\plain name.txt");
+  if (GetACP() != CP_UTF8) {
+    EXPECT_EQ(cleanup.Requests()[1].scriptTarget, "");
+  }
+}
+
+}  // namespace
+}  // namespace tessaro
