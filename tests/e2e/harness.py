@@ -107,6 +107,17 @@ class Context:
             f.write(raw)
         return path
 
+    def fresh_setup(self, stem, **ini):
+        """A copy of the chainer named stem.exe beside its own stem.ini (written
+        as write_ini does), for one run. A run whose configuration has a
+        PREREQ_CHAINER section deletes its configuration at exit and its
+        executable a few seconds later, through scripts that keep trying, so
+        a scenario that runs again needs a new pair."""
+        exe = os.path.join(self.package, stem + ".exe")
+        shutil.copy(self.exe, exe)
+        self.write_ini(name=stem + ".ini", **ini)
+        return exe
+
     def run(self, exe=None, timeout=60, args=()):
         started = time.monotonic()
         proc = subprocess.run([WINE, exe or self.setup, *args], env=self.env(), cwd=self.dir,

@@ -3,7 +3,6 @@ chainer falls back to when the configured one cannot be opened."""
 import glob
 import os
 import re
-import shutil
 
 from harness import check, scenario, win_path
 
@@ -15,21 +14,14 @@ EMPTY_RUN = (re.escape(BANNER) + r"OS Version: \d+\.\d+\.\d+ SP\d+ \((?:server|w
              r"CPU: (?P<cpu>[^\r\n]+)\r\n\r\n\d{4}-\d{2}-\d{2} \d{2}-\d{2}-\d{2}-" + re.escape(END_LINE) + r"\r\n")
 
 
-def run_quiet(ctx, log_file=None, exe=None, name="setup.ini"):
+def run_quiet(ctx, log_file=None, stem="setup"):
+    """One run of a fresh copy named stem.exe (stem names the fallback log
+    too); a scenario that runs again gives each run a stem of its own."""
     sections = [("GeneralOptions", [("Options", "q")])]
     if log_file is not None:
         sections.append(("PREREQ_CHAINER", [("LogFile", log_file)]))
-    ctx.write_ini(sections, name=name)
-    result = ctx.run(exe=exe)
+    result = ctx.run(exe=ctx.fresh_setup(stem, sections=sections))
     check(result.code == 0, "exit code %d" % result.code)
-
-
-def package_exe(ctx, name):
-    """The chainer under a name of its own, so that fallback files of
-    scenarios that run side by side cannot meet."""
-    exe = os.path.join(ctx.package, name + ".exe")
-    shutil.copy(ctx.setup, exe)
-    return exe
 
 
 def common_log_folder(ctx):
@@ -62,8 +54,8 @@ def configured_log_file(ctx):
 @scenario("log: a second run appends to the same file without a byte-order mark")
 def second_run_appends(ctx):
     path = os.path.join(ctx.dir, "run.log")
-    for _ in range(2):
-        run_quiet(ctx, win_path(path))
+    for n in range(2):
+        run_quiet(ctx, win_path(path), stem="append%d" % n)
     text, _ = check_log_bytes(ctx, path, runs=2)
     check(text.count(END_LINE + "\r\n" + BANNER) == 1,
           "the second run's header does not follow the first run's closing line")
@@ -76,7 +68,7 @@ def missing_folder_falls_back(ctx):
     try:
         if os.path.exists(fallback):
             os.remove(fallback)  # left by an interrupted earlier run
-        run_quiet(ctx, win_path(missing), exe=package_exe(ctx, "logmissing"), name="logmissing.ini")
+        run_quiet(ctx, win_path(missing), stem="logmissing")
         check(not os.path.exists(os.path.dirname(missing)), "the missing folder was created")
         check_log_bytes(ctx, fallback, runs=1)
     finally:
@@ -98,14 +90,16 @@ def relative_log_file(ctx):
 
 @scenario("log: no LogFile means no log anywhere")
 def no_log_file(ctx):
-    exe = package_exe(ctx, "lognone")
     users = os.path.join(ctx.prefix, "drive_c", "users", "*")
-    for log_file in ("", None):
-        run_quiet(ctx, log_file, exe=exe, name="lognone.ini")
+    for n, log_file in enumerate(("", None)):
+        # Names of its own, so that fallback files of scenarios that run side
+        # by side cannot meet.
+        stem = "lognone%d" % n
+        run_quiet(ctx, log_file, stem=stem)
         folders = [ctx.package, common_log_folder(ctx)] + glob.glob(
             os.path.join(users, "AppData", "Local", "Temp", "TESSARO_LOGS")) + glob.glob(
             os.path.join(users, "Temp", "TESSARO_LOGS"))
-        for place in (os.path.join(folder, "lognone.LOG") for folder in folders):
+        for place in (os.path.join(folder, stem + ".LOG") for folder in folders):
             check(not os.path.exists(place), "a log was written at %s" % place)
         stray = [f for f in ctx.files_under(ctx.dir) if f.lower().endswith((".log", ".txt"))]
         check(not stray, "files appeared: %s" % stray)

@@ -66,11 +66,10 @@ def malformed_configurations(ctx):
         ("several megabytes", big, True),
     ]
     log = os.path.join(ctx.package, "parsed.log")
-    for what, raw, logs in variants:
+    for n, (what, raw, logs) in enumerate(variants):
         if os.path.exists(log):
             os.remove(log)
-        ctx.write_ini(raw=raw)
-        run_ok(ctx, what + ": ", timeout=90)
+        run_ok(ctx, what + ": ", exe=ctx.fresh_setup("variant%d" % n, raw=raw), timeout=90)
         check(os.path.exists(log) == logs, "%s: log %s" % (what, "missing" if logs else "written"))
         if logs:
             logged_to(ctx, "parsed.log")
@@ -97,9 +96,8 @@ def configuration_name(ctx):
 # configuration wait for it too, so it is held for a few seconds only.
 @scenario("startup: waits while a Windows Installer installation holds its mutex")
 def waits_for_installer(ctx):
-    ctx.write_ini(chainer_log("waited.log"))
     # How long a run takes when nothing is held, to know what "still waiting" means.
-    baseline = run_ok(ctx, "without the mutex: ")
+    baseline = run_ok(ctx, "without the mutex: ", exe=ctx.fresh_setup("baseline", sections=chainer_log("waited.log")))
     os.remove(os.path.join(ctx.package, "waited.log"))
 
     release = os.path.join(ctx.dir, "release-now")
@@ -107,7 +105,7 @@ def waits_for_installer(ctx):
     program = None
     try:
         check(ctx.read_line(holder, 30) == "holding", "the mutex holder did not start holding")
-        program = ctx.spawn()
+        program = ctx.spawn(exe=ctx.fresh_setup("held", sections=chainer_log("waited.log")))
         time.sleep(max(3.0, 3 * baseline.duration))
         check(program.poll() is None, "ended (code %s) while the mutex was held" % program.poll())
         check(not os.path.exists(os.path.join(ctx.package, "waited.log")), "logged while waiting")
