@@ -2,9 +2,8 @@
 //
 // Stands in for the system's timeout.exe, which Wine does not ship: the
 // clean-up scripts pause with "timeout.exe 5" between their rounds. Waits
-// the given whole seconds (also written "/t SECONDS"; "/nobreak" is
-// accepted and changes nothing) and exits with 0; anything it cannot read
-// exits with 1 at once, as the real program does.
+// the given whole seconds and exits with 0; anything else exits with 1 at
+// once, as the real program does on bad input.
 #include <windows.h>
 
 #include <cwchar>
@@ -17,13 +16,10 @@ constexpr int kUsageError = 1;
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (_wcsicmp(argv[i], L"/t") == 0 || _wcsicmp(argv[i], L"/nobreak") == 0) continue;
-    wchar_t* end = nullptr;
-    const unsigned long seconds = std::wcstoul(argv[i], &end, 10);
-    if (end == argv[i] || *end != L'\0') return kUsageError;
-    Sleep(seconds * kMillisecondsPerSecond);
-    return 0;
-  }
-  return kUsageError;
+  if (argc != 2) return kUsageError;
+  wchar_t* end = nullptr;
+  const unsigned long seconds = std::wcstoul(argv[1], &end, 10);
+  if (end == argv[1] || *end != L'\0') return kUsageError;
+  Sleep(seconds * kMillisecondsPerSecond);
+  return 0;
 }
