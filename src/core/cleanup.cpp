@@ -16,7 +16,7 @@ constexpr wchar_t kSeparator = L'\\';
 constexpr wchar_t kFileListSeparator = L'\x0001';
 constexpr wchar_t kScriptPrefix[] = L"EXE";
 constexpr wchar_t kScriptExtension[] = L".bat";
-// GetShortPathNameW's answer for any path the long form can name.
+// The longest path the long form can name, with its terminator.
 constexpr DWORD kLongPathLimit = 32768;
 // A folder holding this many entries belongs to more than the chainer.
 constexpr int kCrowdedFolderEntries = 2;
@@ -148,7 +148,6 @@ void Cleanup::BuildCleanupLists(const std::wstring& cleanupFiles, const std::wst
   // clean-up folder. Only folders truly below it: with a clean-up folder
   // C:\T, an executable in C:\Tools gives none, and a drive root given as
   // the clean-up folder is never itself a target.
-  if (cleanupFolder_.empty() || !StartsWith(executablePath, cleanupFolder_)) return;
   const std::wstring stop = WithoutTrailingSeparator(cleanupFolder_);
   for (std::wstring folder = ParentFolder(executablePath); IsBelow(folder, stop); folder = ParentFolder(folder)) {
     AddDeleteRequest(folder, true);
