@@ -6,13 +6,13 @@
 
 #include "core/cleanup_script.h"
 #include "platform/handles.h"
+#include "platform/path_text.h"
 #include "platform/paths.h"
 
 namespace tessaro {
 
 namespace {
 
-constexpr wchar_t kSeparator = L'\\';
 constexpr wchar_t kFileListSeparator = L'\x0001';
 constexpr wchar_t kScriptPrefix[] = L"EXE";
 constexpr wchar_t kScriptExtension[] = L".bat";
@@ -25,8 +25,8 @@ bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-std::wstring WithoutTrailingSeparator(std::wstring path) {
-  if (!path.empty() && path.back() == kSeparator) path.pop_back();
+std::wstring WithoutTrailingBackslash(std::wstring path) {
+  if (!path.empty() && path.back() == kBackslash) path.pop_back();
   return path;
 }
 
@@ -34,7 +34,7 @@ std::wstring WithoutTrailingSeparator(std::wstring path) {
 // alone. An empty folder confines nothing.
 bool IsBelow(const std::wstring& path, const std::wstring& folder) {
   return !folder.empty() && path.size() > folder.size() + 1 && StartsWith(path, folder) &&
-         path[folder.size()] == kSeparator;
+         path[folder.size()] == kBackslash;
 }
 
 // The 8.3 form keeps blanks and most non-ASCII characters out of the
@@ -76,7 +76,7 @@ bool HoldsSeveralEntries(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(ToLongForm(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
   WIN32_FIND_DATAW data;
-  const UniqueFindHandle find(FindFirstFileW(ToLongForm(path + kSeparator + L'*').c_str(), &data));
+  const UniqueFindHandle find(FindFirstFileW(ToLongForm(path + kBackslash + L'*').c_str(), &data));
   if (!find) return false;
   int entries = 0;
   do {
@@ -148,7 +148,7 @@ void Cleanup::BuildCleanupLists(const std::wstring& cleanupFiles, const std::wst
   // clean-up folder. Only folders truly below it: with a clean-up folder
   // C:\T, an executable in C:\Tools gives none, and a drive root given as
   // the clean-up folder is never itself a target.
-  const std::wstring stop = WithoutTrailingSeparator(cleanupFolder_);
+  const std::wstring stop = WithoutTrailingBackslash(cleanupFolder_);
   for (std::wstring folder = ParentFolder(executablePath); IsBelow(folder, stop); folder = ParentFolder(folder)) {
     AddDeleteRequest(folder, true);
   }
