@@ -24,7 +24,7 @@ class Package:
     setups leave what a later search finds."""
 
     def __init__(self, ctx, options="q"):
-        self.ctx, self.options, self.sections = ctx, options, []
+        self.ctx, self.options, self.sections, self.runs = ctx, options, [], 0
         self.log = os.path.join(ctx.dir, "run.log")
         self.key = r"HKCU\Software\Tessaro Tests\e2e_%s_%d" % (os.path.basename(ctx.dir), os.getpid())
 
@@ -59,11 +59,13 @@ class Package:
 
     def run(self, expected_code=0, timeout=120):
         listed = [("App%d" % i, name) for i, (name, _) in enumerate(self.sections, 1)]
-        self.ctx.write_ini([("GeneralOptions", [("Options", self.options)]), ("PREREQUISITES", listed)]
-                           + self.sections + [("PREREQ_CHAINER", [("LogFile", win_path(self.log))])])
+        self.runs += 1
+        exe = self.ctx.fresh_setup("setup%d" % self.runs, sections=[("GeneralOptions", [("Options", self.options)]),
+                                   ("PREREQUISITES", listed)] + self.sections
+                                   + [("PREREQ_CHAINER", [("LogFile", win_path(self.log))])])
         if os.path.exists(self.log):
             os.remove(self.log)
-        result = self.ctx.run(timeout=timeout)
+        result = self.ctx.run(exe=exe, timeout=timeout)
         check(result.code == expected_code & 0xFF, "exit code %d, expected %d" % (result.code, expected_code))
         text = self.ctx.read_log(self.log) or ""
         self.lines = [m.group(1) for m in map(LINE.match, text.split("\r\n")) if m]
