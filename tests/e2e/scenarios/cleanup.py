@@ -17,13 +17,14 @@ SCRIPT_WAIT = 120
 
 def install_timeout(ctx):
     """Wine ships no timeout.exe; without the pause the scripts would use up
-    their rounds before the chainer has exited. The stand-in goes where the
-    64-bit and the 32-bit cmd.exe look for it."""
-    for folder in ("system32", "syswow64"):
+    their rounds before the chainer has exited. Each build's stand-in goes
+    where the cmd.exe of its width looks for it."""
+    for folder, tree in (("system32", "win64"), ("syswow64", "win32")):
         target = os.path.join(ctx.prefix, "drive_c", "windows", folder, "timeout.exe")
+        helper = os.path.join(ctx.build, tree, "bin", "timeout.exe")
         if os.path.isdir(os.path.dirname(target)) and not os.path.exists(target):
             part = "%s.%d" % (target, threading.get_ident())
-            shutil.copy(ctx.helper("timeout"), part)
+            shutil.copy(helper if os.path.exists(helper) else ctx.helper("timeout"), part)
             os.replace(part, target)  # whole, even when scenarios race
 
 
