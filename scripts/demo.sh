@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs Tessaro under Wine on the sample package of examples/basic and shows
 # what happened: the configuration, then two runs with exit code and log
-# (the first installs the missing library, the second finds it).
+# (the first installs the missing library, the second finds it). Each run
+# gets the package laid out afresh in a folder of its own: at its end Tessaro
+# deletes its configuration and, moments later, its own executable.
 # Builds nothing itself (`make demo` builds first). Usage: demo.sh BUILD_DIR
 set -u
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -22,22 +24,26 @@ if [ "$WINE32_RUNS" -ne 1 ]; then
 fi
 [ -f "$EXE" ] || { echo "demo: $EXE is missing; build first (make demo)" >&2; exit 1; }
 
-# The package folder as an installation package would leave it.
+# A package folder as an installation package would leave it.
+lay_out() {
+  mkdir -p "$1"
+  cp -R "$PACKAGE/." "$1/"
+  rm -f "$1/README.md"
+  cp "$EXE" "$1/setup.exe"
+}
 rm -rf "$DEMO"
-mkdir -p "$DEMO"
-cp -R "$PACKAGE/." "$DEMO/"
-rm -f "$DEMO/README.md"
-cp "$EXE" "$DEMO/setup.exe"
+lay_out "$DEMO/first"
+lay_out "$DEMO/second"
 
 utf16() { /usr/bin/python3 -c 'import sys; d=open(sys.argv[1],"rb").read(); print(d[2:].decode("utf-16-le", "replace") if d[:2]==b"\xff\xfe" else d.decode("utf-16-le", "replace"), end="")' "$1"; }
 
 machine=$(/usr/bin/python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import harness; print(harness.pe_machine(sys.argv[2]))' "$ROOT/tests/e2e" "$EXE")
 echo "== program: $EXE ($machine)"
-echo "== package: $DEMO"
-ls -1 "$DEMO"
+echo "== package: $DEMO/first (and a copy in $DEMO/second)"
+ls -1 "$DEMO/first"
 echo
 echo "== setup.ini"
-utf16 "$DEMO/setup.ini" | tr -d '\r'
+utf16 "$DEMO/first/setup.ini" | tr -d '\r'
 echo
 
 # What a run of the sample installs: cleared first, so that every demo
@@ -47,9 +53,9 @@ echo
 # Started from elsewhere on purpose: the program makes its own folder the
 # current directory, so the relative log still lands in the package.
 run_setup() {
-  rm -f "$DEMO/setup.log"
-  echo "== $1: running setup.exe under Wine"
-  (cd "$B" && timeout 300 "$WINE" "$DEMO/setup.exe")
+  local folder="$DEMO/$2"
+  echo "== $1: running $folder/setup.exe under Wine"
+  (cd "$B" && timeout 300 "$WINE" "$folder/setup.exe")
   code=$?
   case "$code" in
     0) meaning="done, or nothing to do" ;;
@@ -60,16 +66,16 @@ run_setup() {
   esac
   echo "exit code: $code ($meaning)"
   echo
-  echo "== $1: log ($DEMO/setup.log)"
-  if [ -f "$DEMO/setup.log" ]; then
-    utf16 "$DEMO/setup.log" | tr -d '\r'
+  echo "== $1: log ($folder/setup.log)"
+  if [ -f "$folder/setup.log" ]; then
+    utf16 "$folder/setup.log" | tr -d '\r'
   else
     echo "(no log written)"
   fi
   echo
 }
 
-run_setup "first run"
+run_setup "first run" first
 first=$code
 echo "== registry after the first run"
 "$WINE" reg query 'HKCU\Software\Sample Vendor\Library' 2>/dev/null | tr -d '\r' | grep -v '^$'
@@ -78,7 +84,7 @@ echo "== registry after the first run"
   || echo "HKCU\InterbootContext: removed at the end of the run (no reboot pending)"
 echo
 
-run_setup "second run (the library is found now)"
-echo "== package folder afterwards"
-ls -1 "$DEMO"
+run_setup "second run (the library is found now)" second
+echo "== the first run's package folder now (setup.exe and setup.ini deleted themselves at exit)"
+ls -1 "$DEMO/first"
 [ "$first" -eq 0 ] && [ "$code" -eq 0 ]
