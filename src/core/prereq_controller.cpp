@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <utility>
+#include <vector>
 
 #include "core/interboot_store.h"
 #include "core/user_launch.h"
+#include "download/site_opener.h"
 #include "log/logger.h"
 #include "package/download_path.h"
 #include "platform/chainer_codes.h"
@@ -69,8 +71,26 @@ std::uint32_t PrereqController::DownloadAll(ProgressListener* /*listener*/) {
   return 0;
 }
 
-std::uint32_t PrereqController::OpenAllSites(ProgressListener* /*listener*/) {
-  // Opening the sites of manual downloads comes with the transfer engine.
+std::uint32_t PrereqController::OpenAllSites(ProgressListener* listener) {
+  (void)LaunchAsLoggedOnUser(std::wstring(), std::wstring(), *seams_.tasks);
+  std::vector<std::size_t> sites;
+  for (std::size_t i = 0; i < options_.prerequisites.size(); ++i) {
+    if (evaluator_.DisplayState(i) == PrereqState::OpenSiteManually) sites.push_back(i);
+  }
+  std::wstring status;
+  if (listener != nullptr) {
+    status = LoadResString(IDS_OPENING_SITE);
+    listener->OnStart(sites.size());
+  }
+  for (const std::size_t i : sites) {
+    const Prerequisite& record = options_.prerequisites[i];
+    if (listener != nullptr) {
+      if (listener->IsCancelled()) break;
+      listener->OnEvent(FormatResText(status, record.name).c_str(), kEventNextItem, 0);
+    }
+    LogLine(L"Launching URL:" + record.location);
+    OpenUrlInBrowser(record.location, *seams_.browser);
+  }
   return 0;
 }
 

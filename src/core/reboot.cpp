@@ -45,6 +45,8 @@ TaskSchedulerRegistrar realTasks;
 
 }  // namespace
 
-SystemSeams RealSystemSeams() { return SystemSeams{&realRestart, &realQuestion, &realTasks}; }
+SystemSeams RealSystemSeams() {
+  return SystemSeams{&realRestart, &realQuestion, &realTasks, &ShellBrowserOpener()};
+}
 
 }  // namespace tessaro

@@ -1,12 +1,14 @@
 #pragma once
 // The effects a test cannot let happen for real: restarting the machine,
-// asking the user whether to restart, and registering a task in the Task
-// Scheduler. Each is one small interface; the defaults do the real thing
+// asking the user whether to restart, registering a task in the Task
+// Scheduler and opening the browser. Each is one small interface; the defaults do the real thing
 // and tests put recorders in their place.
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
+
+#include "download/site_opener.h"
 
 namespace tessaro {
 
@@ -56,6 +58,7 @@ struct SystemSeams {
   MachineRestart* restart;
   RebootQuestion* question;
   LogonTaskRegistrar* tasks;
+  BrowserOpener* browser;
 };
 
 // The real implementations.

@@ -3,13 +3,17 @@
 // to the Task Scheduler. Real setups run; recorders stand in for the seams.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "core/chainer_app.h"
 #include "core/interboot_store.h"
 #include "core/scheduled_task.h"
 #include "core/user_launch.h"
 #include "platform/com_ptr.h"
+#include "platform/paths.h"
 #include "test_support.h"
 // clang-format off
 #include <mstask.h>
@@ -18,7 +22,7 @@
 namespace tessaro {
 namespace {
 
-struct Recorder final : MachineRestart, RebootQuestion, LogonTaskRegistrar {
+struct Recorder final : MachineRestart, RebootQuestion, LogonTaskRegistrar, BrowserOpener {
   void Restart() override { ++restarts; }
   bool UserAgrees() override {
     ++questions;
@@ -29,7 +33,8 @@ struct Recorder final : MachineRestart, RebootQuestion, LogonTaskRegistrar {
     last = request;
     return taskResult;
   }
-  SystemSeams Seams() { return SystemSeams{this, this, this}; }
+  void OpenShortcut(const std::wstring& shortcutPath) override { shortcuts.push_back(shortcutPath); }
+  SystemSeams Seams() { return SystemSeams{this, this, this, this}; }
 
   bool answer = true;
   unsigned long taskResult = ERROR_SUCCESS;
@@ -37,7 +42,45 @@ struct Recorder final : MachineRestart, RebootQuestion, LogonTaskRegistrar {
   int questions = 0;
   int tasks = 0;
   ScheduledTaskRequest last;
+  std::vector<std::wstring> shortcuts;
 };
+
+std::string FileBytes(const std::wstring& path) {
+  std::ifstream file(path.c_str(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// Sites open in list order, each through a new ANSI shortcut file in the
+// temporary folder; what the code page cannot spell becomes its stand-in.
+TEST(SiteSeam, SitesOpenInListOrderThroughShortcutFiles) {
+  ChainerOptions options;
+  options.general.options = L"q";
+  for (const wchar_t* url : {L"http://127.0.0.1:9/first", L"http://127.0.0.1:9/\x4E2D"}) {
+    Prerequisite record;
+    record.name = url;
+    record.location = url;
+    record.sourceKind = SourceKind::Site;
+    record.skipSearches = true;
+    options.prerequisites.push_back(record);
+  }
+  Recorder recorder;
+  ChainerApp app;
+  app.SetSystemSeams(recorder.Seams());
+  EXPECT_EQ(app.RunChainer(options), 0);
+
+  ASSERT_EQ(recorder.shortcuts.size(), 2u);
+  const std::string expected[] = {"[InternetShortcut]\r\nURL=http://127.0.0.1:9/first\r\n",
+                                  "[InternetShortcut]\r\nURL=http://127.0.0.1:9/?\r\n"};
+  for (int i = 0; i < 2; ++i) {
+    const std::wstring& path = recorder.shortcuts[i];
+    const std::wstring name = path.substr(path.rfind(L'\\') + 1);
+    EXPECT_EQ(path.substr(0, path.rfind(L'\\') + 1), GetTempFolder()) << path;
+    EXPECT_EQ(name.substr(0, 3), L"URL") << path;
+    EXPECT_EQ(name.substr(name.size() - 4), L".url") << path;
+    EXPECT_EQ(FileBytes(path), expected[i]) << i;
+    DeleteFileW(path.c_str());
+  }
+}
 
 TEST(RebootSeams, SilentRestartsUnaskedBasicUiAsksAndARefusalLeavesNothingPending) {
   const struct {
