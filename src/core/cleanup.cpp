@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "core/cleanup_script.h"
+#include "platform/ansi_text.h"
 #include "platform/handles.h"
 #include "platform/path_text.h"
 #include "platform/paths.h"
@@ -50,25 +51,6 @@ std::wstring ShortPathOf(const std::wstring& path) {
   return classic.size() < MAX_PATH ? classic : shortPath;
 }
 
-// The text in the ANSI code page, or empty when a character has no exact
-// form there: a best-fit or "?" stand-in would name another file, or a
-// pattern that "del" would widen.
-std::string AnsiText(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const bool utf8 = GetACP() == CP_UTF8;  // takes neither flag nor default character
-  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-  BOOL lossy = FALSE;
-  BOOL* const usedDefault = utf8 ? nullptr : &lossy;
-  const int units = static_cast<int>(text.size());
-  const int size = WideCharToMultiByte(CP_ACP, flags, text.data(), units, nullptr, 0, nullptr, usedDefault);
-  if (size <= 0 || lossy) return std::string();
-  std::string bytes(static_cast<size_t>(size), '\0');
-  if (WideCharToMultiByte(CP_ACP, flags, text.data(), units, bytes.data(), size, nullptr, usedDefault) != size) {
-    return std::string();
-  }
-  return bytes;
-}
-
 // Two or more entries besides "." and "..": the folder also holds things
 // that are not the chainer's, so it stays. A file or a missing target does
 // not hold anything.
@@ -112,7 +94,7 @@ void RunDeleteScript(const DeleteRequest& request) {
   // A script that cannot name itself still deletes its target; it only
   // stays behind in the temporary folder.
   const std::string text =
-      CleanupScriptText(request.scriptTarget, request.isFolder, request.retries, AnsiText(ShortPathOf(script)));
+      CleanupScriptText(request.scriptTarget, request.isFolder, request.retries, ToAnsiExactly(ShortPathOf(script)));
   {
     const UniqueFile file(
         CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -159,7 +141,7 @@ void Cleanup::AddDeleteRequest(const std::wstring& path, bool isFolder) {
     if (request.target == path) return;
   }
   DeleteRequest request;
-  request.scriptTarget = AnsiText(ShortPathOf(path));
+  request.scriptTarget = ToAnsiExactly(ShortPathOf(path));
   request.target = path;
   request.isFolder = isFolder;
   requests_.push_back(std::move(request));

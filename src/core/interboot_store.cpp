@@ -16,16 +16,6 @@ std::string NarrowDecimal(std::int32_t value) {
 
 }  // namespace
 
-std::string ToAnsi(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size =
-      WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return std::string();
-  std::string ansi(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(), size, nullptr, nullptr);
-  return ansi;
-}
-
 bool InterbootStore::SetNumber(const std::string& name, std::int32_t value) {
   return SetText(name, NarrowDecimal(value));
 }

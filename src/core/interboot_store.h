@@ -52,7 +52,4 @@ class InterbootStore {
   std::string keyName_;
 };
 
-// A wide text in the ANSI code page, as the store's names are kept.
-[[nodiscard]] std::string ToAnsi(const std::wstring& text);
-
 }  // namespace tessaro

@@ -10,6 +10,7 @@
 #include "download/site_opener.h"
 #include "log/logger.h"
 #include "package/download_path.h"
+#include "platform/ansi_text.h"
 #include "platform/chainer_codes.h"
 #include "platform/decimal_text.h"
 #include "platform/error_text.h"

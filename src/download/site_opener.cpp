@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "platform/ansi_text.h"
 #include "platform/handles.h"
 #include "platform/paths.h"
 
@@ -23,16 +24,7 @@ ShellOpen shellOpen;
 BrowserOpener& ShellBrowserOpener() { return shellOpen; }
 
 std::string InternetShortcutText(const std::wstring& url) {
-  std::string ansi;
-  if (!url.empty()) {
-    const int length = static_cast<int>(url.size());
-    const int bytes = WideCharToMultiByte(CP_THREAD_ACP, 0, url.data(), length, nullptr, 0, nullptr, nullptr);
-    if (bytes > 0) {
-      ansi.resize(static_cast<std::size_t>(bytes));
-      (void)WideCharToMultiByte(CP_THREAD_ACP, 0, url.data(), length, ansi.data(), bytes, nullptr, nullptr);
-    }
-  }
-  return "[InternetShortcut]\r\nURL=" + ansi + "\r\n";
+  return "[InternetShortcut]\r\nURL=" + ToAnsi(url, CP_THREAD_ACP) + "\r\n";
 }
 
 void OpenUrlInBrowser(const std::wstring& url, BrowserOpener& browser) {

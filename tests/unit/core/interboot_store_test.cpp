@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "platform/ansi_text.h"
 #include "test_support.h"
 
 namespace tessaro {
