@@ -120,10 +120,21 @@ class Context:
 
     def run(self, exe=None, timeout=60, args=()):
         started = time.monotonic()
-        proc = subprocess.run([WINE, exe or self.setup, *args], env=self.env(), cwd=self.dir,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                              timeout=timeout)
+        # Wine's own complaints (a program that never started) are kept beside
+        # the scenario, in a file: services that Wine starts may inherit the
+        # handle and keep it open, which a pipe could not bear.
+        with open(os.path.join(self.dir, "wine.stderr"), "ab") as errors:
+            proc = subprocess.run([WINE, exe or self.setup, *args], env=self.env(), cwd=self.dir,
+                                  stdout=subprocess.DEVNULL, stderr=errors, timeout=timeout)
         return Result(proc.returncode, time.monotonic() - started)
+
+    def wine_errors(self):
+        """What Wine itself printed during this scenario's runs (its last lines)."""
+        path = os.path.join(self.dir, "wine.stderr")
+        if not os.path.exists(path):
+            return ""
+        with open(path, "rb") as f:
+            return f.read()[-600:].decode("utf-8", "replace")
 
     def start(self, exe, args=()):
         """Starts a Windows program without waiting (helpers such as a mutex holder)."""

@@ -53,7 +53,7 @@ class Package:
         if os.path.exists(self.log):
             os.remove(self.log)
         result = self.ctx.run(exe=exe)
-        check(result.code == 0, "exit code %d" % result.code)
+        check(result.code == 0, "exit code %d; Wine said: %r" % (result.code, self.ctx.wine_errors()))
         return Log(self.ctx.read_log(self.log) or "")
 
     def key_path(self, below):
