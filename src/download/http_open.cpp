@@ -1,0 +1,1 @@
+// Placeholder until its helper lands.
