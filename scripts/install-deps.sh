@@ -160,6 +160,6 @@ fi
 
 # MinGW's default alternatives may point at the win32 thread model; the build
 # names the -posix compilers explicitly, so nothing to switch here.
-for tool in x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix /usr/lib/wine/wine64 wixl; do
+for tool in x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix /usr/lib/wine/wine64 wixl /usr/sbin/nginx curl openssl; do
   command -v "$tool" >/dev/null 2>&1 || [ -x "$tool" ] || fail "$tool is missing"
 done

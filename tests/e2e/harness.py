@@ -5,11 +5,13 @@ import os
 import queue
 import shutil
 import subprocess
+import sys
 import threading
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 WINE = "/usr/lib/wine/wine64"
+sys.path.insert(0, os.path.join(ROOT, "tests", "servers"))  # scenarios import the loopback servers by name
 
 _scenarios = []
 

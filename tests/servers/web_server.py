@@ -1,0 +1,221 @@
+#!/usr/bin/env python3
+"""A real web server on loopback for the tests, the demo and the bench: nginx,
+run unprivileged from a configuration written into a temporary folder (pid,
+logs and temp paths all inside it), serving one folder on 127.0.0.1 with
+Range and If-Modified-Since handled as nginx does for static files, and on
+request an HTTPS twin on a second port with a self-signed certificate.
+
+    with WebServer(root, https=True) as web:
+        url = web.url("file.bin")           # http://127.0.0.1:PORT/file.bin
+        ...
+        web.requests()                      # what came, from the access log
+
+nginx runs in the foreground as a single process and receives SIGTERM when
+the thread that started it ends (the test process dying included), so it
+never outlives a test: start it from the thread that waits for it.
+
+As a program it serves a folder until it is terminated or its parent ends:
+    web_server.py --serve DIR --port-file FILE [--https]
+FILE receives the HTTP port on its first line (and the HTTPS port on its
+second), written only once nginx listens.
+"""
+import argparse
+import json
+import os
+import shutil
+import signal
+import socket
+import subprocess
+import tempfile
+import time
+
+NGINX = "/usr/sbin/nginx"
+# Sets the parent-death signal before running nginx (util-linux, always present).
+SETPRIV = "/usr/bin/setpriv"
+
+# One JSON object per request; the fields are what the downloads send and get.
+LOG_FORMAT = ('{"method":"$request_method","uri":"$request_uri","protocol":"$server_protocol",'
+              '"range":"$http_range","if_modified_since":"$http_if_modified_since",'
+              '"user_agent":"$http_user_agent","status":$status,"body_bytes":$body_bytes_sent}')
+
+CONFIG = """daemon off;
+master_process off;
+worker_processes 1;
+pid {dir}/nginx.pid;
+error_log {dir}/error.log warn;
+events {{ worker_connections 256; }}
+http {{
+    default_type application/octet-stream;
+    log_format requests escape=json '{log_format}';
+    access_log {dir}/access.log requests;
+    client_body_temp_path {dir}/body;
+    proxy_temp_path {dir}/proxy;
+    fastcgi_temp_path {dir}/fastcgi;
+    uwsgi_temp_path {dir}/uwsgi;
+    scgi_temp_path {dir}/scgi;
+    sendfile on;
+    tcp_nopush on;
+    # A copy at least as new as the file is current (the exact default would need the same second).
+    if_modified_since before;
+    server {{
+        listen 127.0.0.1:{port};
+        root {root};
+    }}
+{https_server}}}
+"""
+
+HTTPS_SERVER = """    server {{
+        listen 127.0.0.1:{port} ssl;
+        ssl_certificate {dir}/cert.pem;
+        ssl_certificate_key {dir}/key.pem;
+        root {root};
+    }}
+"""
+
+# Another process may take a port between our probe and nginx's bind.
+START_ATTEMPTS = 5
+START_SECONDS = 10
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class WebServer:
+    def __init__(self, root, https=False):
+        self.root = os.path.abspath(root)
+        self.https = https
+        self.port = self.https_port = None
+        self._dir = self._proc = None
+
+    # --- lifetime -------------------------------------------------------------
+    def __enter__(self):
+        self.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    def start(self):
+        if not os.access(NGINX, os.X_OK):
+            # Loud on purpose: a test that cannot have its server must fail, not skip.
+            raise RuntimeError("%s is missing: scripts/install-deps.sh installs nginx-light" % NGINX)
+        self._dir = tempfile.mkdtemp(prefix="tessaro-web-")
+        if self.https:
+            self._make_certificate()
+        for _ in range(START_ATTEMPTS):
+            if self._try_start():
+                return
+        errors = self._error_log()
+        self.stop()
+        raise RuntimeError("nginx did not start: " + errors)
+
+    def stop(self):
+        if self._proc is not None:
+            if self._proc.poll() is None:
+                self._proc.terminate()
+                try:
+                    self._proc.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    self._proc.kill()
+                    self._proc.wait()
+            self._proc = None
+        if self._dir is not None:
+            shutil.rmtree(self._dir, ignore_errors=True)
+            self._dir = None
+
+    def _make_certificate(self):
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=localhost",
+                        "-days", "30", "-keyout", os.path.join(self._dir, "key.pem"),
+                        "-out", os.path.join(self._dir, "cert.pem")],
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def _try_start(self):
+        """Starts nginx on fresh ports; False when a port was taken meanwhile."""
+        self.port = free_port()
+        self.https_port = free_port() if self.https else None
+        https_server = HTTPS_SERVER.format(port=self.https_port, dir=self._dir, root=self.root) if self.https else ""
+        conf = os.path.join(self._dir, "nginx.conf")
+        with open(conf, "w") as f:
+            f.write(CONFIG.format(dir=self._dir, root=self.root, port=self.port,
+                                  log_format=LOG_FORMAT, https_server=https_server))
+        pid_file = os.path.join(self._dir, "nginx.pid")
+        for name in ("nginx.pid", "error.log", "access.log"):
+            if os.path.exists(os.path.join(self._dir, name)):
+                os.remove(os.path.join(self._dir, name))
+        # -e: the error log from the first line on, before the configuration is read.
+        self._proc = subprocess.Popen(
+            [SETPRIV, "--pdeathsig", "TERM", NGINX, "-p", self._dir, "-c", conf,
+             "-e", os.path.join(self._dir, "error.log")],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # nginx writes its pid file after it has bound and is listening on every port.
+        deadline = time.monotonic() + START_SECONDS
+        while time.monotonic() < deadline:
+            if self._proc.poll() is not None:
+                self._proc = None
+                if "Address already in use" in self._error_log():
+                    return False
+                raise RuntimeError("nginx ended at start: " + self._error_log())
+            if os.path.exists(pid_file) and os.path.getsize(pid_file) > 0:
+                return True
+            time.sleep(0.02)
+        raise RuntimeError("nginx did not listen within %d s: %s" % (START_SECONDS, self._error_log()))
+
+    def _error_log(self):
+        try:
+            with open(os.path.join(self._dir, "error.log")) as f:
+                return f.read()[-2000:]
+        except OSError:
+            return ""
+
+    # --- addresses ------------------------------------------------------------
+    def url(self, path=""):
+        return "http://127.0.0.1:%d/%s" % (self.port, path.lstrip("/"))
+
+    def https_url(self, path="", host="127.0.0.1"):
+        """The HTTPS address; host "localhost" matches the certificate's name."""
+        if not self.https:
+            raise RuntimeError("this WebServer was made without https=True")
+        return "https://%s:%d/%s" % (host, self.https_port, path.lstrip("/"))
+
+    # --- evidence -------------------------------------------------------------
+    def requests(self):
+        """Every request logged so far, oldest first, as dicts (method, uri,
+        protocol, range, if_modified_since, user_agent, status, body_bytes);
+        absent headers are empty texts. nginx logs a request when it ends."""
+        try:
+            with open(os.path.join(self._dir, "access.log")) as f:
+                return [json.loads(line) for line in f if line.strip()]
+        except FileNotFoundError:
+            return []
+
+    def ranges(self):
+        """The Range header of every request, "" where none came."""
+        return [r["range"] for r in self.requests()]
+
+
+def serve(root, port_file, https):
+    """Serves until SIGTERM, SIGINT or the end of the parent process."""
+    parent = os.getppid()
+    stop = []
+    signal.signal(signal.SIGTERM, lambda *_: stop.append(1))
+    signal.signal(signal.SIGINT, lambda *_: stop.append(1))
+    with WebServer(root, https=https) as web:
+        ports = [web.port] + ([web.https_port] if https else [])
+        temp = port_file + ".tmp"
+        with open(temp, "w") as f:
+            f.write("".join("%d\n" % p for p in ports))
+        os.replace(temp, port_file)  # readers never see half a file
+        while not stop and os.getppid() == parent:
+            time.sleep(0.2)
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser(description="Serves a folder with nginx on 127.0.0.1.")
+    parser.add_argument("--serve", required=True, metavar="DIR")
+    parser.add_argument("--port-file", required=True, metavar="FILE")
+    parser.add_argument("--https", action="store_true")
+    args = parser.parse_args()
+    serve(args.serve, args.port_file, args.https)
