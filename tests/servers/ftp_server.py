@@ -1,0 +1,114 @@
+"""A loopback FTP server for the transfer tests, built on pyftpdlib (Debian's
+python3-pyftpdlib, so run it with /usr/bin/python3).
+
+    with FtpServer(folder, rest=True) as server:
+        url = server.url("file.bin", user=FtpServer.USER, password=FtpServer.PASSWORD)
+
+It serves one folder read-only to an anonymous log-on and to one user with
+a password, on 127.0.0.1 at a free port, from a thread of its own. With
+rest=False the server answers every REST with REFUSED_REPLY instead of
+honouring it, as servers without restart support do. It stops when the
+with-block ends, or by itself after `lifetime` seconds.
+
+Run as a program it serves until that lifetime ends and prints its port:
+    /usr/bin/python3 ftp_server.py FOLDER [--no-rest] [--lifetime S]
+"""
+import argparse
+import logging
+import sys
+import threading
+import time
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.ioloop import IOLoop
+from pyftpdlib.servers import FTPServer
+
+# pyftpdlib logs every command unless logging is set up; the tests only want
+# failures (which still reach stderr through logging's last resort).
+_log = logging.getLogger("pyftpdlib")
+_log.addHandler(logging.NullHandler())
+_log.setLevel(logging.ERROR)
+
+
+class _Handler(FTPHandler):
+    # Clients may send REST before they switch to binary; pyftpdlib refuses
+    # that, most servers do not.
+    def ftp_REST(self, line):
+        try:
+            marker = int(line)
+        except ValueError:
+            marker = -1
+        if marker < 0:
+            self.respond("501 Invalid parameter.")
+        else:
+            self.respond("350 Restarting at position %d." % marker)
+            self._restart_position = marker
+
+
+class _RefusingHandler(FTPHandler):
+    def ftp_REST(self, line):
+        self.respond(FtpServer.REFUSED_REPLY)
+
+
+class FtpServer:
+    USER = "tester"
+    PASSWORD = "s3cret"
+    # What a server without restart support answers to REST.
+    REFUSED_REPLY = "502 Command not implemented."
+
+    def __init__(self, folder, rest=True, lifetime=120):
+        authorizer = DummyAuthorizer()
+        authorizer.add_anonymous(folder)  # read-only: list and retrieve
+        authorizer.add_user(self.USER, self.PASSWORD, folder)
+        handler = type("Handler", (_Handler if rest else _RefusingHandler,), {"authorizer": authorizer})
+        # An I/O loop of its own: servers of scenarios that run side by side
+        # must not share pyftpdlib's process-wide one.
+        self._server = FTPServer(("127.0.0.1", 0), handler, ioloop=IOLoop())
+        self.port = self._server.address[1]
+        self._deadline = time.monotonic() + lifetime
+        self._stopping = threading.Event()
+        self._thread = threading.Thread(target=self._serve, daemon=True)
+
+    def _serve(self):
+        try:
+            while not self._stopping.is_set() and time.monotonic() < self._deadline:
+                self._server.ioloop.loop(0.05, blocking=False)
+        finally:
+            self._server.close_all()
+
+    def start(self):
+        self._thread.start()
+        return self
+
+    def stop(self):
+        self._stopping.set()
+        self._thread.join(5)
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    def url(self, name, user=None, password=None):
+        login = ""
+        if user is not None:
+            login = user + (":" + password if password is not None else "") + "@"
+        return "ftp://%s127.0.0.1:%d/%s" % (login, self.port, name)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("folder")
+    parser.add_argument("--no-rest", action="store_true")
+    parser.add_argument("--lifetime", type=float, default=120)
+    args = parser.parse_args()
+    server = FtpServer(args.folder, rest=not args.no_rest, lifetime=args.lifetime).start()
+    print(server.port, flush=True)
+    server._thread.join()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
