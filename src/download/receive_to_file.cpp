@@ -1,1 +1,142 @@
-// Placeholder until its helper lands.
+#include <algorithm>
+#include <memory>
+#include <utility>
+
+#include "download/internet_handles.h"
+#include "download/part_file.h"
+#include "download/transfer_session.h"
+#include "download/wininet_api.h"
+#include "platform/chainer_codes.h"
+#include "platform/paths.h"
+
+namespace tessaro {
+namespace {
+
+constexpr DWORD kPollMilliseconds = 10;
+
+// The connection went away under a transfer that may go on where it stopped.
+[[nodiscard]] bool IsDroppedConnection(std::uint32_t code) {
+  return code == ERROR_INTERNET_TIMEOUT || code == ERROR_INTERNET_CONNECTION_ABORTED ||
+         code == ERROR_INTERNET_CONNECTION_RESET || code == ERROR_INTERNET_DISCONNECTED ||
+         code == kErrorDataEndedEarly;
+}
+
+}  // namespace
+
+std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& request, std::uint32_t total,
+                                             std::uint32_t resumeOffset) {
+  if (listener_ != nullptr) listener_->OnTransferBegin(1, total, targetPath_.c_str());
+  if (IsCancelledNow()) return kErrorCancelled;
+  const auto fail = [this](std::uint32_t code) {
+    if (code != kErrorCancelled) Report(nullptr, code);
+    return code;
+  };
+  if (const unsigned long error = CreateDirectories(partPath_, false, nullptr); error != 0) return fail(error);
+  std::unique_ptr<SecurityDescriptor> descriptor;
+  if (secureFile_ && resumeOffset == 0) {
+    DWORD error = 0;
+    descriptor = SharedFileDescriptor(error);
+    if (descriptor == nullptr) return fail(error);
+  }
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor ? descriptor->Get() : nullptr, FALSE};
+  UniqueFile file(CreateFileW(ToLongForm(partPath_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, &attributes,
+                              resumeOffset != 0 ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    const DWORD error = GetLastError();
+    return fail(IsCancelledNow() ? kErrorCancelled : error);
+  }
+  if (resumeOffset != 0) (void)SetFilePointer(file.Get(), 0, nullptr, FILE_END);
+  if (listener_ != nullptr) listener_->OnProgress(resumeOffset);
+
+  const WinInetApi& api = WinInet();
+  const auto pauseWhileAsked = [this] {
+    while (listener_ != nullptr && listener_->IsPaused() && !completed_ && !IsCancelledNow()) Sleep(kPollMilliseconds);
+  };
+  // A call that yields a byte count, at once or through the callback, which
+  // passes the count in its error field.
+  const auto counted = [&](BOOL done, DWORD& count) -> std::uint32_t {
+    const DWORD callError = done ? 0 : GetLastError();
+    if (callError != ERROR_IO_PENDING) {
+      (void)SetEvent(completionEvent_.Get());
+      return callError;
+    }
+    while (!completed_) {
+      pauseWhileAsked();
+      if (IsCancelledNow()) return kErrorCancelled;
+      (void)WaitForSingleObject(completionEvent_.Get(), kPollMilliseconds);
+    }
+    if (asyncResult_ == 0) return asyncError_;
+    if (static_cast<LONG>(asyncError_) > 0) count = asyncError_;
+    return 0;
+  };
+
+  // WinINet may still fill these after a cancelled wait, until the request is
+  // closed: they outlive the loop, and the request is closed before they go.
+  const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kReceivePieceBytes);
+  DWORD available = 0;
+  DWORD read = 0;
+  // A server that keeps dropping the connection before any new byte arrives
+  // would have us reconnect forever.
+  int fruitlessReconnects = 0;
+  DWORD sizeAtReconnect = resumeOffset;
+  const auto receive = [&]() -> std::uint32_t {
+    for (;;) {
+      available = 0;
+      read = 0;
+      BeginOperation(TransferOperation::kQueryData);
+      std::uint32_t error = counted(
+          api.queryDataAvailable(request.Get(), &available, 0, reinterpret_cast<DWORD_PTR>(this)), available);
+      if (error == 0 && available != 0) {
+        BeginOperation(TransferOperation::kRead);
+        error = counted(api.readFile(request.Get(), buffer.get(), kReceivePieceBytes,
+                                     &read),
+                        read);
+      }
+      if (error == 0 && read != 0) {
+        DWORD written = 0;
+        if (!WriteFile(file.Get(), buffer.get(), read, &written, nullptr)) return fail(GetLastError());
+        if (listener_ != nullptr) listener_->OnProgress(written);
+        pauseWhileAsked();
+        if (IsCancelledNow()) return kErrorCancelled;
+        continue;
+      }
+      const DWORD size = GetFileSize(file.Get(), nullptr);
+      if (error == 0) {
+        if (total == 0 || size >= total) {
+          file.Reset();
+          if (const unsigned long moved = ReplaceTargetWithPart(partPath_, targetPath_); moved != 0) {
+            return fail(moved);
+          }
+          if (listener_ != nullptr) listener_->OnFinished(1, 0);
+          return 0;
+        }
+        error = kErrorDataEndedEarly;
+      }
+      fruitlessReconnects = size == sizeAtReconnect ? fruitlessReconnects + 1 : 0;
+      sizeAtReconnect = size;
+      if (!IsDroppedConnection(error) || !reconnectAllowed_ || fruitlessReconnects > retryCount_) return fail(error);
+      if (error = Reconnect(session, file.Get(), request, total); error != 0) return fail(error);
+    }
+  };
+  const std::uint32_t result = receive();
+  request.Close();
+  return result;
+}
+
+std::uint32_t TransferSession::Reconnect(HINTERNET session, HANDLE file, RequestHandle& request,
+                                         std::uint32_t& total) {
+  request.Close();
+  SessionHandle(std::exchange(connection_, nullptr)).Close();
+  (void)FlushFileBuffers(file);
+  const DWORD size = GetFileSize(file, nullptr);
+  std::uint32_t offset = resume_ ? size : 0;
+  OpenedSource source;
+  const std::uint32_t result = OpenWithRetries(session, offset, source);
+  total = source.remoteSize;
+  if (result == 0) request.Reset(currentHandle_);
+  // The server would send the file from another byte than the one we stopped at.
+  if (size != 0 && offset != size) return ERROR_INTERNET_TIMEOUT;
+  return result;
+}
+
+}  // namespace tessaro

@@ -1,0 +1,52 @@
+#pragma once
+// Guards for WinINet handles. A request is closed asynchronously: WinINet may
+// still run the status callback for it after InternetCloseHandle returns, so
+// its guard waits until the callback has seen the handle go away.
+#include <windows.h>
+#include <wininet.h>
+
+namespace tessaro {
+
+class InternetHandle {
+ public:
+  explicit InternetHandle(HINTERNET handle = nullptr) noexcept : handle_(handle) {}
+  InternetHandle(const InternetHandle&) = delete;
+  InternetHandle& operator=(const InternetHandle&) = delete;
+  virtual ~InternetHandle() { InternetHandle::Close(); }
+
+  virtual void Close();
+  [[nodiscard]] HINTERNET Get() const noexcept { return handle_; }
+  // Forgets the handle without closing it.
+  HINTERNET Release() noexcept;
+
+ protected:
+  HINTERNET handle_;
+};
+
+// A session or connection: the callback goes first, so that closing it
+// notifies nobody.
+class SessionHandle : public InternetHandle {
+ public:
+  using InternetHandle::InternetHandle;
+  ~SessionHandle() override { SessionHandle::Close(); }
+  void Close() override;
+};
+
+class RequestHandle : public InternetHandle {
+ public:
+  // Neither event is owned; both belong to the session whose callback sets them.
+  RequestHandle(HINTERNET handle, HANDLE completionEvent, HANDLE handleClosedEvent) noexcept
+      : InternetHandle(handle), completionEvent_(completionEvent), handleClosedEvent_(handleClosedEvent) {}
+  ~RequestHandle() override { RequestHandle::Close(); }
+  // Returns once the operation in flight has completed and the callback has
+  // seen the handle closing.
+  void Close() override;
+  // Closes the held handle (if any) and takes |handle| instead.
+  void Reset(HINTERNET handle);
+
+ private:
+  HANDLE completionEvent_;
+  HANDLE handleClosedEvent_;
+};
+
+}  // namespace tessaro

@@ -1,0 +1,121 @@
+// Runs one TransferSession and prints every listener call, one per line, so
+// that the scenarios can drive the engine against real loopback servers:
+//   transfer_probe [options] TARGET URL...
+// Options: --expected-size N, --retries N, --no-resume, --no-listener,
+//   --cancel-after BYTES (Cancel once that many bytes were reported),
+//   --answer N (what OnError answers; 0 by default),
+//   --remember USER:PASSWORD, --enter USER:PASSWORD (what the credential
+//   provider remembers, and what the user typed when asked),
+//   --post NAME=VALUE (repeatable: posts a form to the one URL instead;
+//   then TARGET is left out).
+// Output lines: "begin LEVEL TOTAL PATH|-", "progress N", "finished L X",
+// "error TEXT|- 0xCODE EXTRA", and last "result 0xCODE". A form post prints
+// "status N", "content-type TEXT" and "text HEX" (the reply's UTF-16 units,
+// four hex digits each) before the result.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "download/credential_provider.h"
+#include "download/transfer_session.h"
+
+namespace {
+
+class PrintingListener : public tessaro::ProgressListener {
+ public:
+  std::uint64_t cancelAfter = 0;  // 0: never
+  std::uint32_t answer = 0;
+
+  void OnTransferBegin(std::uint32_t level, std::uint32_t total, const wchar_t* path) override {
+    std::wprintf(L"begin %u %u %ls\n", level, total, path != nullptr ? path : L"-");
+  }
+  void OnFinished(std::uint32_t level, std::uint32_t extra) override {
+    std::wprintf(L"finished %u %u\n", level, extra);
+  }
+  void OnProgress(std::uint32_t bytes) override {
+    reported_ += bytes;
+    std::wprintf(L"progress %u\n", bytes);
+  }
+  bool IsCancelled() override { return cancelAfter != 0 && reported_ >= cancelAfter; }
+  std::uint32_t OnError(const wchar_t* text, std::uint32_t code, std::uint32_t extra) override {
+    std::wprintf(L"error %ls 0x%08X %u\n", text != nullptr ? text : L"-", code, extra);
+    return answer;
+  }
+
+ private:
+  std::uint64_t reported_ = 0;
+};
+
+// Credentials from the command line, as a dialog would have filled them.
+class FixedCredentials : public tessaro::CredentialProvider {
+ public:
+  void Remember(const std::wstring& pair) { Split(pair, rememberedUser_, rememberedPassword_); }
+  void Enter(const std::wstring& pair) { Split(pair, enteredUser_, enteredPassword_); }
+
+ private:
+  static void Split(const std::wstring& pair, std::wstring& user, std::wstring& password) {
+    const std::size_t colon = pair.find(L':');
+    user = pair.substr(0, colon);
+    password = colon == std::wstring::npos ? std::wstring() : pair.substr(colon + 1);
+  }
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  PrintingListener listener;
+  bool withListener = true;
+  bool resume = true;
+  int retries = -1;
+  std::uint32_t expectedSize = 0;
+  FixedCredentials credentials;
+  std::vector<std::wstring> formFields;
+  int i = 1;
+  for (; i < argc && std::wcsncmp(argv[i], L"--", 2) == 0; ++i) {
+    const std::wstring option = argv[i];
+    if (option == L"--no-listener") {
+      withListener = false;
+    } else if (option == L"--no-resume") {
+      resume = false;
+    } else if (i + 1 < argc) {
+      const unsigned long value = std::wcstoul(argv[++i], nullptr, 10);
+      if (option == L"--expected-size") expectedSize = value;
+      if (option == L"--retries") retries = static_cast<int>(value);
+      if (option == L"--cancel-after") listener.cancelAfter = value;
+      if (option == L"--answer") listener.answer = value;
+      if (option == L"--remember") credentials.Remember(argv[i]);
+      if (option == L"--enter") credentials.Enter(argv[i]);
+      if (option == L"--post") formFields.push_back(argv[i]);
+    }
+  }
+  if (argc - i < 1) {
+    std::fwprintf(stderr, L"usage: transfer_probe [options] TARGET URL...\n");
+    return 2;
+  }
+  tessaro::TransferSession session(withListener ? &listener : nullptr, &credentials);
+  session.SetExpectedSize(expectedSize);
+  session.SetResume(resume);
+  session.SetRetryCount(retries);
+  std::uint32_t result = 0;
+  if (!formFields.empty()) {
+    for (const std::wstring& field : formFields) {
+      const std::size_t equals = field.find(L'=');
+      session.AddFormField(field.substr(0, equals), equals == std::wstring::npos ? L"" : field.substr(equals + 1));
+    }
+    std::wstring text;
+    result = session.PostForm(argv[i], text);
+    std::wprintf(L"status %u\ncontent-type %ls\ntext ", session.GetStatusCode(), session.GetContentType().c_str());
+    for (const wchar_t unit : text) std::wprintf(L"%04X", static_cast<unsigned>(unit));
+    std::wprintf(L"\n");
+  } else {
+    const std::wstring target = argv[i++];
+    result = session.Download(std::vector<std::wstring>(argv + i, argv + argc), target);
+  }
+  std::wprintf(L"result 0x%08X\n", result);
+  std::fflush(stdout);
+  return 0;
+}
