@@ -88,7 +88,7 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
           api.queryDataAvailable(request.Get(), &available, 0, reinterpret_cast<DWORD_PTR>(this)), available);
       if (error == 0 && available != 0) {
         BeginOperation(TransferOperation::kRead);
-        error = counted(api.readFile(request.Get(), buffer.get(), kReceivePieceBytes,
+        error = counted(api.readFile(request.Get(), buffer.get(), std::min<DWORD>(available, kReceivePieceBytes),
                                      &read),
                         read);
       }
