@@ -1,0 +1,254 @@
+"""HTTP transfers: the transfer engine run by tests/helpers/transfer_probe
+against loopback servers that behave (nginx) and misbehave (fault_server)."""
+import os
+import subprocess
+
+from fault_server import FaultServer, closed_port
+from harness import WINE, check, scenario, win_path
+from web_server import WebServer
+
+DATA = bytes((i * 7 + i // 251) % 256 for i in range(300_000))
+CANCELLED = 0xE0000008
+NOT_MODIFIED = 0xE0000013
+
+
+class Outcome:
+    """What the probe printed: the listener's calls in order, then the result."""
+
+    def __init__(self, lines):
+        check(lines and lines[-1].startswith("result "), "the probe ended without a result: %r" % lines[-5:])
+        self.lines = lines
+        self.result = int(lines[-1].split()[1], 16)
+        self.progress = [int(l.split()[1]) for l in lines if l.startswith("progress ")]
+        self.errors = [l for l in lines if l.startswith("error ")]
+
+    def value(self, name):
+        """The rest of the first line that starts with name (form posts)."""
+        return next(l[len(name) + 1:] for l in self.lines if l.startswith(name + " "))
+
+    def expect(self, result, errors=None, what=""):
+        check(self.result == result, "%sresult 0x%08X, wanted 0x%08X: %r" % (what, self.result, result, self.lines[-8:]))
+        if errors is not None:
+            check(self.errors == errors, "%sreported %r, wanted %r" % (what, self.errors, errors))
+
+
+def probe(ctx, *args, timeout=120):
+    proc = subprocess.run([WINE, ctx.helper("transfer_probe"), *[str(a) for a in args]], env=ctx.env(), cwd=ctx.dir,
+                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
+    return Outcome(proc.stdout.decode("utf-8", "replace").splitlines())
+
+
+def error_line(code, text="-", extra=0):
+    return "error %s 0x%08X %d" % (text, code, extra)
+
+
+class Target:
+    """A target file in the scenario's folder, with its ".part" beside it."""
+
+    def __init__(self, ctx, name, part=None):
+        self.path = os.path.join(ctx.dir, "out", name)
+        self.win = win_path(self.path)
+        self.part = self.path + ".part"
+        os.makedirs(os.path.dirname(self.path), exist_ok=True)
+        for stale in (self.path, self.part):
+            if os.path.exists(stale):
+                os.remove(stale)
+        if part is not None:
+            with open(self.part, "wb") as f:
+                f.write(part)
+
+    def read(self, which=None):
+        path = which or self.path
+        if not os.path.exists(path):
+            return None
+        with open(path, "rb") as f:
+            return f.read()
+
+    def check_complete(self, data, what):
+        got = self.read()
+        check(got == data, "%sthe file holds %s bytes, wanted %d exact ones" % (
+            what, "no" if got is None else len(got), len(data)))
+        check(not os.path.exists(self.part), "%sthe .part file is left" % what)
+
+
+def check_transfer_lines(outcome, total, first, what):
+    """begin, then progress from the bytes already there, then finished, last."""
+    check(outcome.lines[0] == "begin 1 %d %s" % (total, outcome.target), "%sfirst line %r" % (what, outcome.lines[0]))
+    check(outcome.lines[1] == "progress %d" % first, "%ssecond line %r, wanted progress %d" % (
+        what, outcome.lines[1], first))
+    check(outcome.lines[-2:] == ["finished 1 0", "result 0x00000000"], "%slast lines %r" % (what, outcome.lines[-2:]))
+    check(sum(outcome.progress) == total, "%sprogress adds up to %d, not %d" % (what, sum(outcome.progress), total))
+
+
+def download(ctx, target, *urls, options=()):
+    outcome = probe(ctx, *options, target.win, *urls)
+    outcome.target = target.win
+    return outcome
+
+
+@scenario("transfer: a plain download, a resumed .part and a server that ignores Range all end with the exact file")
+def plain_and_resumed(ctx):
+    garbage = b"\xee" * 1000
+    with FaultServer() as faults, WebServer(ctx.dir) as web:
+        with open(os.path.join(ctx.dir, "data.bin"), "wb") as f:
+            f.write(DATA)
+        faults.route("/ranges", body=DATA)
+        faults.route("/no-ranges", body=DATA, ranges=False)
+        cases = [  # (what, url, .part before, first progress, Range wanted)
+            ("nginx, no .part", web.url("data.bin"), None, 0, ""),
+            ("nginx, .part of 1000 bytes", web.url("data.bin"), DATA[:1000], 1000, "bytes=1000-"),
+            ("206 for a .part of 123456 bytes", faults.url("/ranges"), DATA[:123456], 123456, "bytes=123456-"),
+            ("200 for a .part of 1000 bytes", faults.url("/no-ranges"), garbage, 0, "bytes=1000-"),
+        ]
+        for what, url, part, first, wanted in cases:
+            what += ": "
+            target = Target(ctx, "data.bin", part)
+            outcome = download(ctx, target, url)
+            outcome.expect(0, [], what)
+            check_transfer_lines(outcome, len(DATA), first, what)
+            target.check_complete(DATA, what)
+            sent = web.ranges()[-1] if "nginx" in what else faults.requests[-1].headers.get("Range", "")
+            check(sent == wanted, "%sRange %r sent, wanted %r" % (what, sent, wanted))
+
+
+@scenario("transfer: connections that drop mid-file are reopened at the byte where the data stopped")
+def reconnects(ctx):
+    with FaultServer() as faults:
+        cases = [  # (what, route, Range headers wanted)
+            ("one drop", dict(drop_after=100_000), ["", "bytes=100000-"]),
+            ("three drops", dict(drop_after=50_000, drops=3), ["", "bytes=50000-", "bytes=100000-", "bytes=150000-"]),
+            ("a drop while trickling", dict(drop_after=30_000, trickle=(10_000, 0.05)), ["", "bytes=30000-"]),
+        ]
+        for index, (what, route, wanted) in enumerate(cases):
+            what += ": "
+            path = "/drop%d" % index
+            faults.route(path, body=DATA, **route)
+            target = Target(ctx, "drop%d.bin" % index)
+            outcome = download(ctx, target, faults.url(path))
+            outcome.expect(0, [], what)
+            target.check_complete(DATA, what)
+            sent = [r.headers.get("Range", "") for r in faults.requests_for(path)]
+            check(sent == wanted, "%sranges %r, wanted %r" % (what, sent, wanted))
+            check(sum(outcome.progress) == len(DATA), "%sprogress adds up to %d" % (what, sum(outcome.progress)))
+
+
+@scenario("transfer: unreachable and missing sources are tried over the mirrors in turn, 7 tries in all")
+def retries_over_mirrors(ctx):
+    with FaultServer() as faults:
+        faults.route("/good", body=DATA)
+        dead = "http://127.0.0.1:%d/x" % closed_port()
+        cases = [  # (what, urls, options, result, paths asked in order)
+            ("three mirrors that answer 404", ["/a", "/b", "/c"], [], 0xE0000018,
+             ["/a", "/b", "/c", "/a", "/b", "/c", "/a"]),
+            ("a single missing file", ["/a"], [], 0xE0000018, ["/a"]),
+            ("no retries over two mirrors", ["/a", "/b"], ["--retries", 0], 0xE0000018, ["/a", "/b"]),
+            ("unreachable, then missing, then there", [dead, "/a", "/good"], [], 0, ["/a", "/good"]),
+            ("a closed port", [dead], [], 12029, []),
+        ]
+        for what, paths, options, result, asked in cases:
+            what += ": "
+            start = len(faults.requests)
+            target = Target(ctx, "mirrored.bin")
+            urls = [p if p.startswith("http") else faults.url(p) for p in paths]
+            outcome = download(ctx, target, *urls, options=options)
+            outcome.expect(result, [] if result == 0 else [error_line(result, "mirrored.bin")], what)
+            got = [r.path for r in faults.requests[start:]]
+            check(got == asked, "%sasked for %r, wanted %r" % (what, got, asked))
+            if result == 0:
+                target.check_complete(DATA, what)
+            else:
+                check(target.read() is None, "%sa target was written" % what)
+
+
+@scenario("transfer: HTTP statuses, size checks and credentials become the engine's codes")
+def statuses(ctx):
+    body = b"<html>server error page</html>"
+    with FaultServer() as faults:
+        faults.route("/data", body=DATA)
+        faults.route("/data-1", body=DATA[:999])
+        faults.route("/private", body=DATA, auth=("user", "pa:ss"))
+        for status in (304, 403, 404, 410, 500):
+            faults.route("/%d" % status, body=body, status=status)
+        name = "status.bin"
+        cases = [  # (what, path, options, result, reported, file afterwards)
+            ("304", "/304", [], NOT_MODIFIED, [], None),
+            ("403", "/403", [], 0xE0000016, [error_line(0xE0000016, name)], None),
+            ("404", "/404", [], 0xE0000018, [error_line(0xE0000018, name)], None),
+            ("410", "/410", [], 0xE0000018, [error_line(0xE0000018, name)], None),
+            ("500 with a body", "/500", [], 0, [], body),
+            ("expected size 1000, announced 999", "/data-1", ["--expected-size", 1000], 0xE0000023,
+             [error_line(0xE0000023, name)], None),
+            ("expected size matches", "/data", ["--expected-size", len(DATA)], 0, [], DATA),
+            ("401 without credentials", "/private", [], 0xE0000012,
+             ["error %s 0x%08X" % (faults.url("/private"), 0xE0000012), error_line(0xE0000012, name)], None),
+            ("401 with remembered credentials", "/private", ["--remember", "user:pa:ss"], 0, [], DATA),
+            ("401, wrong remembered ones, then typed ones", "/private",
+             ["--remember", "user:wrong", "--enter", "user:pa:ss", "--answer", 1237], 0,
+             ["error %s 0x%08X" % (faults.url("/private"), 0xE0000012)], DATA),
+        ]
+        for what, path, options, result, reported, content in cases:
+            what += ": "
+            target = Target(ctx, name)
+            outcome = download(ctx, target, faults.url(path), options=options)
+            # The credential question carries the provider's address as its extra: compare without it.
+            errors = [e.rsplit(" ", 1)[0] if "/private" in e else e for e in outcome.errors]
+            outcome.expect(result, None, what)
+            check(errors == reported, "%sreported %r, wanted %r" % (what, errors, reported))
+            check(target.read() == content, "%sthe target holds %r" % (what, (target.read() or b"")[:40]))
+            if content is None:
+                check(not any(l.startswith("begin") for l in outcome.lines), "%sa transfer began" % what)
+
+
+@scenario("transfer: bad targets and URLs fail before any request is sent")
+def refused_before_sending(ctx):
+    with FaultServer() as faults:
+        faults.route("/data", body=DATA)
+        cases = [  # (what, target, urls, result)
+            ("a relative target", "out\\data.bin", [faults.url("/data")], 0xE0000005),
+            ("a one-letter target", "x", [faults.url("/data")], 0xE0000005),
+            ("an unknown scheme", win_path(os.path.join(ctx.dir, "x.bin")), ["gopher://127.0.0.1/x"], 12006),
+            ("an unknown scheme after a good URL", win_path(os.path.join(ctx.dir, "x.bin")),
+             [faults.url("/data"), "mailto:someone@example.com"], 12006),
+            ("no URL at all", win_path(os.path.join(ctx.dir, "x.bin")), [], 12006),
+            ("a URL without a scheme", win_path(os.path.join(ctx.dir, "x.bin")), ["no-scheme-here"], 12006),
+        ]
+        for what, target, urls, result in cases:
+            what += ": "
+            outcome = probe(ctx, target, *urls)
+            outcome.expect(result, [error_line(result)], what)
+            check(faults.requests == [], "%sthe server was asked %r" % (what, faults.requests))
+            check(not os.path.exists(os.path.join(ctx.dir, "x.bin")), "%sa file was written" % what)
+
+
+@scenario("transfer: Cancel mid-file keeps the .part unreported, and the next run resumes it")
+def cancel_then_resume(ctx):
+    with FaultServer() as faults:
+        faults.route("/slow", body=DATA, trickle=(8192, 0.02))
+        target = Target(ctx, "slow.bin")
+        outcome = download(ctx, target, faults.url("/slow"), options=["--cancel-after", 40_000])
+        outcome.expect(CANCELLED, [], "cancelled run: ")
+        kept = target.read(target.part)
+        check(kept is not None and 40_000 <= len(kept) < len(DATA) and DATA.startswith(kept),
+              "the .part holds %s bytes" % (None if kept is None else len(kept)))
+        check(target.read() is None, "the target exists after Cancel")
+        outcome = download(ctx, target, faults.url("/slow"))
+        outcome.expect(0, [], "resumed run: ")
+        check_transfer_lines(outcome, len(DATA), len(kept), "resumed run: ")
+        target.check_complete(DATA, "resumed run: ")
+        check(faults.requests[-1].headers.get("Range") == "bytes=%d-" % len(kept),
+              "resumed with %r" % faults.requests[-1].headers.get("Range"))
+
+
+@scenario("transfer: a self-signed certificate is a question to the listener; a refusal ends the transfer")
+def self_signed_certificate(ctx):
+    with open(os.path.join(ctx.dir, "data.bin"), "wb") as f:
+        f.write(DATA)
+    with WebServer(ctx.dir, https=True) as web:
+        target = Target(ctx, "secure.bin")
+        outcome = download(ctx, target, web.https_url("data.bin"), options=["--answer", 1])
+        questions = [e for e in outcome.errors if e.split()[1] == "-"]
+        check(len(questions) == 1, "certificate questions: %r" % outcome.errors)
+        code = int(questions[0].split()[2], 16)
+        check(code in (12037, 12038, 12044, 12045), "the question asked about 0x%08X" % code)
+        outcome.expect(code, questions + [error_line(code, "secure.bin")])
+        check(target.read() is None and target.read(target.part) is None, "a file was written")

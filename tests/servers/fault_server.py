@@ -1,0 +1,150 @@
+"""A loopback HTTP server that misbehaves on request, for the transfer tests
+(standard library only).
+
+    with FaultServer() as server:
+        server.route("/file.bin", body=data, drop_after=1000)
+        url = server.url("/file.bin")
+        ...
+        server.requests    # [Request(method, path, headers, body), ...] in arrival order
+
+route(path, **behaviour) sets what one path does; a path without a route
+answers 404. Behaviours (all optional):
+  body=b""          the file's bytes
+  status=200        the status of a full answer; any status is sent with the body
+  ranges=True       a "Range: bytes=N-" request gets 206 and the bytes from N;
+                    False answers 200 and the whole body, as if Range were unknown
+  drop_after=None   the first `drops` answers send this many body bytes, then
+                    close the connection (the length announced is still the full one)
+  drops=1
+  length=None       the Content-Length to announce instead of the true one
+                    (the connection closes after the bytes actually sent)
+  trickle=None      (bytes, seconds): the body goes out in pieces of that many
+                    bytes with that pause after each
+  headers={}        more response headers, e.g. {"Content-Type": "text/plain"}
+  auth=None         (user, password): Basic authorization wanted; without it
+                    the answer is 401 with WWW-Authenticate: Basic realm="Files"
+
+closed_port() gives a port on which nothing listens.
+
+The server listens on 127.0.0.1 at a free port, serves from threads of its
+own, and stops when the with-block ends or by itself after `lifetime` seconds.
+"""
+import base64
+import collections
+import http.server
+import re
+import socket
+import threading
+import time
+
+Request = collections.namedtuple("Request", "method path headers body")
+
+_RANGE = re.compile(r"bytes=(\d+)-$")
+
+
+def closed_port():
+    """A loopback port that was free a moment ago and has no listener."""
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class _Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.0"
+
+    def log_message(self, *args):
+        pass
+
+    def do_GET(self):
+        self._answer(b"")
+
+    def do_POST(self):
+        self._answer(self.rfile.read(int(self.headers.get("Content-Length", 0))))
+
+    def _answer(self, request_body):
+        server = self.server.owner
+        with server.lock:
+            server.requests.append(Request(self.command, self.path, dict(self.headers), request_body))
+            path = self.path.split("?")[0]
+            route = server.routes.get(path)
+            answered = server.answered[path]
+            server.answered[path] += 1
+        if route is None:
+            self._send(404, b"not here", {})
+            return
+        if route.get("auth") and self.headers.get("Authorization") != "Basic " + base64.b64encode(
+                ("%s:%s" % route["auth"]).encode()).decode():
+            self._send(401, b"who are you", {"WWW-Authenticate": 'Basic realm="Files"'})
+            return
+        body = route.get("body", b"")
+        status = route.get("status", 200)
+        headers = dict(route.get("headers", {}))
+        wanted = _RANGE.match(self.headers.get("Range", ""))
+        if wanted and route.get("ranges", True) and status == 200:
+            start = int(wanted.group(1))
+            if start >= len(body):
+                self._send(416, b"", {"Content-Range": "bytes */%d" % len(body)})
+                return
+            headers["Content-Range"] = "bytes %d-%d/%d" % (start, len(body) - 1, len(body))
+            body, status = body[start:], 206
+        announced = route.get("length")
+        if route.get("drop_after") is not None and answered < route.get("drops", 1):
+            announced = len(body) if announced is None else announced
+            body = body[:route["drop_after"]]
+        self._send(status, body, headers, announced, route.get("trickle"))
+
+    def _send(self, status, body, headers, length=None, trickle=None):
+        self.send_response(status)
+        for name, value in headers.items():
+            self.send_header(name, value)
+        self.send_header("Content-Length", str(len(body) if length is None else length))
+        self.end_headers()
+        step, pause = trickle or (len(body) or 1, 0)
+        try:
+            for start in range(0, len(body), step):
+                self.wfile.write(body[start:start + step])
+                self.wfile.flush()
+                if pause:
+                    time.sleep(pause)
+        except OSError:
+            pass  # the client went away: that is its right
+        self.close_connection = True
+
+
+class FaultServer:
+    def __init__(self, lifetime=120):
+        self.routes = {}
+        self.requests = []
+        self.answered = collections.Counter()
+        self.lock = threading.Lock()
+        self._http = http.server.ThreadingHTTPServer(("127.0.0.1", 0), _Handler)
+        self._http.daemon_threads = True
+        self._http.owner = self
+        self.port = self._http.server_address[1]
+        self._timer = threading.Timer(lifetime, self.stop)
+        self._timer.daemon = True
+
+    def __enter__(self):
+        threading.Thread(target=self._http.serve_forever, daemon=True).start()
+        self._timer.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    def stop(self):
+        self._timer.cancel()
+        self._http.shutdown()
+        self._http.server_close()
+
+    def route(self, path, **behaviour):
+        with self.lock:
+            self.routes[path] = behaviour
+            self.answered[path] = 0
+
+    def url(self, path):
+        return "http://127.0.0.1:%d%s" % (self.port, path)
+
+    def requests_for(self, path):
+        with self.lock:
+            return [r for r in self.requests if r.path == path]
