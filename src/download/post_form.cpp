@@ -13,12 +13,15 @@ namespace {
 
 constexpr UINT kCodePageUtf8 = 65001;
 constexpr UINT kCodePageLatin1 = 28591;
+// UTF-16 little-endian's number; MultiByteToWideChar does not take it, the
+// bytes are the text's units already.
+constexpr UINT kCodePageUtf16 = 1200;
 
-// The code page of a reply's charset; 0 for UTF-16, which needs none.
+// The code page of a reply's charset.
 [[nodiscard]] UINT CodePageOf(const std::wstring& charset) {
   const wchar_t* name = charset.c_str();
   if (_wcsicmp(name, L"utf-8") == 0) return kCodePageUtf8;
-  if (_wcsicmp(name, L"utf-16") == 0) return 0;
+  if (_wcsicmp(name, L"utf-16") == 0) return kCodePageUtf16;
   if (_wcsicmp(name, L"ISO-8859-1") == 0) return kCodePageLatin1;
   if (_wcsicmp(name, L"US-ASCII") == 0) return CP_THREAD_ACP;
   return CP_ACP;
@@ -73,7 +76,7 @@ std::uint32_t TransferSession::DecodeReplyFile(const std::wstring& path, std::ws
   std::wstring charset;
   const UINT codePage = GetCharset(charset) ? CodePageOf(charset) : CP_ACP;
   std::wstring decoded;
-  if (codePage == 0) {
+  if (codePage == kCodePageUtf16) {
     decoded.resize(bytes.size() / 2);
     for (std::size_t i = 0; i < decoded.size(); ++i) {
       decoded[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |

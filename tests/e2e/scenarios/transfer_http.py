@@ -1,5 +1,6 @@
 """HTTP transfers: the transfer engine run by tests/helpers/transfer_probe
 against loopback servers that behave (nginx) and misbehave (fault_server)."""
+import glob
 import os
 import subprocess
 
@@ -252,3 +253,41 @@ def self_signed_certificate(ctx):
         check(code in (12037, 12038, 12044, 12045), "the question asked about 0x%08X" % code)
         outcome.expect(code, questions + [error_line(code, "secure.bin")])
         check(target.read() is None and target.read(target.part) is None, "a file was written")
+
+
+@scenario("transfer: a form post sends UTF-8 fields and decodes the reply by its charset")
+def form_post(ctx):
+    with FaultServer() as faults:
+        cases = [  # (what, route, result, reply as UTF-16 units)
+            ("utf-8", dict(body="café".encode("utf-8"), headers={"Content-Type": "text/plain; charset=utf-8"}),
+             0, "00630061006600E9"),
+            ("utf-16", dict(body="é€".encode("utf-16-le"), headers={"Content-Type": "text/plain;charset=UTF-16"}),
+             0, "00E920AC"),
+            ("ISO-8859-1", dict(body=b"\xe9\x80", headers={"Content-Type": "text/plain; charset=ISO-8859-1"}),
+             0, "00E90080"),
+            ("no charset", dict(body=b"ok", headers={"Content-Type": "text/plain"}), 0, "006F006B"),
+            ("an empty reply", dict(body=b"", headers={"Content-Type": "text/plain; charset=utf-8"}), 0, ""),
+            ("500", dict(body=b"broken", status=500), 0xE000002B, ""),
+        ]
+        for index, (what, route, result, units) in enumerate(cases):
+            what += ": "
+            path = "/form%d" % index
+            faults.route(path, **route)
+            outcome = probe(ctx, "--post", "a=1", "--post", "b=two words é", faults.url(path))
+            outcome.expect(result, [], what)
+            check(outcome.value("text") == units, "%sreply decoded as %r, wanted %r" % (
+                what, outcome.value("text"), units))
+            wanted_type = route.get("headers", {}).get("Content-Type", "") if result == 0 else ""
+            check(outcome.value("content-type") == wanted_type, "%scontent type %r" % (
+                what, outcome.value("content-type")))
+            sent = faults.requests_for(path)[-1]
+            check(sent.method == "POST" and sent.body == "a=1&b=two words é".encode("utf-8"),
+                  "%ssent %s %r" % (what, sent.method, sent.body))
+            check(sent.headers.get("Content-Type") == "application/x-www-form-urlencoded; charset=utf-8",
+                  "%sposted as %r" % (what, sent.headers.get("Content-Type")))
+        outcome = probe(ctx, "--post", "a=1", faults.url("/missing"))
+        outcome.expect(0xE0000018, [error_line(0xE0000018)], "404: ")
+    temps = glob.glob(os.path.join(ctx.prefix, "drive_c", "users", "*", "Temp"))
+    check(temps, "no temporary folder in the prefix")
+    left = [f for t in temps for f in os.listdir(t) if f.startswith("123")]
+    check(left == [], "the replies stay in the temporary folder: %r" % left)
