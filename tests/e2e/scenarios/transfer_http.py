@@ -114,22 +114,31 @@ def plain_and_resumed(ctx):
 
 @scenario("transfer: connections that drop mid-file are reopened at the byte where the data stopped")
 def reconnects(ctx):
+    local = "file://C:\\nothing-here.bin"
     with FaultServer() as faults:
-        cases = [  # (what, route, Range headers wanted)
-            ("one drop", dict(drop_after=100_000), ["", "bytes=100000-"]),
-            ("three drops", dict(drop_after=50_000, drops=3), ["", "bytes=50000-", "bytes=100000-", "bytes=150000-"]),
-            ("a drop while trickling", dict(drop_after=30_000, trickle=(10_000, 0.05)), ["", "bytes=30000-"]),
+        cases = [  # (what, route, a file URL as second mirror, Range headers wanted)
+            ("one drop", dict(drop_after=100_000), False, ["", "bytes=100000-"]),
+            ("three drops", dict(drop_after=50_000, drops=3), False,
+             ["", "bytes=50000-", "bytes=100000-", "bytes=150000-"]),
+            ("a drop while trickling", dict(drop_after=30_000, trickle=(10_000, 0.05)), False, ["", "bytes=30000-"]),
+            ("a drop with a file URL among the mirrors", dict(drop_after=30_000), True, [""]),
         ]
-        for index, (what, route, wanted) in enumerate(cases):
+        for index, (what, route, with_file, wanted) in enumerate(cases):
             what += ": "
             path = "/drop%d" % index
             faults.route(path, body=DATA, **route)
             target = Target(ctx, "drop%d.bin" % index)
-            outcome = download(ctx, target, faults.url(path))
-            outcome.expect(0, [], what)
-            target.check_complete(DATA, what)
+            outcome = download(ctx, target, faults.url(path), *([local] if with_file else []))
             sent = [r.headers.get("Range", "") for r in faults.requests_for(path)]
             check(sent == wanted, "%sranges %r, wanted %r" % (what, sent, wanted))
+            if with_file:
+                # A local copy cannot go on from bytes that came over the network.
+                outcome.expect(0xE000000F, [error_line(0xE000000F)], what)
+                check(target.read(target.part) == DATA[:30_000] and target.read() is None,
+                      "%sthe .part holds %r bytes" % (what, len(target.read(target.part) or b"")))
+                continue
+            outcome.expect(0, [], what)
+            target.check_complete(DATA, what)
             check(sum(outcome.progress) == len(DATA), "%sprogress adds up to %d" % (what, sum(outcome.progress)))
 
 
