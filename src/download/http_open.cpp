@@ -11,12 +11,13 @@
 namespace tessaro {
 namespace {
 
-constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION |
-                                INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP | INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
-constexpr DWORD kIgnoredCertificateProblems = SECURITY_FLAG_IGNORE_REVOCATION | SECURITY_FLAG_IGNORE_UNKNOWN_CA |
-                                              SECURITY_FLAG_IGNORE_WRONG_USAGE | SECURITY_FLAG_IGNORE_CERT_CN_INVALID |
-                                              SECURITY_FLAG_IGNORE_CERT_DATE_INVALID |
-                                              SECURITY_FLAG_IGNORE_WEAK_SIGNATURE;
+constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                                INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP |
+                                INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
+constexpr DWORD kIgnoredCertificateProblems =
+    SECURITY_FLAG_IGNORE_REVOCATION | SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_WRONG_USAGE |
+    SECURITY_FLAG_IGNORE_CERT_CN_INVALID | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID |
+    SECURITY_FLAG_IGNORE_WEAK_SIGNATURE;
 // What a retry after a certificate problem tolerates: the protocol bits as
 // well as unknown authorities, wrong usage, name and date problems.
 constexpr DWORD kRelaxedSecurityFlags = 0x3F05;
@@ -81,8 +82,9 @@ std::wstring ProxyServerOf(HINTERNET request) {
 }  // namespace
 
 std::uint32_t TransferSession::HttpOpen(HINTERNET session, const std::wstring& url, const wchar_t* verb,
-                                        INTERNET_PORT port, const std::wstring& host, const std::wstring& object,
-                                        const wchar_t* user, const wchar_t* password, std::uint32_t& resumeOffset,
+                                        INTERNET_PORT port, const std::wstring& host,
+                                        const std::wstring& object, const wchar_t* user,
+                                        const wchar_t* password, std::uint32_t& resumeOffset,
                                         std::uint32_t& remoteSize, bool secure) {
   const WinInetApi& api = WinInet();
   const auto context = reinterpret_cast<DWORD_PTR>(this);
@@ -104,10 +106,9 @@ std::uint32_t TransferSession::HttpOpen(HINTERNET session, const std::wstring& u
   BeginOperation(TransferOperation::kOpenRequest);
   const wchar_t* acceptTypes[] = {L"*/*", nullptr};
   const DWORD flags = kRequestFlags | (secure ? INTERNET_FLAG_SECURE : 0);
-  RequestHandle request(
-      handleOf(api.httpOpenRequest(connection.Get(), verb, object.c_str(), L"HTTP/1.0", L"", acceptTypes, flags,
-                                   context)),
-      completionEvent_.Get(), handleClosedEvent_.Get());
+  RequestHandle request(handleOf(api.httpOpenRequest(connection.Get(), verb, object.c_str(), L"HTTP/1.0", L"",
+                                                     acceptTypes, flags, context)),
+                        completionEvent_.Get(), handleClosedEvent_.Get());
   if (request.Get() == nullptr) return error;
   if (secure && ignoreCertificateErrors_) (void)AddSecurityFlags(request.Get(), kIgnoredCertificateProblems);
 
@@ -128,9 +129,9 @@ std::uint32_t TransferSession::HttpOpen(HINTERNET session, const std::wstring& u
   bool relaxed = false;
   for (;;) {
     BeginOperation(TransferOperation::kSendRequest);
-    const BOOL sent = api.httpSendRequest(request.Get(), headers.empty() ? nullptr : headers.c_str(),
-                                          static_cast<DWORD>(headers.size()), body.empty() ? nullptr : body.data(),
-                                          static_cast<DWORD>(body.size()));
+    const BOOL sent = api.httpSendRequest(
+        request.Get(), headers.empty() ? nullptr : headers.c_str(), static_cast<DWORD>(headers.size()),
+        body.empty() ? nullptr : body.data(), static_cast<DWORD>(body.size()));
     std::uint32_t sendError = Wait(sent ? 0 : GetLastError());
     if (sendError == 0 && !sent && asyncResult_ == 0) sendError = asyncError_;
     DWORD status = 0;
@@ -142,8 +143,8 @@ std::uint32_t TransferSession::HttpOpen(HINTERNET session, const std::wstring& u
     if (!QueryNumber(request.Get(), HTTP_QUERY_CONTENT_LENGTH, contentLength)) contentLength = 0;
     if (wantLastModified_ && status != HTTP_STATUS_NOT_MODIFIED) {
       DWORD size = sizeof lastModified_;
-      if (!api.httpQueryInfo(request.Get(), HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME, &lastModified_,
-                             &size, nullptr)) {
+      if (!api.httpQueryInfo(request.Get(), HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME,
+                             &lastModified_, &size, nullptr)) {
         lastModified_ = SYSTEMTIME{};
       }
     }
@@ -175,8 +176,8 @@ std::uint32_t TransferSession::HttpOpen(HINTERNET session, const std::wstring& u
                 : std::wstring();
         std::wstring newUser;
         std::wstring newPassword;
-        if (!ObtainCredentials(request.Get(), url, realm, proxy, proxy ? ProxyServerOf(request.Get()) : std::wstring(),
-                               newUser, newPassword)) {
+        if (!ObtainCredentials(request.Get(), url, realm, proxy,
+                               proxy ? ProxyServerOf(request.Get()) : std::wstring(), newUser, newPassword)) {
           return kErrorCredentialsNeeded;
         }
         continue;
@@ -201,8 +202,8 @@ std::uint32_t TransferSession::HttpOpen(HINTERNET session, const std::wstring& u
     if (relaxCertificatesOnRetry_ && !relaxed) {
       relaxed = true;
       if (!AddSecurityFlags(request.Get(), kRelaxedSecurityFlags)) return sendError;
-    } else if (Report(nullptr, sendError, static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(request.Get()))) !=
-               0) {
+    } else if (Report(nullptr, sendError,
+                      static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(request.Get()))) != 0) {
       return sendError;
     }
     headers.clear();
@@ -221,13 +222,15 @@ bool TransferSession::ObtainCredentials(HINTERNET handle, const std::wstring& ur
     credentials_->SetRealm(realm);
     credentials_->SetProxyServer(proxyServer);
     if (listener_ == nullptr) return false;
-    const std::uint32_t answer = listener_->OnError(
-        url.c_str(), kErrorCredentialsNeeded, static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(credentials_)));
+    const std::uint32_t answer =
+        listener_->OnError(url.c_str(), kErrorCredentialsNeeded,
+                           static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(credentials_)));
     if (answer != ERROR_RETRY || !credentials_->GetEntered(user, password)) return false;
   }
   if (handle != nullptr) {
     const auto set = [handle](DWORD option, const std::wstring& text) {
-      (void)WinInet().setOption(handle, option, const_cast<wchar_t*>(text.c_str()), static_cast<DWORD>(text.size()));
+      (void)WinInet().setOption(handle, option, const_cast<wchar_t*>(text.c_str()),
+                                static_cast<DWORD>(text.size()));
     };
     set(proxy ? INTERNET_OPTION_PROXY_USERNAME : INTERNET_OPTION_USERNAME, user);
     set(proxy ? INTERNET_OPTION_PROXY_PASSWORD : INTERNET_OPTION_PASSWORD, password);

@@ -29,7 +29,9 @@ constexpr UINT kCodePageUtf16 = 1200;
 
 }  // namespace
 
-bool TransferSession::GetCharset(std::wstring& charset) const { return CharsetFromContentType(contentType_, charset); }
+bool TransferSession::GetCharset(std::wstring& charset) const {
+  return CharsetFromContentType(contentType_, charset);
+}
 
 std::uint32_t TransferSession::PostForm(const std::wstring& url, std::wstring& text) {
   urls_ = {url};
@@ -52,7 +54,8 @@ std::uint32_t TransferSession::PostForm(const std::wstring& url, std::wstring& t
   if (result == 0) {
     RequestHandle request(currentHandle_, completionEvent_.Get(), handleClosedEvent_.Get());
     result = ReceiveToFile(opened, request, source.remoteSize, 0);
-    if (result == 0) result = statusCode_ == HTTP_STATUS_OK ? DecodeReplyFile(targetPath_, text) : kErrorFormPostFailed;
+    if (result == 0)
+      result = statusCode_ == HTTP_STATUS_OK ? DecodeReplyFile(targetPath_, text) : kErrorFormPostFailed;
     request.Close();
     SessionHandle(std::exchange(connection_, nullptr)).Close();
   } else if (result != kErrorNotModified) {
@@ -64,8 +67,8 @@ std::uint32_t TransferSession::PostForm(const std::wstring& url, std::wstring& t
 }
 
 std::uint32_t TransferSession::DecodeReplyFile(const std::wstring& path, std::wstring& text) const {
-  const UniqueFile file(CreateFileW(ToLongForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueFile file(CreateFileW(ToLongForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return GetLastError();
   const DWORD size = GetFileSize(file.Get(), nullptr);
   if (size == INVALID_FILE_SIZE) return GetLastError();
@@ -83,10 +86,12 @@ std::uint32_t TransferSession::DecodeReplyFile(const std::wstring& path, std::ws
                                         static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
     }
   } else if (!bytes.empty()) {
-    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    const int length =
+        MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     if (length == 0) return GetLastError();
     decoded.resize(static_cast<std::size_t>(length));
-    (void)MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), decoded.data(), length);
+    (void)MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), decoded.data(),
+                              length);
   }
   text = std::move(decoded);
   return 0;

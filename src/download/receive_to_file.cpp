@@ -31,7 +31,8 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
     if (code != kErrorCancelled) Report(nullptr, code);
     return code;
   };
-  if (const unsigned long error = CreateDirectories(partPath_, false, nullptr); error != 0) return fail(error);
+  if (const unsigned long error = CreateDirectories(partPath_, false, nullptr); error != 0)
+    return fail(error);
   std::unique_ptr<SecurityDescriptor> descriptor;
   if (secureFile_ && resumeOffset == 0) {
     DWORD error = 0;
@@ -40,7 +41,8 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
   }
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor ? descriptor->Get() : nullptr, FALSE};
   UniqueFile file(CreateFileW(ToLongForm(partPath_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, &attributes,
-                              resumeOffset != 0 ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                              resumeOffset != 0 ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr));
   if (!file) {
     const DWORD error = GetLastError();
     return fail(IsCancelledNow() ? kErrorCancelled : error);
@@ -50,7 +52,8 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
 
   const WinInetApi& api = WinInet();
   const auto pauseWhileAsked = [this] {
-    while (listener_ != nullptr && listener_->IsPaused() && !completed_ && !IsCancelledNow()) Sleep(kPollMilliseconds);
+    while (listener_ != nullptr && listener_->IsPaused() && !completed_ && !IsCancelledNow())
+      Sleep(kPollMilliseconds);
   };
   // A call that yields a byte count, at once or through the callback, which
   // passes the count in its error field.
@@ -88,9 +91,9 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
           api.queryDataAvailable(request.Get(), &available, 0, reinterpret_cast<DWORD_PTR>(this)), available);
       if (error == 0 && available != 0) {
         BeginOperation(TransferOperation::kRead);
-        error = counted(api.readFile(request.Get(), buffer.get(), std::min<DWORD>(available, kReceivePieceBytes),
-                                     &read),
-                        read);
+        error = counted(
+            api.readFile(request.Get(), buffer.get(), std::min<DWORD>(available, kReceivePieceBytes), &read),
+            read);
       }
       if (error == 0 && read != 0) {
         DWORD written = 0;
@@ -114,7 +117,8 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
       }
       fruitlessReconnects = size == sizeAtReconnect ? fruitlessReconnects + 1 : 0;
       sizeAtReconnect = size;
-      if (!IsDroppedConnection(error) || !reconnectAllowed_ || fruitlessReconnects > retryCount_) return fail(error);
+      if (!IsDroppedConnection(error) || !reconnectAllowed_ || fruitlessReconnects > retryCount_)
+        return fail(error);
       if (error = Reconnect(session, file.Get(), request, total); error != 0) return fail(error);
     }
   };

@@ -63,7 +63,8 @@ std::uint32_t TransferSession::DownloadUrl(const std::wstring& url, const std::w
   return Download(std::vector<std::wstring>{url}, targetPath);
 }
 
-std::uint32_t TransferSession::Download(const std::vector<std::wstring>& urls, const std::wstring& targetPath) {
+std::uint32_t TransferSession::Download(const std::vector<std::wstring>& urls,
+                                        const std::wstring& targetPath) {
   urls_ = urls;
   targetPath_ = targetPath;
   partPath_ = targetPath + L".part";
@@ -91,13 +92,15 @@ std::uint32_t TransferSession::Download(const std::vector<std::wstring>& urls, c
   const SessionHandle session(opened);
   ApplyConnectTimeout(opened);
 
-  const bool absolute = targetPath_.size() >= 2 && (targetPath_.starts_with(L"\\\\") || targetPath_[1] == L':');
+  const bool absolute =
+      targetPath_.size() >= 2 && (targetPath_.starts_with(L"\\\\") || targetPath_[1] == L':');
   if (!absolute) return fail(nullptr, kErrorTargetNotAbsolute);
 
   std::uint32_t resumeOffset = 0;
   if (resume_) {
-    const UniqueFile part(CreateFileW(ToLongForm(partPath_).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile part(CreateFileW(ToLongForm(partPath_).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     const DWORD size = part ? GetFileSize(part.Get(), nullptr) : INVALID_FILE_SIZE;
     if (size != INVALID_FILE_SIZE) resumeOffset = size;
   }
@@ -123,7 +126,8 @@ std::uint32_t TransferSession::Download(const std::vector<std::wstring>& urls, c
   }
   if (sourceOpen) {
     RequestHandle request(currentHandle_, completionEvent_.Get(), handleClosedEvent_.Get());
-    if (result == 0 && !source.isLocal) result = ReceiveToFile(opened, request, source.remoteSize, resumeOffset);
+    if (result == 0 && !source.isLocal)
+      result = ReceiveToFile(opened, request, source.remoteSize, resumeOffset);
     request.Close();
     SessionHandle(std::exchange(connection_, nullptr)).Close();
   }
@@ -217,7 +221,9 @@ std::uint32_t TransferSession::Wait(DWORD callError) {
   return 0;
 }
 
-bool TransferSession::IsCancelledNow() { return abort_ || (listener_ != nullptr && listener_->IsCancelled()); }
+bool TransferSession::IsCancelledNow() {
+  return abort_ || (listener_ != nullptr && listener_->IsCancelled());
+}
 
 std::uint32_t TransferSession::Report(const wchar_t* text, std::uint32_t code, std::uint32_t extra) {
   return listener_ != nullptr ? listener_->OnError(text, code, extra) : code;
@@ -242,7 +248,8 @@ void TransferSession::FetchResponseText() {
   responseText_ = std::move(text);
 }
 
-void CALLBACK TransferSession::StatusCallback(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, DWORD) {
+void CALLBACK TransferSession::StatusCallback(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info,
+                                              DWORD) {
   auto* self = reinterpret_cast<TransferSession*>(context);
   if (self == nullptr) return;
   if (status == INTERNET_STATUS_HANDLE_CLOSING) {

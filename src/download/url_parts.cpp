@@ -40,7 +40,8 @@ UrlParts CrackUrl(const std::wstring& url) {
   parts.scheme = components.nScheme;
   parts.port = components.nPort;
   const std::wstring& path = parts.path;
-  if (parts.scheme == INTERNET_SCHEME_FILE && path.size() > 3 && path.starts_with(L"\\\\") && path[2] != L'?') {
+  if (parts.scheme == INTERNET_SCHEME_FILE && path.size() > 3 && path.starts_with(L"\\\\") &&
+      path[2] != L'?') {
     parts.host = path.substr(2, path.find(L'\\', 2) - 2);
   }
   return parts;

@@ -104,11 +104,13 @@ int wmain(int argc, wchar_t** argv) {
   if (!formFields.empty()) {
     for (const std::wstring& field : formFields) {
       const std::size_t equals = field.find(L'=');
-      session.AddFormField(field.substr(0, equals), equals == std::wstring::npos ? L"" : field.substr(equals + 1));
+      session.AddFormField(field.substr(0, equals),
+                           equals == std::wstring::npos ? L"" : field.substr(equals + 1));
     }
     std::wstring text;
     result = session.PostForm(argv[i], text);
-    std::wprintf(L"status %u\ncontent-type %ls\ntext ", session.GetStatusCode(), session.GetContentType().c_str());
+    std::wprintf(L"status %u\ncontent-type %ls\ntext ", session.GetStatusCode(),
+                 session.GetContentType().c_str());
     for (const wchar_t unit : text) std::wprintf(L"%04X", static_cast<unsigned>(unit));
     std::wprintf(L"\n");
   } else {
