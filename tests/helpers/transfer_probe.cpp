@@ -4,12 +4,15 @@
 // Options: --expected-size N, --retries N, --no-resume, --no-listener,
 //   --cancel-after BYTES (Cancel once that many bytes were reported),
 //   --answer N (what OnError answers; 0 by default),
+//   --pause-ms N (IsPaused is true for N ms from the first byte on: "pause"
+//   and "go" lines mark it), --proxy TEXT (the session's proxy),
 //   --remember USER:PASSWORD, --enter USER:PASSWORD (what the credential
 //   provider remembers, and what the user typed when asked),
 //   --post NAME=VALUE (repeatable: posts a form to the one URL instead;
 //   then TARGET is left out).
 // Output lines: "begin LEVEL TOTAL PATH|-", "progress N", "finished L X",
-// "error TEXT|- 0xCODE EXTRA", and last "result 0xCODE". A form post prints
+// "error TEXT|- 0xCODE EXTRA", "server|realm|proxy TEXT" (the credential
+// question's texts), and last "result 0xCODE". A form post prints
 // "status N", "content-type TEXT" and "text HEX" (the reply's UTF-16 units,
 // four hex digits each) before the result.
 #include <windows.h>
@@ -29,6 +32,7 @@ class PrintingListener : public tessaro::ProgressListener {
  public:
   std::uint64_t cancelAfter = 0;  // 0: never
   std::uint32_t answer = 0;
+  DWORD pauseMs = 0;  // paused this long from the first byte on
 
   void OnTransferBegin(std::uint32_t level, std::uint32_t total, const wchar_t* path) override {
     std::wprintf(L"begin %u %u %ls\n", level, total, path != nullptr ? path : L"-");
@@ -39,8 +43,18 @@ class PrintingListener : public tessaro::ProgressListener {
   void OnProgress(std::uint32_t bytes) override {
     reported_ += bytes;
     std::wprintf(L"progress %u\n", bytes);
+    if (pauseMs != 0 && reported_ != 0 && pausedAt_ == 0) {
+      pausedAt_ = GetTickCount();
+      std::wprintf(L"pause\n");
+    }
   }
   bool IsCancelled() override { return cancelAfter != 0 && reported_ >= cancelAfter; }
+  bool IsPaused() override {
+    if (pausedAt_ == 0 || resumed_) return false;
+    resumed_ = GetTickCount() - pausedAt_ >= pauseMs;
+    if (resumed_) std::wprintf(L"go\n");
+    return !resumed_;
+  }
   std::uint32_t OnError(const wchar_t* text, std::uint32_t code, std::uint32_t extra) override {
     std::wprintf(L"error %ls 0x%08X %u\n", text != nullptr ? text : L"-", code, extra);
     return answer;
@@ -48,6 +62,8 @@ class PrintingListener : public tessaro::ProgressListener {
 
  private:
   std::uint64_t reported_ = 0;
+  DWORD pausedAt_ = 0;
+  bool resumed_ = false;
 };
 
 // Credentials from the command line, as a dialog would have filled them.
@@ -55,6 +71,10 @@ class FixedCredentials : public tessaro::CredentialProvider {
  public:
   void Remember(const std::wstring& pair) { Split(pair, rememberedUser_, rememberedPassword_); }
   void Enter(const std::wstring& pair) { Split(pair, enteredUser_, enteredPassword_); }
+  // The texts the question would show.
+  void SetServer(const std::wstring& server) override { std::wprintf(L"server %ls\n", server.c_str()); }
+  void SetRealm(const std::wstring& realm) override { std::wprintf(L"realm %ls\n", realm.c_str()); }
+  void SetProxyServer(const std::wstring& proxy) override { std::wprintf(L"proxy %ls\n", proxy.c_str()); }
 
  private:
   static void Split(const std::wstring& pair, std::wstring& user, std::wstring& password) {
@@ -74,6 +94,7 @@ int wmain(int argc, wchar_t** argv) {
   std::uint32_t expectedSize = 0;
   FixedCredentials credentials;
   std::vector<std::wstring> formFields;
+  std::wstring proxy;
   int i = 1;
   for (; i < argc && std::wcsncmp(argv[i], L"--", 2) == 0; ++i) {
     const std::wstring option = argv[i];
@@ -87,6 +108,8 @@ int wmain(int argc, wchar_t** argv) {
       if (option == L"--retries") retries = static_cast<int>(value);
       if (option == L"--cancel-after") listener.cancelAfter = value;
       if (option == L"--answer") listener.answer = value;
+      if (option == L"--pause-ms") listener.pauseMs = value;
+      if (option == L"--proxy") proxy = argv[i];
       if (option == L"--remember") credentials.Remember(argv[i]);
       if (option == L"--enter") credentials.Enter(argv[i]);
       if (option == L"--post") formFields.push_back(argv[i]);
@@ -100,6 +123,7 @@ int wmain(int argc, wchar_t** argv) {
   session.SetExpectedSize(expectedSize);
   session.SetResume(resume);
   session.SetRetryCount(retries);
+  session.SetProxy(proxy);
   std::uint32_t result = 0;
   if (!formFields.empty()) {
     for (const std::wstring& field : formFields) {

@@ -177,33 +177,44 @@ def statuses(ctx):
         faults.route("/data", body=DATA)
         faults.route("/data-1", body=DATA[:999])
         faults.route("/private", body=DATA, auth=("user", "pa:ss"))
+        # What a proxy is asked for, and answers without credentials.
+        faults.route("http://files.test:80/x", status=407, body=b"no",
+                     headers={"Proxy-Authenticate": 'Basic realm="Proxy Zone"'})
         for status in (304, 403, 404, 410, 500):
             faults.route("/%d" % status, body=body, status=status)
         name = "status.bin"
-        cases = [  # (what, path, options, result, reported, file afterwards)
-            ("304", "/304", [], NOT_MODIFIED, [], None),
-            ("403", "/403", [], 0xE0000016, [error_line(0xE0000016, name)], None),
-            ("404", "/404", [], 0xE0000018, [error_line(0xE0000018, name)], None),
-            ("410", "/410", [], 0xE0000018, [error_line(0xE0000018, name)], None),
-            ("500 with a body", "/500", [], 0, [], body),
+        private = faults.url("/private")
+        via_proxy = ["--proxy", "127.0.0.1:%d" % faults.port]
+        question = "error %s 0x%08X"  # the credential question; its extra is the provider's address
+        cases = [  # (what, URL, options, result, reported, realm asked for, file afterwards)
+            ("304", "/304", [], NOT_MODIFIED, [], None, None),
+            ("403", "/403", [], 0xE0000016, [error_line(0xE0000016, name)], None, None),
+            ("404", "/404", [], 0xE0000018, [error_line(0xE0000018, name)], None, None),
+            ("410", "/410", [], 0xE0000018, [error_line(0xE0000018, name)], None, None),
+            ("500 with a body", "/500", [], 0, [], None, body),
             ("expected size 1000, announced 999", "/data-1", ["--expected-size", 1000], 0xE0000023,
-             [error_line(0xE0000023, name)], None),
-            ("expected size matches", "/data", ["--expected-size", len(DATA)], 0, [], DATA),
-            ("401 without credentials", "/private", [], 0xE0000012,
-             ["error %s 0x%08X" % (faults.url("/private"), 0xE0000012), error_line(0xE0000012, name)], None),
-            ("401 with remembered credentials", "/private", ["--remember", "user:pa:ss"], 0, [], DATA),
-            ("401, wrong remembered ones, then typed ones", "/private",
+             [error_line(0xE0000023, name)], None, None),
+            ("expected size matches", "/data", ["--expected-size", len(DATA)], 0, [], None, DATA),
+            ("401 without credentials", private, [], 0xE0000012,
+             [question % (private, 0xE0000012), error_line(0xE0000012, name)], "Files", None),
+            ("401 with remembered credentials", private, ["--remember", "user:pa:ss"], 0, [], None, DATA),
+            ("401, wrong remembered ones, then typed ones", private,
              ["--remember", "user:wrong", "--enter", "user:pa:ss", "--answer", 1237], 0,
-             ["error %s 0x%08X" % (faults.url("/private"), 0xE0000012)], DATA),
+             [question % (private, 0xE0000012)], "Files", DATA),
+            ("407 from the proxy", "http://files.test/x", via_proxy, 0xE0000012,
+             [question % ("http://files.test/x", 0xE0000012), error_line(0xE0000012, name)], "Proxy Zone", None),
         ]
-        for what, path, options, result, reported, content in cases:
+        for what, path, options, result, reported, realm, content in cases:
             what += ": "
             target = Target(ctx, name)
-            outcome = download(ctx, target, faults.url(path), options=options)
-            # The credential question carries the provider's address as its extra: compare without it.
-            errors = [e.rsplit(" ", 1)[0] if "/private" in e else e for e in outcome.errors]
+            url = path if path.startswith("http") else faults.url(path)
+            outcome = download(ctx, target, url, options=options)
+            errors = [e.rsplit(" ", 1)[0] if e.split()[1].startswith("http") else e for e in outcome.errors]
             outcome.expect(result, None, what)
             check(errors == reported, "%sreported %r, wanted %r" % (what, errors, reported))
+            texts = [l for l in outcome.lines if l.split()[0] in ("server", "realm")]
+            wanted = [] if realm is None else ["server " + url, "realm " + realm]
+            check(texts == wanted, "%sthe question said %r, wanted %r" % (what, texts, wanted))
             check(target.read() == content, "%sthe target holds %r" % (what, (target.read() or b"")[:40]))
             if content is None:
                 check(not any(l.startswith("begin") for l in outcome.lines), "%sa transfer began" % what)
@@ -230,10 +241,17 @@ def refused_before_sending(ctx):
             check(not os.path.exists(os.path.join(ctx.dir, "x.bin")), "%sa file was written" % what)
 
 
-@scenario("transfer: Cancel mid-file keeps the .part unreported, and the next run resumes it")
-def cancel_then_resume(ctx):
+@scenario("transfer: Pause holds the data back; Cancel keeps the .part unreported, and the next run resumes it")
+def pause_cancel_resume(ctx):
     with FaultServer() as faults:
         faults.route("/slow", body=DATA, trickle=(8192, 0.02))
+        target = Target(ctx, "slow.bin")
+        outcome = download(ctx, target, faults.url("/slow"), options=["--pause-ms", 300])
+        outcome.expect(0, [], "paused run: ")
+        held = outcome.lines[outcome.lines.index("pause") + 1:outcome.lines.index("go")]
+        check(held == [], "while paused the engine went on: %r" % held)
+        target.check_complete(DATA, "paused run: ")
+
         target = Target(ctx, "slow.bin")
         outcome = download(ctx, target, faults.url("/slow"), options=["--cancel-after", 40_000])
         outcome.expect(CANCELLED, [], "cancelled run: ")
