@@ -54,8 +54,9 @@ std::uint32_t TransferSession::PostForm(const std::wstring& url, std::wstring& t
   if (result == 0) {
     RequestHandle request(currentHandle_, completionEvent_.Get(), handleClosedEvent_.Get());
     result = ReceiveToFile(opened, request, source.remoteSize, 0);
-    if (result == 0)
+    if (result == 0) {
       result = statusCode_ == HTTP_STATUS_OK ? DecodeReplyFile(targetPath_, text) : kErrorFormPostFailed;
+    }
     request.Close();
     SessionHandle(std::exchange(connection_, nullptr)).Close();
   } else if (result != kErrorNotModified) {

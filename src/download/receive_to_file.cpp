@@ -31,8 +31,9 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
     if (code != kErrorCancelled) Report(nullptr, code);
     return code;
   };
-  if (const unsigned long error = CreateDirectories(partPath_, false, nullptr); error != 0)
+  if (const unsigned long error = CreateDirectories(partPath_, false, nullptr); error != 0) {
     return fail(error);
+  }
   std::unique_ptr<SecurityDescriptor> descriptor;
   if (secureFile_ && resumeOffset == 0) {
     DWORD error = 0;
@@ -117,8 +118,9 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
       }
       fruitlessReconnects = size == sizeAtReconnect ? fruitlessReconnects + 1 : 0;
       sizeAtReconnect = size;
-      if (!IsDroppedConnection(error) || !reconnectAllowed_ || fruitlessReconnects > retryCount_)
+      if (!IsDroppedConnection(error) || !reconnectAllowed_ || fruitlessReconnects > retryCount_) {
         return fail(error);
+      }
       if (error = Reconnect(session, file.Get(), request, total); error != 0) return fail(error);
     }
   };

@@ -126,8 +126,9 @@ std::uint32_t TransferSession::Download(const std::vector<std::wstring>& urls,
   }
   if (sourceOpen) {
     RequestHandle request(currentHandle_, completionEvent_.Get(), handleClosedEvent_.Get());
-    if (result == 0 && !source.isLocal)
+    if (result == 0 && !source.isLocal) {
       result = ReceiveToFile(opened, request, source.remoteSize, resumeOffset);
+    }
     request.Close();
     SessionHandle(std::exchange(connection_, nullptr)).Close();
   }
