@@ -6,6 +6,7 @@
 //   --answer N (what OnError answers; 0 by default),
 //   --pause-ms N (IsPaused is true for N ms from the first byte on: "pause"
 //   and "go" lines mark it), --proxy TEXT (the session's proxy),
+//   --ignore-certificates, --relax-certificates (the two certificate settings),
 //   --remember USER:PASSWORD, --enter USER:PASSWORD (what the credential
 //   provider remembers, and what the user typed when asked),
 //   --post NAME=VALUE (repeatable: posts a form to the one URL instead;
@@ -90,6 +91,8 @@ int wmain(int argc, wchar_t** argv) {
   PrintingListener listener;
   bool withListener = true;
   bool resume = true;
+  bool ignoreCertificates = false;
+  bool relaxCertificates = false;
   int retries = -1;
   std::uint32_t expectedSize = 0;
   FixedCredentials credentials;
@@ -102,6 +105,10 @@ int wmain(int argc, wchar_t** argv) {
       withListener = false;
     } else if (option == L"--no-resume") {
       resume = false;
+    } else if (option == L"--ignore-certificates") {
+      ignoreCertificates = true;
+    } else if (option == L"--relax-certificates") {
+      relaxCertificates = true;
     } else if (i + 1 < argc) {
       const unsigned long value = std::wcstoul(argv[++i], nullptr, 10);
       if (option == L"--expected-size") expectedSize = value;
@@ -124,6 +131,8 @@ int wmain(int argc, wchar_t** argv) {
   session.SetResume(resume);
   session.SetRetryCount(retries);
   session.SetProxy(proxy);
+  session.SetIgnoreCertificateErrors(ignoreCertificates);
+  session.SetRelaxCertificatesOnRetry(relaxCertificates);
   std::uint32_t result = 0;
   if (!formFields.empty()) {
     for (const std::wstring& field : formFields) {

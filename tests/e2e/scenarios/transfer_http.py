@@ -110,6 +110,13 @@ def plain_and_resumed(ctx):
             target.check_complete(DATA, what)
             sent = web.ranges()[-1] if "nginx" in what else faults.requests[-1].headers.get("Range", "")
             check(sent == wanted, "%sRange %r sent, wanted %r" % (what, sent, wanted))
+        # A .part as long as the file, or longer, that the server would send whole again.
+        for part in (DATA, DATA + b"more"):
+            what = ".part of %d bytes for %d: " % (len(part), len(DATA))
+            target = Target(ctx, "data.bin", part)
+            outcome = download(ctx, target, faults.url("/no-ranges"))
+            outcome.expect(0xE0000010, [error_line(0xE0000010, "data.bin")], what)
+            check(target.read(target.part) == part and target.read() is None, "%sthe files changed" % what)
 
 
 @scenario("transfer: connections that drop mid-file are reopened at the byte where the data stopped")
@@ -267,7 +274,7 @@ def pause_cancel_resume(ctx):
               "resumed with %r" % faults.requests[-1].headers.get("Range"))
 
 
-@scenario("transfer: a self-signed certificate is a question to the listener; a refusal ends the transfer")
+@scenario("transfer: a self-signed certificate is a question to the listener, unless a setting tolerates it")
 def self_signed_certificate(ctx):
     with open(os.path.join(ctx.dir, "data.bin"), "wb") as f:
         f.write(DATA)
@@ -278,8 +285,15 @@ def self_signed_certificate(ctx):
         check(len(questions) == 1, "certificate questions: %r" % outcome.errors)
         code = int(questions[0].split()[2], 16)
         check(code in (12037, 12038, 12044, 12045), "the question asked about 0x%08X" % code)
-        outcome.expect(code, questions + [error_line(code, "secure.bin")])
-        check(target.read() is None and target.read(target.part) is None, "a file was written")
+        outcome.expect(code, questions + [error_line(code, "secure.bin")], "refused: ")
+        check(target.read() is None and target.read(target.part) is None, "refused: a file was written")
+        for setting in ("--ignore-certificates", "--relax-certificates"):
+            what = setting + ": "
+            target = Target(ctx, "secure.bin")
+            outcome = download(ctx, target, web.https_url("data.bin"), options=[setting, "--answer", 1])
+            outcome.expect(0, [], what)
+            check_transfer_lines(outcome, len(DATA), 0, what)
+            target.check_complete(DATA, what)
 
 
 @scenario("transfer: a form post sends UTF-8 fields and decodes the reply by its charset")
