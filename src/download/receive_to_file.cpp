@@ -53,8 +53,9 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
 
   const WinInetApi& api = WinInet();
   const auto pauseWhileAsked = [this] {
-    while (listener_ != nullptr && listener_->IsPaused() && !completed_ && !IsCancelledNow())
+    while (listener_ != nullptr && listener_->IsPaused() && !completed_ && !IsCancelledNow()) {
       Sleep(kPollMilliseconds);
+    }
   };
   // A call that yields a byte count, at once or through the callback, which
   // passes the count in its error field.
