@@ -7,6 +7,8 @@
 //   --pause-ms N (IsPaused is true for N ms from the first byte on: "pause"
 //   and "go" lines mark it), --proxy TEXT (the session's proxy),
 //   --ignore-certificates, --relax-certificates (the two certificate settings),
+//   --if-modified-since YYYYMMDDhhmmss (UTC), --want-last-modified (then a
+//   "last-modified YYYYMMDDhhmmss" line comes before the result),
 //   --remember USER:PASSWORD, --enter USER:PASSWORD (what the credential
 //   provider remembers, and what the user typed when asked),
 //   --post NAME=VALUE (repeatable: posts a form to the one URL instead;
@@ -85,6 +87,16 @@ class FixedCredentials : public tessaro::CredentialProvider {
   }
 };
 
+// "YYYYMMDDhhmmss" as a SYSTEMTIME with its weekday filled in.
+SYSTEMTIME ParseTime(const wchar_t* text) {
+  SYSTEMTIME time{};
+  (void)std::swscanf(text, L"%4hu%2hu%2hu%2hu%2hu%2hu", &time.wYear, &time.wMonth, &time.wDay, &time.wHour,
+                     &time.wMinute, &time.wSecond);
+  FILETIME asFileTime;
+  if (SystemTimeToFileTime(&time, &asFileTime)) (void)FileTimeToSystemTime(&asFileTime, &time);
+  return time;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -93,6 +105,8 @@ int wmain(int argc, wchar_t** argv) {
   bool resume = true;
   bool ignoreCertificates = false;
   bool relaxCertificates = false;
+  bool wantLastModified = false;
+  SYSTEMTIME ifModifiedSince{};
   int retries = -1;
   std::uint32_t expectedSize = 0;
   FixedCredentials credentials;
@@ -109,6 +123,8 @@ int wmain(int argc, wchar_t** argv) {
       ignoreCertificates = true;
     } else if (option == L"--relax-certificates") {
       relaxCertificates = true;
+    } else if (option == L"--want-last-modified") {
+      wantLastModified = true;
     } else if (i + 1 < argc) {
       const unsigned long value = std::wcstoul(argv[++i], nullptr, 10);
       if (option == L"--expected-size") expectedSize = value;
@@ -117,6 +133,7 @@ int wmain(int argc, wchar_t** argv) {
       if (option == L"--answer") listener.answer = value;
       if (option == L"--pause-ms") listener.pauseMs = value;
       if (option == L"--proxy") proxy = argv[i];
+      if (option == L"--if-modified-since") ifModifiedSince = ParseTime(argv[i]);
       if (option == L"--remember") credentials.Remember(argv[i]);
       if (option == L"--enter") credentials.Enter(argv[i]);
       if (option == L"--post") formFields.push_back(argv[i]);
@@ -133,6 +150,8 @@ int wmain(int argc, wchar_t** argv) {
   session.SetProxy(proxy);
   session.SetIgnoreCertificateErrors(ignoreCertificates);
   session.SetRelaxCertificatesOnRetry(relaxCertificates);
+  session.SetWantLastModified(wantLastModified);
+  session.SetIfModifiedSince(ifModifiedSince);
   std::uint32_t result = 0;
   if (!formFields.empty()) {
     for (const std::wstring& field : formFields) {
@@ -149,6 +168,12 @@ int wmain(int argc, wchar_t** argv) {
   } else {
     const std::wstring target = argv[i++];
     result = session.Download(std::vector<std::wstring>(argv + i, argv + argc), target);
+  }
+  if (wantLastModified) {
+    SYSTEMTIME time;
+    session.GetLastModified(time);
+    std::wprintf(L"last-modified %04u%02u%02u%02u%02u%02u\n", time.wYear, time.wMonth, time.wDay, time.wHour,
+                 time.wMinute, time.wSecond);
   }
   std::wprintf(L"result 0x%08X\n", result);
   std::fflush(stdout);

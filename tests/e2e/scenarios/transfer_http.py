@@ -1,5 +1,6 @@
 """HTTP transfers: the transfer engine run by tests/helpers/transfer_probe
 against loopback servers that behave (nginx) and misbehave (fault_server)."""
+import calendar
 import glob
 import os
 import subprocess
@@ -332,3 +333,30 @@ def form_post(ctx):
     check(temps, "no temporary folder in the prefix")
     left = [f for t in temps for f in os.listdir(t) if f.startswith("123")]
     check(left == [], "the replies stay in the temporary folder: %r" % left)
+
+
+@scenario("transfer: If-Modified-Since fetches only a newer file, and the server's Last-Modified is kept")
+def modified_since(ctx):
+    dated = os.path.join(ctx.dir, "dated.bin")
+    with open(dated, "wb") as f:
+        f.write(DATA)
+    stamp = calendar.timegm((2024, 3, 5, 6, 7, 8))
+    os.utime(dated, (stamp, stamp))
+    with WebServer(ctx.dir) as web:
+        cases = [  # (what, options, result, If-Modified-Since sent, Last-Modified printed)
+            ("a copy as new as the file", ["--if-modified-since", "20240305060708"], NOT_MODIFIED,
+             "Tue, 05 Mar 2024 06:07:08 GMT", None),
+            ("an older copy", ["--if-modified-since", "20240305060707"], 0, "Tue, 05 Mar 2024 06:07:07 GMT", None),
+            ("the server's time wanted", ["--want-last-modified"], 0, "", "20240305060708"),
+        ]
+        for what, options, result, sent, printed in cases:
+            what += ": "
+            target = Target(ctx, "dated.bin")
+            outcome = download(ctx, target, web.url("dated.bin"), options=options)
+            outcome.expect(result, [], what)
+            check(target.read() == (DATA if result == 0 else None), "%sthe target is wrong" % what)
+            got = web.requests()[-1]["if_modified_since"]
+            check(got == sent, "%sIf-Modified-Since %r, wanted %r" % (what, got, sent))
+            if printed:
+                check(outcome.value("last-modified") == printed, "%sLast-Modified kept as %r" % (
+                    what, outcome.value("last-modified")))
