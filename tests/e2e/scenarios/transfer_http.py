@@ -35,9 +35,14 @@ class Outcome:
 
 
 def probe(ctx, *args, timeout=120):
-    proc = subprocess.run([WINE, ctx.helper("transfer_probe"), *[str(a) for a in args]], env=ctx.env(), cwd=ctx.dir,
-                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
-    return Outcome(proc.stdout.decode("utf-8", "replace").splitlines())
+    # Into a file, not a pipe: services that Wine starts with the program may
+    # inherit the pipe and hold it open for as long as they live.
+    output = os.path.join(ctx.dir, "probe.out")
+    with open(output, "wb") as out:
+        subprocess.run([WINE, ctx.helper("transfer_probe"), *[str(a) for a in args]], env=ctx.env(), cwd=ctx.dir,
+                       stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+    with open(output, "rb") as out:
+        return Outcome(out.read().decode("utf-8", "replace").splitlines())
 
 
 def error_line(code, text="-", extra=0):
