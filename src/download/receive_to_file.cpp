@@ -13,6 +13,10 @@ namespace tessaro {
 namespace {
 
 constexpr DWORD kPollMilliseconds = 10;
+// A read that asks for more than is ready returns only once it is full, and
+// closing the request does not call it off: pieces grow only while they fill
+// this fast, so that Cancel never waits long for one.
+constexpr DWORD kQuickPieceMilliseconds = 50;
 
 // The connection went away under a transfer that may go on where it stopped.
 [[nodiscard]] bool IsDroppedConnection(std::uint32_t code) {
@@ -80,6 +84,7 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
   const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kReceivePieceBytes);
   DWORD available = 0;
   DWORD read = 0;
+  DWORD piece = 0;
   // A server that keeps dropping the connection before any new byte arrives
   // would have us reconnect forever.
   int fruitlessReconnects = 0;
@@ -93,9 +98,13 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
           api.queryDataAvailable(request.Get(), &available, 0, reinterpret_cast<DWORD_PTR>(this)), available);
       if (error == 0 && available != 0) {
         BeginOperation(TransferOperation::kRead);
-        error = counted(
-            api.readFile(request.Get(), buffer.get(), std::min<DWORD>(available, kReceivePieceBytes), &read),
-            read);
+        const DWORD started = GetTickCount();
+        error = counted(api.readFile(request.Get(), buffer.get(),
+                                     std::min<DWORD>(std::max(available, piece), kReceivePieceBytes), &read),
+                        read);
+        piece = GetTickCount() - started < kQuickPieceMilliseconds
+                    ? std::min<DWORD>(2 * std::max(piece, read), kReceivePieceBytes)
+                    : 0;
       }
       if (error == 0 && read != 0) {
         DWORD written = 0;
