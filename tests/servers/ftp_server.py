@@ -4,8 +4,9 @@ python3-pyftpdlib, so run it with /usr/bin/python3).
     with FtpServer(folder, rest=True) as server:
         url = server.url("file.bin", user=FtpServer.USER, password=FtpServer.PASSWORD)
 
-It serves one folder read-only to an anonymous log-on and to one user with
-a password, on 127.0.0.1 at a free port, from a thread of its own. With
+It serves one folder read-only to an anonymous log-on (unless
+anonymous=False) and to one user with a password, on 127.0.0.1 at a free
+port, from a thread of its own. With
 rest=False the server answers every REST with REFUSED_REPLY instead of
 honouring it, as servers without restart support do. It stops when the
 with-block ends, or by itself after `lifetime` seconds.
@@ -57,9 +58,10 @@ class FtpServer:
     # What a server without restart support answers to REST.
     REFUSED_REPLY = "502 Command not implemented."
 
-    def __init__(self, folder, rest=True, lifetime=120):
+    def __init__(self, folder, rest=True, anonymous=True, lifetime=120):
         authorizer = DummyAuthorizer()
-        authorizer.add_anonymous(folder)  # read-only: list and retrieve
+        if anonymous:
+            authorizer.add_anonymous(folder)  # read-only: list and retrieve
         authorizer.add_user(self.USER, self.PASSWORD, folder)
         handler = type("Handler", (_Handler if rest else _RefusingHandler,), {"authorizer": authorizer})
         # An I/O loop of its own: servers of scenarios that run side by side
