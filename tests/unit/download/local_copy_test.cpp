@@ -15,7 +15,6 @@ using namespace test_support;
 
 struct RecordingListener : ProgressListener {
   std::vector<std::wstring> calls;
-  std::uint32_t progressSum = 0;
   bool cancel = false;
 
   void OnTransferBegin(std::uint32_t level, std::uint32_t total, const wchar_t* path) override {
@@ -25,13 +24,10 @@ struct RecordingListener : ProgressListener {
   void OnFinished(std::uint32_t level, std::uint32_t extra) override {
     calls.push_back(L"finished " + std::to_wstring(level) + L" " + std::to_wstring(extra));
   }
-  void OnProgress(std::uint32_t bytes) override {
-    calls.push_back(L"progress " + std::to_wstring(bytes));
-    progressSum += bytes;
-  }
+  void OnProgress(std::uint32_t bytes) override { calls.push_back(L"progress " + std::to_wstring(bytes)); }
   bool IsCancelled() override { return cancel; }
-  std::uint32_t OnError(const wchar_t* text, std::uint32_t code, std::uint32_t) override {
-    calls.push_back(L"error " + std::wstring(text ? text : L"-") + L" " + std::to_wstring(code));
+  std::uint32_t OnError(const wchar_t*, std::uint32_t code, std::uint32_t) override {
+    calls.push_back(L"error " + std::to_wstring(code));
     return 0;
   }
 };
@@ -45,40 +41,28 @@ DWORD Step(CopyProgress& progress, std::int64_t total, std::int64_t transferred,
   return CopyProgressRoutine(size, done, size, done, 1, reason, nullptr, nullptr, &progress);
 }
 
-// Not every CopyFileExW calls its routine (Wine's does not), so the routine
-// is driven here as CopyFileExW drives it.
+// Wine's CopyFileExW never calls its routine, so the routine is driven here
+// as CopyFileExW drives it.
 TEST(CopyProgressRoutine, ReportsAtOnceThenAtMostEvery200msAndAtTheTotal) {
   RecordingListener listener;
   CopyProgress progress;
   progress.listener = &listener;
   EXPECT_EQ(Step(progress, 1000, 0, CALLBACK_STREAM_SWITCH), PROGRESS_CONTINUE);
-  Step(progress, 1000, 100);
-  Step(progress, 1000, 200);
-  Step(progress, 1000, 300);
+  for (const std::int64_t transferred : {100, 200, 300}) Step(progress, 1000, transferred);
   Sleep(250);
   Step(progress, 1000, 400);
   Step(progress, 1000, 400);  // nothing new: nothing to say
   Step(progress, 1000, 1000);
-  EXPECT_EQ(listener.calls,
-            (std::vector<std::wstring>{L"begin 1 1000", L"progress 100", L"progress 300", L"progress 600"}));
-
-  // A new stream starts counting afresh.
-  listener.calls.clear();
+  // A new stream counts afresh.
   Step(progress, 500, 0, CALLBACK_STREAM_SWITCH);
   Step(progress, 500, 500);
-  EXPECT_EQ(listener.calls, (std::vector<std::wstring>{L"begin 1 500", L"progress 500"}));
-}
+  EXPECT_EQ(listener.calls, (std::vector<std::wstring>{L"begin 1 1000", L"progress 100", L"progress 300",
+                                                       L"progress 600", L"begin 1 500", L"progress 500"}));
 
-TEST(CopyProgressRoutine, CancelEndsOrStopsTheCopy) {
-  RecordingListener listener;
   listener.cancel = true;
-  for (const bool restartable : {false, true}) {
-    CopyProgress progress;
-    progress.listener = &listener;
-    progress.restartable = restartable;
-    EXPECT_EQ(Step(progress, 1000, 100), restartable ? PROGRESS_STOP : PROGRESS_CANCEL);
-  }
-  EXPECT_EQ(listener.calls, std::vector<std::wstring>{});
+  EXPECT_EQ(Step(progress, 500, 500), PROGRESS_CANCEL);
+  progress.restartable = true;
+  EXPECT_EQ(Step(progress, 500, 500), PROGRESS_STOP);
 }
 
 class LocalCopyTest : public ::testing::Test {
@@ -96,13 +80,6 @@ class LocalCopyTest : public ::testing::Test {
     data.resize(read);
     return data;
   }
-  SYSTEMTIME SourceTime() const {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    EXPECT_TRUE(GetFileAttributesExW(source.c_str(), GetFileExInfoStandard, &data));
-    SYSTEMTIME time{};
-    FileTimeToSystemTime(&data.ftLastWriteTime, &time);
-    return time;
-  }
 
   ScratchFolder folder;
   const std::string contents = std::string(300000, 'x') + "end";
@@ -112,25 +89,22 @@ class LocalCopyTest : public ::testing::Test {
   CopyProgress progress;
 };
 
-TEST_F(LocalCopyTest, CopiesThroughThePartFileAndReplacesTheTarget) {
-  ASSERT_EQ(CreateDirectoryW((folder / L"sub").c_str(), nullptr), TRUE);
+TEST_F(LocalCopyTest, CopiesThroughASecurePartFileAndReplacesTheTarget) {
+  ASSERT_TRUE(CreateDirectoryW((folder / L"sub").c_str(), nullptr));
   MakeFile(target, FILE_ATTRIBUTE_NORMAL, "old");
-  // The copy goes into the secure ".part" file made for it. (Whether its
-  // access list survives cannot be seen where Wine keeps no access lists.)
+  // (Whether the access list survives cannot be seen where Wine keeps none.)
   progress.secure = true;
   ASSERT_EQ(LocalCopy(progress, source, target), 0u);
   EXPECT_EQ(ReadTarget(), contents);
   EXPECT_FALSE(PathExists(target + L".part"));
-  // Where CopyFileExW calls the routine, the copy is announced and counted in full.
-  if (listener.calls.size() > 1) {
-    EXPECT_EQ(listener.calls.front(), L"begin 1 " + std::to_wstring(contents.size()));
-    EXPECT_EQ(listener.progressSum, contents.size());
-  }
   EXPECT_EQ(listener.calls.back(), L"finished 1 0");
 }
 
 TEST_F(LocalCopyTest, CopiesOnlyASourceNewerThanTheCompareTime) {
-  const SYSTEMTIME written = SourceTime();
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ASSERT_TRUE(GetFileAttributesExW(source.c_str(), GetFileExInfoStandard, &data));
+  SYSTEMTIME written{};
+  FileTimeToSystemTime(&data.ftLastWriteTime, &written);
   SYSTEMTIME earlier = written;
   earlier.wYear -= 1;
   struct Case {
@@ -140,29 +114,13 @@ TEST_F(LocalCopyTest, CopiesOnlyASourceNewerThanTheCompareTime) {
   };
   for (const Case& c :
        {Case{written, false, kErrorNotModified}, Case{earlier, false, 0}, Case{{}, true, 0}}) {
-    listener.calls.clear();
-    DeleteFileW(target.c_str());
+    (void)DeleteFileW(target.c_str());
     CopyProgress copy;
-    copy.listener = copy.finalListener = &listener;
     copy.compareTime = c.compare;
     copy.wantTime = c.wantTime;
     EXPECT_EQ(LocalCopy(copy, source, target), c.result);
     EXPECT_EQ(ReadTarget(), c.result == 0 ? contents : "-");
     EXPECT_EQ(memcmp(&copy.sourceTime, &written, sizeof written), 0);
-    if (c.result != 0) {
-      EXPECT_EQ(listener.calls, std::vector<std::wstring>{});
-    }
-  }
-}
-
-TEST_F(LocalCopyTest, AMissingSourceIsReportedOnceAndLeavesNoTarget) {
-  for (const bool wantTime : {false, true}) {
-    listener.calls.clear();
-    progress.wantTime = wantTime;
-    EXPECT_EQ(LocalCopy(progress, folder / L"missing.bin", target),
-              static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(listener.calls, std::vector<std::wstring>{L"error - 2"});
-    EXPECT_FALSE(PathExists(target));
   }
 }
 
