@@ -1,13 +1,10 @@
 """FTP downloads and file-URL copies of the transfer engine, driven through
 the transfer probe against a real loopback FTP server and real files."""
 import os
-import subprocess
-import sys
 
-from harness import ROOT, WINE, check, scenario, win_path
-
-sys.path.insert(0, os.path.join(ROOT, "tests", "servers"))
-from ftp_server import FtpServer  # noqa: E402
+from ftp_server import FtpServer
+from harness import check, scenario, win_path
+from scenarios.transfer_http import Target, download, error_line
 
 # Several receive pieces long; the last bytes tell a shifted file.
 DATA = bytes(range(256)) * 12000 + b"the end"
@@ -17,113 +14,104 @@ LOGIN_FAILURE = 12015
 EXTENDED_ERROR = 12003  # the server's error reply, here "550 No such file"
 
 
-class Probe:
-    """One run of the probe into out\\file.bin (after an earlier attempt's
-    .part file, when given): its output lines, result and target bytes."""
-
-    def __init__(self, ctx, url, *options, part=None):
-        os.makedirs(os.path.join(ctx.dir, "out"), exist_ok=True)
-        self.target = os.path.join(ctx.dir, "out", "file.bin")
-        for path, data in ((self.target, None), (self.target + ".part", part)):
-            if os.path.exists(path):
-                os.remove(path)
-            if data is not None:
-                with open(path, "wb") as f:
-                    f.write(data)
-        proc = subprocess.run([WINE, ctx.helper("transfer_probe"), *options, win_path(self.target), url],
-                              env=ctx.env(), cwd=ctx.dir, capture_output=True, text=True, timeout=120)
-        self.lines = proc.stdout.splitlines()
-        check(self.lines and self.lines[-1].startswith("result "), "the probe ended early: %r" % proc.stdout[-300:])
-        self.result = int(self.lines[-1].split()[1], 16)
-        self.progress = [int(line.split()[1]) for line in self.lines if line.startswith("progress ")]
-        self.errors = [line for line in self.lines if line.startswith("error ")]
-
-    def expect(self, result, data, errors=None):
-        check(self.result == result, "result 0x%08X, not 0x%08X: %r" % (self.result, result, self.lines[-4:]))
-        got = None
-        if os.path.exists(self.target):
-            with open(self.target, "rb") as f:
-                got = f.read()
-        check(got == data, "the target holds %s" % (None if got is None else "%d bytes" % len(got)))
-        check(errors is None or self.errors == errors, "errors %r, not %r" % (self.errors, errors))
-        if result == 0:
-            check(not os.path.exists(self.target + ".part"), "the .part file is left")
-            check(self.lines[-2] == "finished 1 0", "no end reported: %r" % self.lines[-3:])
-
-
-def ftp_folder(ctx):
-    folder = os.path.join(ctx.dir, "ftp")
+def source_folder(ctx):
+    folder = os.path.join(ctx.dir, "source folder")
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, "file.bin"), "wb") as f:
         f.write(DATA)
     return folder
 
 
+def check_ended(outcome, what):
+    check(outcome.lines[-2] == "finished 1 0", "%sno end reported: %r" % (what, outcome.lines[-3:]))
+
+
 @scenario("ftp: downloads and resumes, through REST where the server honours it")
 def ftp_downloads(ctx):
+    folder = source_folder(ctx)
     kept = b"P" * 1000  # an earlier attempt's bytes, unlike the file's own
     user = (FtpServer.USER, FtpServer.PASSWORD)
-    for rest, login, part, data, first in ((True, (), None, DATA, 0),
-                                           (True, user, None, DATA, 0),
-                                           (True, (), kept, kept + DATA[len(kept):], len(kept)),
-                                           (False, (), kept, DATA, 0)):
-        with FtpServer(ftp_folder(ctx), rest=rest) as server:
-            probe = Probe(ctx, server.url("file.bin", *login), part=part)
-        probe.expect(0, data, errors=[])
-        begin = probe.lines[0].split(" ", 3)
+    cases = [  # (what, REST honoured, log-on, .part before, file afterwards, first progress)
+        ("anonymous", True, (), None, DATA, 0),
+        ("with a password", True, user, None, DATA, 0),
+        ("a .part, REST honoured", True, (), kept, kept + DATA[len(kept):], len(kept)),
+        ("a .part, REST refused", False, (), kept, DATA, 0),
+    ]
+    for what, rest, login, part, data, first in cases:
+        what += ": "
+        target = Target(ctx, "file.bin", part)
+        with FtpServer(folder, rest=rest) as server:
+            outcome = download(ctx, target, server.url("file.bin", *login))
+        outcome.expect(0, [], what)
+        target.check_complete(data, what)
+        begin = outcome.lines[0].split(" ", 3)
         # WinINet may not know an FTP file's size (Wine's FtpGetFileSize says 0).
-        check(begin[:2] == ["begin", "1"] and begin[2] in ("0", str(len(DATA))) and
-              begin[3] == win_path(probe.target), "first line %r" % probe.lines[0])
+        check(begin[:2] == ["begin", "1"] and begin[2] in ("0", str(len(DATA))) and begin[3] == target.win,
+              "%sfirst line %r" % (what, outcome.lines[0]))
         # The first report is what the .part file kept; all reports add up to the file.
-        check(probe.progress[0] == first and sum(probe.progress) == len(DATA),
-              "REST %s, .part %s: progress %r" % (rest, part is not None, probe.progress[:3]))
+        check(outcome.progress[0] == first and sum(outcome.progress) == len(DATA),
+              "%sprogress %r" % (what, outcome.progress[:3]))
+        check_ended(outcome, what)
 
 
 @scenario("ftp: a .part file as long as the remote file is not fetched again")
 def ftp_part_complete(ctx):
-    with FtpServer(ftp_folder(ctx)) as server:
-        probe = Probe(ctx, server.url("file.bin"), part=DATA)
-    if probe.result == PART_COMPLETE:
-        probe.expect(PART_COMPLETE, None, errors=["error file.bin 0x%08X 0" % PART_COMPLETE])
-        check(os.path.getsize(probe.target + ".part") == len(DATA), "the .part file changed")
+    target = Target(ctx, "file.bin", DATA)
+    with FtpServer(source_folder(ctx)) as server:
+        outcome = download(ctx, target, server.url("file.bin"))
+    if outcome.result == PART_COMPLETE:
+        outcome.expect(PART_COMPLETE, [error_line(PART_COMPLETE, "file.bin")])
+        check(target.read(target.part) == DATA and target.read() is None, "the .part file changed")
     else:
         # Where WinINet cannot tell the remote size (Wine), the server's empty
         # rest of the file completes the .part file.
-        probe.expect(0, DATA, errors=[])
-        check(probe.progress == [len(DATA)], "progress %r" % probe.progress)
+        outcome.expect(0, [])
+        target.check_complete(DATA, "")
+        check(outcome.progress == [len(DATA)], "progress %r" % outcome.progress)
 
 
 @scenario("ftp: a missing file and refused log-ons end with their error")
 def ftp_failures(ctx):
-    with FtpServer(ftp_folder(ctx), anonymous=False) as server:
+    with FtpServer(source_folder(ctx), anonymous=False) as server:
         wrong = server.url("file.bin", FtpServer.USER, "wrong")
-        for url in (wrong, server.url("file.bin")):
-            # The user is asked (the URL is the text); declining ends the transfer.
-            probe = Probe(ctx, url)
-            probe.expect(LOGIN_FAILURE, None)
-            check(len(probe.errors) == 2 and probe.errors[1] == "error file.bin 0x%08X 0" % LOGIN_FAILURE and
-                  probe.errors[0].startswith("error %s 0x%08X " % (url, CREDENTIALS_NEEDED)),
-                  "errors %r" % probe.errors)
-            Probe(ctx, url, "--no-listener").expect(LOGIN_FAILURE, None, errors=[])
-        # What the user typed when asked is used for a new log-on.
-        entered = "%s:%s" % (FtpServer.USER, FtpServer.PASSWORD)
-        Probe(ctx, wrong, "--answer", "1237", "--enter", entered).expect(0, DATA)
         missing = server.url("missing.bin", FtpServer.USER, FtpServer.PASSWORD)
-        Probe(ctx, missing).expect(EXTENDED_ERROR, None, errors=["error file.bin 0x%08X 0" % EXTENDED_ERROR])
+        entered = "%s:%s" % (FtpServer.USER, FtpServer.PASSWORD)
+        # The credential question carries the URL as text and the provider's
+        # address as extra (compared without it); declining it ends the transfer.
+        asked = "error %s 0x%08X" % (wrong, CREDENTIALS_NEEDED)
+        refused = error_line(LOGIN_FAILURE, "file.bin")
+        cases = [  # (what, url, options, result, reported, file afterwards)
+            ("a wrong password", wrong, [], LOGIN_FAILURE, [asked, refused], None),
+            ("no account", server.url("file.bin"), [], LOGIN_FAILURE,
+             [asked.replace(wrong, server.url("file.bin")), refused], None),
+            ("a wrong password, no listener", wrong, ["--no-listener"], LOGIN_FAILURE, [], None),
+            ("a wrong password, then the typed one", wrong, ["--answer", 1237, "--enter", entered], 0, [asked], DATA),
+            ("a missing file", missing, [], EXTENDED_ERROR, [error_line(EXTENDED_ERROR, "file.bin")], None),
+        ]
+        for what, url, options, result, reported, data in cases:
+            what += ": "
+            target = Target(ctx, "file.bin")
+            outcome = download(ctx, target, url, options=options)
+            outcome.expect(result, None, what)
+            errors = [e.rsplit(" ", 1)[0] if "0x%08X" % CREDENTIALS_NEEDED in e else e for e in outcome.errors]
+            check(errors == reported, "%sreported %r, wanted %r" % (what, errors, reported))
+            check(target.read() == data, "%sthe target holds %r" % (what, (target.read() or b"")[:20]))
 
 
 @scenario("file URL: a local source is copied into the target, never resumed")
 def file_url_copy(ctx):
-    source = os.path.join(ctx.dir, "source folder", "setup.bin")
-    os.makedirs(os.path.dirname(source))
-    with open(source, "wb") as f:
-        f.write(DATA)
-    probe = Probe(ctx, "file://" + win_path(source), part=b"P" * 1000)
-    probe.expect(0, DATA, errors=[])
+    source = os.path.join(source_folder(ctx), "file.bin")
+    target = Target(ctx, "file.bin", b"P" * 1000)
+    outcome = download(ctx, target, "file://" + win_path(source))
+    outcome.expect(0, [])
+    target.check_complete(DATA, "")
+    check_ended(outcome, "")
     # Wine's CopyFileExW never calls its progress routine; where it does, the
     # copy is announced without a path and counted in full.
-    if len(probe.lines) > 2:
-        check(probe.lines[0] == "begin 1 %d -" % len(DATA) and sum(probe.progress) == len(DATA),
-              "copy reports %r" % probe.lines[:3])
-    for url, code in (("file:setup.bin", 3), ("file://" + win_path(source) + ".missing", 2)):
-        Probe(ctx, url).expect(code, None, errors=["error file.bin 0x%08X 0" % code])
+    if len(outcome.lines) > 2:
+        check(outcome.lines[0] == "begin 1 %d -" % len(DATA) and sum(outcome.progress) == len(DATA),
+              "copy reports %r" % outcome.lines[:3])
+    for url, code in (("file:file.bin", 3), ("file://" + win_path(source) + ".missing", 2)):
+        target = Target(ctx, "file.bin")
+        download(ctx, target, url).expect(code, [error_line(code, "file.bin")], url + ": ")
+        check(target.read() is None, "%s: a target was written" % url)
