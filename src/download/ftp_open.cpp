@@ -32,8 +32,9 @@ std::uint32_t TransferSession::FtpOpen(HINTERNET session, const std::wstring& ur
       return handle;
     }
     error = Wait(GetLastError());
-    if (error == 0 && currentHandle_ == nullptr)
+    if (error == 0 && currentHandle_ == nullptr) {
       error = asyncError_ != 0 ? asyncError_ : ERROR_INVALID_HANDLE;
+    }
     return error == 0 ? currentHandle_ : nullptr;
   };
 

@@ -55,8 +55,9 @@ DWORD CALLBACK CopyProgressRoutine(LARGE_INTEGER totalFileSize, LARGE_INTEGER to
       listener->OnTransferBegin(progress.beginLevel, progress.totalBytes, nullptr);
     }
   }
-  if (listener != nullptr && listener->IsCancelled())
+  if (listener != nullptr && listener->IsCancelled()) {
     return progress.restartable ? PROGRESS_STOP : PROGRESS_CANCEL;
+  }
   const auto delta = static_cast<std::int64_t>(
       (static_cast<double>(totalTransferred.QuadPart) - progress.lastSeenTransferred) / progress.divisor);
   if (delta > 0) {
@@ -71,8 +72,9 @@ DWORD CALLBACK CopyProgressRoutine(LARGE_INTEGER totalFileSize, LARGE_INTEGER to
       progress.lastReportTick = now;
       progress.bytesAtLastReport = progress.bytesDone;
     }
-    if (complete && progress.reportFinish && listener != nullptr)
+    if (complete && progress.reportFinish && listener != nullptr) {
       listener->OnFinished(progress.beginLevel, 0);
+    }
   }
   return PROGRESS_CONTINUE;
 }

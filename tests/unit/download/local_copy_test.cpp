@@ -75,8 +75,9 @@ class LocalCopyTest : public ::testing::Test {
     const UniqueFile file(CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     std::string data(contents.size() + 1, '\0');
     DWORD read = 0;
-    if (!file || !ReadFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &read, nullptr))
+    if (!file || !ReadFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &read, nullptr)) {
       return "-";
+    }
     data.resize(read);
     return data;
   }
