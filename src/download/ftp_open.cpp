@@ -23,20 +23,6 @@ std::uint32_t TransferSession::FtpOpen(HINTERNET session, const std::wstring& ur
   const WinInetApi& api = WinInet();
   const auto context = reinterpret_cast<DWORD_PTR>(this);
   std::uint32_t error = 0;
-  // The handle the call returned, or the one the callback delivered; null
-  // with |error| set when none came. A handle that came at once completes
-  // the operation, so that closing it later does not wait for a callback.
-  const auto handleOf = [&](HINTERNET handle) -> HINTERNET {
-    if (handle != nullptr) {
-      (void)SetEvent(completionEvent_.Get());
-      return handle;
-    }
-    error = Wait(GetLastError());
-    if (error == 0 && currentHandle_ == nullptr) {
-      error = asyncError_ != 0 ? asyncError_ : ERROR_INVALID_HANDLE;
-    }
-    return error == 0 ? currentHandle_ : nullptr;
-  };
 
   if (credentials_ != nullptr) credentials_->Arm();
   std::wstring enteredUser;
@@ -45,8 +31,9 @@ std::uint32_t TransferSession::FtpOpen(HINTERNET session, const std::wstring& ur
   for (;;) {
     currentHandle_ = nullptr;
     BeginOperation(TransferOperation::kConnect);
-    connected = handleOf(api.connect(session, host.c_str(), port, user, password, INTERNET_SERVICE_FTP,
-                                     INTERNET_FLAG_PASSIVE, context));
+    connected = AwaitHandle(api.connect(session, host.c_str(), port, user, password, INTERNET_SERVICE_FTP,
+                                        INTERNET_FLAG_PASSIVE, context),
+                            error);
     if (connected != nullptr) break;
     if (!IsLogOnFailure(error) || !ObtainCredentials(session, url, L"FTP Server", false, std::wstring(),
                                                      enteredUser, enteredPassword)) {
@@ -83,8 +70,9 @@ std::uint32_t TransferSession::FtpOpen(HINTERNET session, const std::wstring& ur
   // stays as it was) and deliver the file handle through the callback; a
   // call that reports nothing is waited for like one that says "pending".
   SetLastError(ERROR_IO_PENDING);
-  RequestHandle file(handleOf(api.ftpOpenFile(connection.Get(), path.c_str(), GENERIC_READ,
-                                              FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD, context)),
+  RequestHandle file(AwaitHandle(api.ftpOpenFile(connection.Get(), path.c_str(), GENERIC_READ,
+                                                 FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD, context),
+                                 error),
                      completionEvent_.Get(), handleClosedEvent_.Get());
   if (file.Get() == nullptr) return error;
   DWORD high = 0;

@@ -90,24 +90,18 @@ std::uint32_t TransferSession::HttpOpen(HINTERNET session, const std::wstring& u
   const auto context = reinterpret_cast<DWORD_PTR>(this);
   remoteSize = 0;
   std::uint32_t error = 0;
-  // A handle that came at once, or the one the callback delivered; null with |error| set when none came.
-  const auto handleOf = [&](HINTERNET handle) -> HINTERNET {
-    error = Wait(handle != nullptr ? 0 : GetLastError());
-    if (handle == nullptr && error == 0) handle = currentHandle_;
-    if (handle == nullptr && error == 0) error = asyncError_ != 0 ? asyncError_ : ERROR_INVALID_HANDLE;
-    return handle;
-  };
   currentHandle_ = nullptr;
   BeginOperation(TransferOperation::kConnect);
-  SessionHandle connection(
-      handleOf(api.connect(session, host.c_str(), port, user, password, INTERNET_SERVICE_HTTP, 0, context)));
+  SessionHandle connection(AwaitHandle(
+      api.connect(session, host.c_str(), port, user, password, INTERNET_SERVICE_HTTP, 0, context), error));
   if (connection.Get() == nullptr) return error;
   currentHandle_ = nullptr;
   BeginOperation(TransferOperation::kOpenRequest);
   const wchar_t* acceptTypes[] = {L"*/*", nullptr};
   const DWORD flags = kRequestFlags | (secure ? INTERNET_FLAG_SECURE : 0);
-  RequestHandle request(handleOf(api.httpOpenRequest(connection.Get(), verb, object.c_str(), L"HTTP/1.0", L"",
-                                                     acceptTypes, flags, context)),
+  RequestHandle request(AwaitHandle(api.httpOpenRequest(connection.Get(), verb, object.c_str(), L"HTTP/1.0",
+                                                        L"", acceptTypes, flags, context),
+                                    error),
                         completionEvent_.Get(), handleClosedEvent_.Get());
   if (request.Get() == nullptr) return error;
   if (secure && ignoreCertificateErrors_) (void)AddSecurityFlags(request.Get(), kIgnoredCertificateProblems);

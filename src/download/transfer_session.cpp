@@ -115,11 +115,6 @@ std::uint32_t TransferSession::Download(const std::vector<std::wstring>& urls,
       result = fail(TargetFileName().c_str(), kErrorSizeMismatch);
     } else if (source.isLocal) {
       result = CopyLocalSource(source.localPath);
-      WIN32_FILE_ATTRIBUTE_DATA attributes;
-      if (result == 0 && wantLastModified_ &&
-          GetFileAttributesExW(ToLongForm(source.localPath).c_str(), GetFileExInfoStandard, &attributes)) {
-        (void)FileTimeToSystemTime(&attributes.ftLastWriteTime, &lastModified_);
-      }
     }
   } else if (result != kErrorNotModified) {
     (void)fail(TargetFileName().c_str(), result);
@@ -220,6 +215,13 @@ std::uint32_t TransferSession::Wait(DWORD callError) {
     (void)WaitForSingleObject(completionEvent_.Get(), kPollMilliseconds);
   }
   return 0;
+}
+
+HINTERNET TransferSession::AwaitHandle(HINTERNET handle, std::uint32_t& error) {
+  error = Wait(handle != nullptr ? 0 : GetLastError());
+  if (handle == nullptr && error == 0) handle = currentHandle_;
+  if (handle == nullptr && error == 0) error = asyncError_ != 0 ? asyncError_ : ERROR_INVALID_HANDLE;
+  return handle;
 }
 
 bool TransferSession::IsCancelledNow() {

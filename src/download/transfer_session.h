@@ -88,7 +88,8 @@ class TransferSession {
   // transfer_session.cpp: session, waits, retries, the callback.
   [[nodiscard]] std::uint32_t OpenSession(HINTERNET& session);
   void ApplyConnectTimeout(HINTERNET session);
-  [[nodiscard]] std::uint32_t OpenWithRetries(HINTERNET session, std::uint32_t& resumeOffset, OpenedSource& source);
+  [[nodiscard]] std::uint32_t OpenWithRetries(HINTERNET session, std::uint32_t& resumeOffset,
+                                              OpenedSource& source);
   [[nodiscard]] std::uint32_t OpenUrl(HINTERNET session, const std::wstring& url, const wchar_t* verb,
                                       std::uint32_t& resumeOffset, OpenedSource& source);
   // Clears the completion flag and event and records what is in flight.
@@ -96,6 +97,10 @@ class TransferSession {
   // After a call that may have gone pending: |callError| is its last error
   // (ERROR_IO_PENDING when it did); 0 once the operation completed.
   [[nodiscard]] std::uint32_t Wait(DWORD callError);
+  // After a call that yields a handle: the one it returned, or the one the
+  // callback delivered; null with |error| set when none came. A handle that
+  // came at once completes the operation, so closing it never waits.
+  [[nodiscard]] HINTERNET AwaitHandle(HINTERNET handle, std::uint32_t& error);
   [[nodiscard]] bool IsCancelledNow();
   // OnError on the listener, when there is one; its answer, else |code|.
   std::uint32_t Report(const wchar_t* text, std::uint32_t code, std::uint32_t extra = 0);
@@ -113,8 +118,9 @@ class TransferSession {
 
   // http_open.cpp: the http and https branch, and the credential question.
   [[nodiscard]] std::uint32_t HttpOpen(HINTERNET session, const std::wstring& url, const wchar_t* verb,
-                                       INTERNET_PORT port, const std::wstring& host, const std::wstring& object,
-                                       const wchar_t* user, const wchar_t* password, std::uint32_t& resumeOffset,
+                                       INTERNET_PORT port, const std::wstring& host,
+                                       const std::wstring& object, const wchar_t* user,
+                                       const wchar_t* password, std::uint32_t& resumeOffset,
                                        std::uint32_t& remoteSize, bool secure);
   [[nodiscard]] bool ObtainCredentials(HINTERNET handle, const std::wstring& url, const std::wstring& realm,
                                        bool proxy, const std::wstring& proxyServer, std::wstring& user,
@@ -130,9 +136,9 @@ class TransferSession {
                                       std::uint32_t& remoteSize);
 
   // share_open.cpp: file URLs, through a network connection when they need one.
-  [[nodiscard]] std::uint32_t ShareOpen(const std::wstring& url, const std::wstring& path, const wchar_t* user,
-                                        const wchar_t* password, std::uint32_t& resumeOffset,
-                                        std::uint32_t& remoteSize);
+  [[nodiscard]] std::uint32_t ShareOpen(const std::wstring& url, const std::wstring& path,
+                                        const wchar_t* user, const wchar_t* password,
+                                        std::uint32_t& resumeOffset, std::uint32_t& remoteSize);
   // local_copy.cpp: copies an opened file URL's source into the target.
   [[nodiscard]] std::uint32_t CopyLocalSource(const std::wstring& sourcePath);
 
