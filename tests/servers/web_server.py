@@ -59,7 +59,7 @@ http {{
     if_modified_since before;
     server {{
         listen 127.0.0.1:{port};
-        root {root};
+        root "{root}";
     }}
 {https_server}}}
 """
@@ -68,7 +68,7 @@ HTTPS_SERVER = """    server {{
         listen 127.0.0.1:{port} ssl;
         ssl_certificate {dir}/cert.pem;
         ssl_certificate_key {dir}/key.pem;
-        root {root};
+        root "{root}";
     }}
 """
 
