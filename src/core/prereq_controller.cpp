@@ -29,12 +29,6 @@ constexpr DWORD kSettlePauseMs = 2000;
 
 enum StepResult : int { kStepDone = 0, kStepFailed = 1, kStepRebooting = 2 };
 
-// A log line is one line: the system's message text ends with a line break.
-std::wstring OneLine(std::wstring text) {
-  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
-  return text;
-}
-
 // Starts the setup and waits for it. False when it could not be started;
 // |code| then holds the error.
 bool StartSetup(const LaunchEntry& entry, unsigned long& code) {
@@ -63,13 +57,12 @@ PrereqController::PrereqController(ChainerOptions& options, PrereqEvaluator& eva
       packageFiles_(packageFiles),
       downloadFolder_(std::move(downloadFolder)),
       launches_(store, seams),
+      downloads_(downloadFolder_),
       seams_(seams),
       missingMandatory_(evaluator.CountMissingMandatory()) {}
 
-std::uint32_t PrereqController::DownloadAll(ProgressListener* /*listener*/) {
-  // Downloads come with the transfer engine. Until then a setup counts as
-  // at hand only when it already lies in the download folder.
-  return 0;
+std::uint32_t PrereqController::DownloadAll(ProgressListener* listener) {
+  return downloads_.DownloadAll(options_, evaluator_, listener);
 }
 
 std::uint32_t PrereqController::OpenAllSites(ProgressListener* listener) {
@@ -180,7 +173,7 @@ bool PrereqController::Launch(std::size_t index) {
   entry.returnCode = static_cast<std::uint32_t>(code);
   if (!started) {
     launches_.lastLaunchError = entry.returnCode;
-    LogLine(L"Launch failed. Error:" + OneLine(ErrorText(code)));
+    LogLine(L"Launch failed. Error:" + ErrorTextLine(code));
   } else {
     LogLine(L"Return code of launched file:" + DecimalText(entry.returnCode));
   }

@@ -10,6 +10,7 @@
 
 #include "config/chainer_options.h"
 #include "core/launch_list.h"
+#include "download/download_queue.h"
 #include "package/package_files.h"
 #include "prereq/evaluator.h"
 #include "ui/progress_listener.h"
@@ -22,6 +23,8 @@ class PrereqController {
                    std::wstring downloadFolder, InterbootStore& store, const SystemSeams& seams);
   PrereqController(const PrereqController&) = delete;
   PrereqController& operator=(const PrereqController&) = delete;
+  // The downloaded setups that the package does not keep go with the run.
+  ~PrereqController() { downloads_.CleanupDownloads(); }
 
   void SetSilent(bool silent) { silent_ = silent; }
 
@@ -56,6 +59,7 @@ class PrereqController {
   std::wstring downloadFolder_;
   bool silent_ = false;
   LaunchList launches_;
+  DownloadQueue downloads_;
   SystemSeams seams_;
   int missingMandatory_ = 0;
   std::wstring lastMandatoryName_;

@@ -1,1 +1,135 @@
-// Placeholder until its helper lands.
+#include "download/download_queue.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "download/file_md5.h"
+#include "download/transfer_session.h"
+#include "log/logger.h"
+#include "package/download_path.h"
+#include "platform/chainer_codes.h"
+#include "platform/error_text.h"
+#include "platform/handles.h"
+#include "platform/path_text.h"
+#include "platform/paths.h"
+#include "ui/strings.h"
+
+namespace tessaro {
+namespace {
+
+constexpr wchar_t kOptionMandatory = L'm';
+constexpr std::size_t kMd5HexLength = 32;
+
+// 0 when the file cannot be opened: no configured size is 0, so such a
+// file is rejected.
+std::uint32_t ExclusiveFileSize(const std::wstring& path) {
+  const UniqueFile file(
+      CreateFileW(ToLongForm(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file ? GetFileSize(file.Get(), nullptr) : 0;
+}
+
+// The configured digest may be longer than a digest and written in capitals.
+bool DigestMatches(const std::wstring& hex, const std::wstring& configured) {
+  if (configured.size() < kMd5HexLength) return false;
+  for (std::size_t i = 0; i < kMd5HexLength; ++i) {
+    wchar_t c = configured[i];
+    if (c >= L'A' && c <= L'F') c = static_cast<wchar_t>(c - L'A' + L'a');
+    if (c != hex[i]) return false;
+  }
+  return true;
+}
+
+std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
+
+}  // namespace
+
+DownloadQueue::DownloadQueue(std::wstring downloadFolder)
+    : downloadFolder_(WithTrailingBackslashUnlessEmpty(std::move(downloadFolder))),
+      credentials_(ProcessCredentials()) {}
+
+std::uint32_t DownloadQueue::DownloadAll(ChainerOptions& options, PrereqEvaluator& evaluator,
+                                         ProgressListener* listener) {
+  jobs_.clear();
+  recordedFiles_.clear();
+  listener_ = listener;
+  auto& records = options.prerequisites;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    if (evaluator.DisplayState(i) != PrereqState::MustDownload) continue;
+    jobs_.push_back({records[i].location, records[i].exactSize, std::wstring(), kJobPending, i, records[i].folder});
+  }
+  std::wstring status;
+  if (listener_ != nullptr) {
+    status = LoadResString(IDS_DOWNLOADING);
+    listener_->OnStart(jobs_.size());
+  }
+  const bool keep = options.general.keepFiles == kKeepFilesComplete || options.general.keepFiles == kKeepFilesPrereqs;
+
+  for (std::size_t j = 0; j < jobs_.size(); ++j) {
+    Prerequisite& record = records[jobs_[j].prerequisite];
+    if (listener_ != nullptr) {
+      if (listener_->IsCancelled()) {
+        LogLine(L"Download was canceled.");
+        return 0;
+      }
+      listener_->OnEvent(FormatResText(status, record.name).c_str(), kEventNextItem, 0);
+    }
+    LogLine(L"Starting download of:" + record.name);
+    if (DownloadOne(j) != 0) {
+      // The engine has reported the transfer's own error; a mandatory
+      // prerequisite ends the step, any other is left for the user.
+      LogLine(L"Download failed. Error:" + ErrorTextLine(lastError_));
+      if (!record.HasOption(kOptionMandatory)) continue;
+      if (listener_ != nullptr) (void)listener_->OnError(record.name.c_str(), kErrorMandatoryNotInstalled, 0);
+      return kErrorInstallFailure;
+    }
+    LogLine(L"Download completed succesfully.");
+    const std::wstring path = MakeDownloadPath(downloadFolder_, jobs_[j].url, jobs_[j].folderText);
+    if (!keep) recordedFiles_.push_back(path);
+    if (!Accepts(path, jobs_[j], record.md5)) {
+      DeleteWithEmptyFolders(path);
+      LogLine(L"Downloaded file was rejected.(Invalid size or MD5).");
+      if (listener_ != nullptr) (void)listener_->OnError(FileNameOf(path).c_str(), kErrorDownloadRejected, 0);
+      return kErrorInstallFailure;
+    }
+    LogLine(L"Downloaded file was accepted.");
+    record.alreadyDownloaded = true;
+  }
+  return 0;
+}
+
+std::uint32_t DownloadQueue::DownloadOne(std::size_t index) {
+  if (index >= jobs_.size()) return kDownloadOneFailed;
+  DownloadJob& job = jobs_[index];
+  TransferSession session(listener_, &credentials_);
+  if (job.expectedSize != 0) session.SetExpectedSize(job.expectedSize);
+  lastError_ = session.DownloadUrl(job.url, TargetPath(job));
+  if (lastError_ != 0) return kDownloadOneFailed;
+  job.status = kJobDone;
+  return 0;
+}
+
+void DownloadQueue::CleanupDownloads() {
+  for (const std::wstring& path : recordedFiles_) DeleteWithEmptyFolders(path);
+  recordedFiles_.clear();
+  jobs_.clear();
+}
+
+std::wstring DownloadQueue::TargetPath(const DownloadJob& job) const {
+  return job.fileName.empty() ? MakeDownloadPath(downloadFolder_, job.url, job.folderText)
+                              : downloadFolder_ + job.fileName;
+}
+
+bool DownloadQueue::Accepts(const std::wstring& path, const DownloadJob& job, const std::wstring& md5) const {
+  if (job.expectedSize != 0 && ExclusiveFileSize(path) != job.expectedSize) return false;
+  if (md5.empty()) return true;
+  std::wstring hex;
+  return FileMd5Hex(path, hex) && DigestMatches(hex, md5);
+}
+
+void DownloadQueue::DeleteWithEmptyFolders(const std::wstring& path) const {
+  (void)DeleteFileLong(path);
+  RemoveEmptyParents(ParentFolder(path), downloadFolder_);
+}
+
+}  // namespace tessaro

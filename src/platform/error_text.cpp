@@ -26,4 +26,10 @@ std::wstring ErrorText(unsigned long code) {
   return std::wstring(buffer, length);
 }
 
+std::wstring ErrorTextLine(unsigned long code) {
+  std::wstring text = ErrorText(code);
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+  return text;
+}
+
 }  // namespace tessaro
