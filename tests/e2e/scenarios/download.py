@@ -1,0 +1,172 @@
+"""The download step of a run: prerequisites with a Url fetched from loopback
+servers into the download folder, checked by ExactSize and MD5, installed
+from there, and deleted at the end unless KeepFiles keeps them. The files
+served are copies of the exit_with helper, so an accepted download really
+runs as a setup."""
+import hashlib
+import os
+import re
+import time
+
+from fault_server import FaultServer
+from harness import check, scenario, win_path
+from web_server import WebServer
+
+LINE = re.compile(r"^\d{4}-\d\d-\d\d \d\d-\d\d-\d\d-(.*)$")
+STEP_LINES = ("Starting download of:", "Download completed succesfully.", "Downloaded file was accepted.",
+              "Downloaded file was rejected.(Invalid size or MD5).", "Download failed. Error:",
+              "Download was canceled.", "Launching file:")
+# A key nobody creates: a prerequisite searched there is always missing.
+ABSENT = [("SearchType1", "5"), ("SearchString1", r"HKCU\Software\Tessaro Tests\e2e download absent")]
+# The engine's code for a 404 has no system text: ErrorText gives it in decimal.
+NOT_FOUND = "Download failed. Error:%d" % (0xE0000018 - (1 << 32))
+
+
+class Downloads:
+    """A package whose prerequisites are downloads, and the folder its
+    setups are served from."""
+
+    def __init__(self, ctx):
+        self.ctx, self.runs = ctx, 0
+        self.served = os.path.join(ctx.dir, "served")
+        self.log = os.path.join(ctx.dir, "run.log")
+
+    def serve(self, name, tail=b""):
+        """A setup under |name| in the served folder (the fake setup, with
+        |tail| appended to tell files apart); returns its bytes."""
+        path = os.path.join(self.served, *name.split("/"))
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(self.ctx.helper("exit_with"), "rb") as f:
+            data = f.read() + tail
+        with open(path, "wb") as f:
+            f.write(data)
+        return data
+
+    def run(self, general, prereqs, expected_code=0, spawn=False):
+        """Runs a fresh copy with the options |general| and the prerequisites
+        [(name, {key: value})]; returns the log's step lines."""
+        self.runs += 1
+        listed = [("App%d" % i, name) for i, (name, _) in enumerate(prereqs, 1)]
+        sections = ([("GeneralOptions", general), ("PREREQUISITES", listed)] +
+                    [(name, list(keys.items()) + ABSENT) for name, keys in prereqs] +
+                    [("PREREQ_CHAINER", [("LogFile", win_path(self.log))])])
+        exe = self.ctx.fresh_setup("setup%d" % self.runs, sections=sections)
+        if os.path.exists(self.log):
+            os.remove(self.log)
+        if spawn:
+            return self.ctx.spawn(exe=exe)
+        result = self.ctx.run(exe=exe, timeout=180)
+        check(result.code == expected_code & 0xFF, "exit code %d, expected %d; log: %s"
+              % (result.code, expected_code, self.lines()))
+        return self.lines()
+
+    def lines(self):
+        text = self.ctx.read_log(self.log) or ""
+        found = [m.group(1) for m in map(LINE.match, text.split("\r\n")) if m]
+        return [l for l in found if l.startswith(STEP_LINES)]
+
+    def wrote(self, name):
+        """Whether a setup run with "--write NAME" left its file."""
+        return os.path.exists(os.path.join(self.ctx.dir, name))
+
+    def writes(self, name):
+        return "0 --write \"%s\"" % win_path(os.path.join(self.ctx.dir, name))
+
+
+def md5(data):
+    return hashlib.md5(data).hexdigest()
+
+
+def downloaded(name):
+    return ["Starting download of:" + name, "Download completed succesfully.", "Downloaded file was accepted."]
+
+
+@scenario("download: accepted by size and MD5 and installed, rejected, failed, and KeepFiles")
+def accepted_and_rejected(ctx):
+    pkg = Downloads(ctx)
+    upper = pkg.serve("setup_a.exe")
+    long_md5 = pkg.serve("sub/setup_b.exe", b"b")
+    pkg.serve("setup_c.exe", b"c")
+    dl = os.path.join(ctx.dir, "dl")
+    with WebServer(pkg.served) as web:
+        # Silent: a rejected file ends the step, yet the run goes on to
+        # install what was accepted before it.
+        lines = pkg.run([("Options", "q"), ("DownloadFolder", win_path(dl)), ("KeepFiles", "complete")], [
+            ("Upper", {"Url": web.url("setup_a.exe"), "ExactSize": str(len(upper)), "MD5": md5(upper).upper(),
+                       "Folder": "tools", "NoUiCommandLine": pkg.writes("upper.txt")}),
+            ("Long", {"Url": web.url("sub/setup_b.exe?lang=en"), "MD5": md5(long_md5) + "-and-more",
+                      "Folder": "?renamed.exe", "NoUiCommandLine": pkg.writes("long.txt")}),
+            ("Missing", {"Url": web.url("missing.exe")}),
+            ("Tampered", {"Url": web.url("setup_c.exe"), "MD5": md5(upper), "Folder": r"bad\deeper"}),
+            ("Later", {"Url": web.url("setup_a.exe"), "Folder": "later"}),
+        ])
+        requested = [r["uri"] for r in web.requests()]
+    check(lines == downloaded("Upper") + downloaded("Long") +
+          ["Starting download of:Missing", NOT_FOUND,
+           "Starting download of:Tampered", "Download completed succesfully.",
+           "Downloaded file was rejected.(Invalid size or MD5).",
+           "Launching file:" + win_path(os.path.join(dl, "tools", "setup_a.exe")),
+           "Launching file:" + win_path(os.path.join(dl, "renamed.exe"))], "log: %s" % lines)
+    check(pkg.wrote("upper.txt") and pkg.wrote("long.txt"), "the downloaded setups did not run")
+    # "Later" comes after the rejected file: never asked for.
+    check(requested.count("/setup_a.exe") == 1, "requests: %s" % requested)
+    # Kept: "complete" keeps every accepted file; the rejected one went with
+    # the folders it had made.
+    with open(os.path.join(dl, "tools", "setup_a.exe"), "rb") as f:
+        check(f.read() == upper, "tools\\setup_a.exe is not the served file")
+    check(os.path.exists(os.path.join(dl, "renamed.exe")), "renamed.exe was not kept")
+    check(not os.path.exists(os.path.join(dl, "bad")), "the rejected file's folders are left: %s"
+          % ctx.files_under(dl))
+    check(not any(f.endswith(".part") for f in ctx.files_under(dl)), "a .part is left: %s" % ctx.files_under(dl))
+
+    # Basic UI: a mandatory download that fails (its folder cannot be made:
+    # a file is in the way) ends the step, and with it the run before any
+    # install; "minimum" deletes what was downloaded, folders included.
+    dl2 = os.path.join(ctx.dir, "dl2")
+    os.makedirs(dl2)
+    open(os.path.join(dl2, "blocker"), "w").close()
+    with WebServer(pkg.served) as web:
+        lines = pkg.run([("Options", "b"), ("DownloadFolder", win_path(dl2)), ("KeepFiles", "minimum")], [
+            ("Fetched", {"Url": web.url("setup_a.exe"), "Folder": r"min\deep"}),
+            ("Required", {"Url": web.url("setup_a.exe"), "Folder": r"blocker\sub", "Options": "m"}),
+        ])
+    check(lines[:4] == downloaded("Fetched") + ["Starting download of:Required"] and len(lines) == 5
+          and lines[4].startswith("Download failed. Error:") and len(lines[4]) > len("Download failed. Error:"),
+          "log: %s" % lines)
+    check(os.listdir(dl2) == ["blocker"], "left in the download folder: %s" % ctx.files_under(dl2))
+
+
+@scenario("download: a run killed in the middle of a download leaves a .part that the next run resumes")
+def killed_and_resumed(ctx):
+    pkg = Downloads(ctx)
+    data = pkg.serve("setup.exe")
+    dl = os.path.join(ctx.dir, "dl")
+    part = os.path.join(dl, "setup.exe.part")
+    with FaultServer() as server:
+        # About 8 s for the whole file: ample time to stop the run halfway.
+        server.route("/setup.exe", body=data, trickle=(len(data) // 80 + 1, 0.1))
+        general = [("Options", "q"), ("DownloadFolder", win_path(dl))]
+        prereqs = [("Resumed", {"Url": server.url("/setup.exe"), "ExactSize": str(len(data)), "MD5": md5(data),
+                                "NoUiCommandLine": pkg.writes("resumed.txt")})]
+        proc = pkg.run(general, prereqs, spawn=True)
+        try:
+            deadline = time.monotonic() + 60
+            while time.monotonic() < deadline and (not os.path.exists(part) or os.path.getsize(part) < len(data) // 4):
+                time.sleep(0.05)
+        finally:
+            proc.kill()
+            proc.wait(timeout=30)
+        left = os.path.getsize(part) if os.path.exists(part) else 0
+        check(0 < left < len(data), "the killed run left %d of %d bytes" % (left, len(data)))
+        time.sleep(0.5)
+        check(os.path.getsize(part) == left, "the .part still grows after the kill")
+
+        server.route("/setup.exe", body=data)
+        lines = pkg.run(general, prereqs)
+        ranges = [r.headers.get("Range") for r in server.requests_for("/setup.exe")]
+    check(ranges == [None, "bytes=%d-" % left], "Range headers: %s" % ranges)
+    check(lines == downloaded("Resumed") + ["Launching file:" + win_path(os.path.join(dl, "setup.exe"))],
+          "log: %s" % lines)
+    check(pkg.wrote("resumed.txt"), "the resumed setup did not run")
+    # No KeepFiles: the accepted file goes at the end of the run.
+    check(os.listdir(dl) == [], "left in the download folder: %s" % os.listdir(dl))
