@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "download/file_md5.h"
+#include "download/md5.h"
 #include "download/transfer_session.h"
 #include "log/logger.h"
 #include "package/download_path.h"
@@ -19,7 +20,6 @@ namespace tessaro {
 namespace {
 
 constexpr wchar_t kOptionMandatory = L'm';
-constexpr std::size_t kMd5HexLength = 32;
 
 // 0 when the file cannot be opened: no configured size is 0, so such a
 // file is rejected.
@@ -27,17 +27,6 @@ std::uint32_t ExclusiveFileSize(const std::wstring& path) {
   const UniqueFile file(
       CreateFileW(ToLongForm(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   return file ? GetFileSize(file.Get(), nullptr) : 0;
-}
-
-// The configured digest may be longer than a digest and written in capitals.
-bool DigestMatches(const std::wstring& hex, const std::wstring& configured) {
-  if (configured.size() < kMd5HexLength) return false;
-  for (std::size_t i = 0; i < kMd5HexLength; ++i) {
-    wchar_t c = configured[i];
-    if (c >= L'A' && c <= L'F') c = static_cast<wchar_t>(c - L'A' + L'a');
-    if (c != hex[i]) return false;
-  }
-  return true;
 }
 
 std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
