@@ -24,8 +24,8 @@ constexpr wchar_t kOptionMandatory = L'm';
 // 0 when the file cannot be opened: no configured size is 0, so such a
 // file is rejected.
 std::uint32_t ExclusiveFileSize(const std::wstring& path) {
-  const UniqueFile file(
-      CreateFileW(ToLongForm(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueFile file(CreateFileW(ToLongForm(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   return file ? GetFileSize(file.Get(), nullptr) : 0;
 }
 
@@ -45,14 +45,16 @@ std::uint32_t DownloadQueue::DownloadAll(ChainerOptions& options, PrereqEvaluato
   auto& records = options.prerequisites;
   for (std::size_t i = 0; i < records.size(); ++i) {
     if (evaluator.DisplayState(i) != PrereqState::MustDownload) continue;
-    jobs_.push_back({records[i].location, records[i].exactSize, std::wstring(), kJobPending, i, records[i].folder});
+    jobs_.push_back(
+        {records[i].location, records[i].exactSize, std::wstring(), kJobPending, i, records[i].folder});
   }
   std::wstring status;
   if (listener_ != nullptr) {
     status = LoadResString(IDS_DOWNLOADING);
     listener_->OnStart(jobs_.size());
   }
-  const bool keep = options.general.keepFiles == kKeepFilesComplete || options.general.keepFiles == kKeepFilesPrereqs;
+  const bool keep =
+      options.general.keepFiles == kKeepFilesComplete || options.general.keepFiles == kKeepFilesPrereqs;
 
   for (std::size_t j = 0; j < jobs_.size(); ++j) {
     Prerequisite& record = records[jobs_[j].prerequisite];
@@ -66,7 +68,7 @@ std::uint32_t DownloadQueue::DownloadAll(ChainerOptions& options, PrereqEvaluato
     LogLine(L"Starting download of:" + record.name);
     if (DownloadOne(j) != 0) {
       // The engine has reported the transfer's own error; a mandatory
-      // prerequisite ends the step, any other is left for the user.
+      // prerequisite ends the step, any other is skipped.
       LogLine(L"Download failed. Error:" + ErrorTextLine(lastError_));
       if (!record.HasOption(kOptionMandatory)) continue;
       if (listener_ != nullptr) (void)listener_->OnError(record.name.c_str(), kErrorMandatoryNotInstalled, 0);

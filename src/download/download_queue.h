@@ -3,6 +3,7 @@
 // is fetched into the download folder, one after the other, and its file is
 // checked against the configured size and digest before the install step
 // may run it.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -28,7 +28,8 @@ std::wstring ErrorText(unsigned long code) {
 
 std::wstring ErrorTextLine(unsigned long code) {
   std::wstring text = ErrorText(code);
-  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
+    text.pop_back();
   return text;
 }
 

@@ -51,9 +51,11 @@ class DownloadQueueTest : public ::testing::Test {
   Prerequisite& Add(const std::wstring& name, const std::string& content, bool goodDigest = true) {
     const std::wstring source = scratch_ / (name + L".bin");
     if (!content.empty()) {
-      const UniqueFile file(CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+      const UniqueFile file(
+          CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
       DWORD written = 0;
-      EXPECT_TRUE(WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
+      EXPECT_TRUE(
+          WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
     }
     Prerequisite& record = options_.prerequisites.emplace_back();
     record.name = name;
@@ -86,8 +88,9 @@ TEST_F(DownloadQueueTest, EachJobIsAnnouncedAndARejectedFileEndsTheStepUnderItsF
   Add(L"Never", "never data");
 
   EXPECT_EQ(DownloadAll(), kErrorInstallFailure);
-  EXPECT_EQ(listener_.calls, (Calls{L"start 4", L"next 9 0", L"next 9 0", L"error Optional.bin 2 0", L"next 9 0",
-                                    L"error Bad.bin " + std::to_wstring(kErrorDownloadRejected) + L" 0"}));
+  EXPECT_EQ(listener_.calls,
+            (Calls{L"start 4", L"next 9 0", L"next 9 0", L"error Optional.bin 2 0", L"next 9 0",
+                   L"error Bad.bin " + std::to_wstring(kErrorDownloadRejected) + L" 0"}));
   EXPECT_TRUE(options_.prerequisites[1].alreadyDownloaded && Downloaded(L"Good.bin"));
   EXPECT_FALSE(options_.prerequisites[2].alreadyDownloaded);
   EXPECT_FALSE(Downloaded(L"bad")) << "the rejected file's folders stay";
@@ -103,8 +106,9 @@ TEST_F(DownloadQueueTest, AFailedMandatoryDownloadEndsTheStepUnderItsNameAndCanc
   Add(L"Required", "").options = L"m";
   Add(L"Later", "later data");
   EXPECT_EQ(DownloadAll(), kErrorInstallFailure);
-  EXPECT_EQ(listener_.calls, (Calls{L"start 2", L"next 9 0", L"error Required.bin 2 0",
-                                    L"error Required " + std::to_wstring(kErrorMandatoryNotInstalled) + L" 0"}));
+  EXPECT_EQ(listener_.calls,
+            (Calls{L"start 2", L"next 9 0", L"error Required.bin 2 0",
+                   L"error Required " + std::to_wstring(kErrorMandatoryNotInstalled) + L" 0"}));
   EXPECT_FALSE(Downloaded(L"Later.bin"));
 
   listener_.calls.clear();
