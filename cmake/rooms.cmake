@@ -8,6 +8,15 @@
 # fails the next build.
 set(TESSARO_ROOM_ORDER platform log config package prereq ui download core)
 
+# Product code is built without exceptions, so nothing unwinds through it;
+# the 32-bit build would still carry DWARF unwind tables, a sixth of the
+# program. 64-bit code keeps its unwind data: Windows walks the stack with it.
+if(TESSARO_WINDOWS AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(TESSARO_PRODUCT_OPTIONS -Os -fno-exceptions -fno-asynchronous-unwind-tables)
+else()
+  set(TESSARO_PRODUCT_OPTIONS -Os -fno-exceptions)
+endif()
+
 function(tessaro_check_room name depends)
   list(FIND TESSARO_ROOM_ORDER ${name} own)
   if(own EQUAL -1)
@@ -51,7 +60,7 @@ function(tessaro_room name)
     add_library(tessaro_${name} STATIC ${sources})
     target_include_directories(tessaro_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
     if(TESSARO_WINDOWS)
-      target_compile_options(tessaro_${name} PRIVATE -Os -fno-exceptions)
+      target_compile_options(tessaro_${name} PRIVATE ${TESSARO_PRODUCT_OPTIONS})
     endif()
   else()
     add_library(tessaro_${name} INTERFACE)
