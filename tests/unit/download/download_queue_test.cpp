@@ -82,7 +82,7 @@ class DownloadQueueTest : public ::testing::Test {
 TEST_F(DownloadQueueTest, EachJobIsAnnouncedAndARejectedFileEndsTheStepUnderItsFileName) {
   Add(L"Present", "here").state = PrereqState::Found;
   options_.prerequisites.back().selected = false;
-  Add(L"Good", "good data");
+  Add(L"Good", "good data").folder = L"good\\deeper";
   Add(L"Optional", "");
   Add(L"Bad", "bad data", false).folder = L"bad\\deeper";
   Add(L"Never", "never data");
@@ -91,14 +91,14 @@ TEST_F(DownloadQueueTest, EachJobIsAnnouncedAndARejectedFileEndsTheStepUnderItsF
   EXPECT_EQ(listener_.calls,
             (Calls{L"start 4", L"next 9 0", L"next 9 0", L"error Optional.bin 2 0", L"next 9 0",
                    L"error Bad.bin " + std::to_wstring(kErrorDownloadRejected) + L" 0"}));
-  EXPECT_TRUE(options_.prerequisites[1].alreadyDownloaded && Downloaded(L"Good.bin"));
+  EXPECT_TRUE(options_.prerequisites[1].alreadyDownloaded && Downloaded(L"good\\deeper\\Good.bin"));
   EXPECT_FALSE(options_.prerequisites[2].alreadyDownloaded);
   EXPECT_FALSE(Downloaded(L"bad")) << "the rejected file's folders stay";
   EXPECT_FALSE(Downloaded(L"Never.bin"));
 
   // Accepted files go at the end of the run, unless the package keeps them.
   queue_.CleanupDownloads();
-  EXPECT_FALSE(Downloaded(L"Good.bin"));
+  EXPECT_FALSE(Downloaded(L"good")) << "the accepted file's folders stay";
   EXPECT_TRUE(Downloaded(L"")) << "the download folder itself stays";
 }
 
