@@ -210,12 +210,5 @@ TEST(ConfigChainerSection, PresenceAndKeys) {
                                                                                         L"", L""}));
 }
 
-TEST(ConfigStateText, KnownAndOutOfRange) {
-  EXPECT_STREQ(PrereqStateText(PrereqState::NotSelected), L"Not selected for install.");
-  for (int state : {static_cast<int>(PrereqState::Undefined), -1, 42}) {
-    EXPECT_STREQ(PrereqStateText(static_cast<PrereqState>(state)), L"Undefined") << state;
-  }
-}
-
 }  // namespace
 }  // namespace tessaro
