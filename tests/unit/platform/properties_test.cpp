@@ -69,27 +69,11 @@ TEST(ResolveProperties, FolderPropertiesExpandAndUnknownNamesStay) {
   EXPECT_EQ(ResolveProperties(L"[SETUPEXEDIR]a.exe", false), exeDir + L"a.exe");
 }
 
-TEST(ResolveFolderProperty, SystemFolderIs32BitUnlessThe64BitViewIsAsked) {
-  wchar_t native[MAX_PATH] = {};
-  wchar_t wow64[MAX_PATH] = {};
-  ASSERT_GT(GetSystemDirectoryW(native, MAX_PATH), 0u);
-  ASSERT_GT(GetSystemWow64DirectoryW(wow64, MAX_PATH), 0u);
-  EXPECT_EQ(lstrcmpiW(Folder(L"SystemFolder", true).c_str(), WithBackslash(native).c_str()), 0)
-      << Folder(L"SystemFolder", true);
-  EXPECT_EQ(lstrcmpiW(Folder(L"SystemFolder", false).c_str(), WithBackslash(wow64).c_str()), 0)
-      << Folder(L"SystemFolder", false);
-}
-
 TEST(ResolveFolderProperty, ProgramFiles64FolderPrefersProgramW6432) {
   for (const wchar_t* value : {L"D:\\Programs 64", L"D:\\Programs 64\\"}) {
     ScopedVariable variable(L"ProgramW6432", value);
     EXPECT_EQ(Folder(L"ProgramFiles64Folder"), L"D:\\Programs 64\\");
   }
-  ScopedVariable unset(L"ProgramW6432", nullptr);
-  const std::wstring programFiles = ShellFolder(CSIDL_PROGRAM_FILES);
-  ASSERT_FALSE(programFiles.empty());
-  for (const wchar_t* name : {L"ProgramFiles64Folder", L"ProgramFilesFolder", L"ProgramFiles"})
-    EXPECT_EQ(Folder(name), programFiles) << name;
 }
 
 TEST(ResolveFolderProperty, ShellFoldersEndWithABackslash) {
