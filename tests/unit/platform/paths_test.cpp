@@ -156,21 +156,6 @@ TEST(DeleteFolderContents, EmptiesTheTreeIncludingReadOnlyAndLongEntries) {
   DeleteFolderContents(scratch / L"missing");
 }
 
-TEST(DeleteFileLongAndRemoveDirectoryLong, HandleBothSidesOfTheLimit) {
-  ScratchFolder scratch;
-  const std::wstring deep = DeepPath(scratch.Path(), 270);
-  ASSERT_EQ(CreateDirectories(deep, true, nullptr), 0u);
-  MakeFile(deep + L"\\f.txt");
-  EXPECT_FALSE(RemoveDirectoryLong(deep));  // not empty
-  EXPECT_TRUE(DeleteFileLong(deep + L"\\f.txt"));
-  EXPECT_FALSE(DeleteFileLong(deep + L"\\f.txt"));
-  EXPECT_TRUE(RemoveDirectoryLong(ToLongForm(deep)));
-  MakeFile(scratch / L"short.txt");
-  EXPECT_TRUE(DeleteFileLong(scratch / L"short.txt"));
-  EXPECT_FALSE(DeleteFileLong(L""));
-  EXPECT_FALSE(RemoveDirectoryLong(std::wstring(40000, L'z')));
-}
-
 TEST(RemoveEmptyParents, ClimbsWhileLongerThanTheStopAndKeepsNonEmptyFolders) {
   ScratchFolder scratch;
   ASSERT_EQ(CreateDirectories(scratch / L"a\\b\\c\\d", true, nullptr), 0u);
