@@ -69,15 +69,6 @@ TEST_F(FileSearch, TheFirstVersionInRangeEndsTheWholeSearch) {
   EXPECT_EQ(Found(L"same.exe?1", L"3.0"), (Texts{L"0.0.0.0", L"2.5.7.9", L"2.5.7.9"}));
 }
 
-TEST_F(FileSearch, PathsAreExpandedBeforeTheSearch) {
-  Place(kVersioned, L"v.exe");
-  const std::wstring& folder = tree_.Path();
-  EXPECT_EQ(RunOnce(0, L"[TempFolder]" + folder.substr(folder.rfind(L'\\') + 1) + L"\\v.exe").foundTexts,
-            kFoundVersioned);
-  ScopedVariable variable(L"TESSARO_SEARCH_TREE", folder.c_str());
-  EXPECT_EQ(RunOnce(0, L"%TESSARO_SEARCH_TREE%\\v.exe").foundTexts, kFoundVersioned);
-}
-
 TEST_F(FileSearch, MissingOrMalformedPathsFindNothing) {
   for (const std::wstring& text : {tree_ / L"absent.exe", tree_ / L"no\\such\\folder\\v.exe?3",
                                    std::wstring(L"[NoSuchFolder]v.exe"), std::wstring(L"%"),
