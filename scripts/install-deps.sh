@@ -10,7 +10,7 @@ packages=(
   googletest
   clang libclang-rt-14-dev
   msitools wixl
-  xvfb xauth
+  xvfb xauth imagemagick
   nginx-light python3-pyftpdlib curl openssl
   python3
 )

@@ -6,7 +6,6 @@
 #include "log/logger.h"
 #include "platform/paths.h"
 #include "platform/properties.h"
-#include "ui/product_name.h"
 #include "ui/strings.h"
 
 namespace tessaro {
@@ -59,7 +58,11 @@ void ChainerApp::Run() {
   const std::wstring& extractionFolder = options.GetExtractionFolder();
   if (extractionFolderNamed) packageFiles_.SetExtractionFolder(extractionFolder);
 
-  ShowPreparingWindow();
+  // The caption is worked out even when no window is shown; the progress
+  // dialog takes the same.
+  preparing_.SetExecutablePath(executablePath_);
+  (void)preparing_.Title();
+  preparing_.Show(IDS_PREPARING, false);
 
   // Relative paths in the configuration (a relative "LogFile", say) mean
   // the package's folder from here on; a failure changes nothing we rely on.
@@ -67,17 +70,6 @@ void ChainerApp::Run() {
 
   if (WaitForInstallerIdle() != InstallerWait::Proceed) return;
   exitCode_ = RunChainer(options);
-}
-
-void ChainerApp::EnsureWindowTitle() {
-  if (productName_.empty()) productName_ = ReadProductName(executablePath_);
-  if (windowTitle_.empty()) windowTitle_ = MakeWindowTitle(productName_);
-}
-
-void ChainerApp::ShowPreparingWindow() {
-  // The caption is worked out at start-up: the chainer run's windows use the
-  // same title.
-  EnsureWindowTitle();
 }
 
 }  // namespace tessaro

@@ -8,8 +8,11 @@
 #include "core/cleanup.h"
 #include "core/system_seams.h"
 #include "package/package_files.h"
+#include "ui/preparing_dialog.h"
 
 namespace tessaro {
+
+class PrereqEvaluator;
 
 class ChainerApp {
  public:
@@ -29,8 +32,6 @@ class ChainerApp {
   [[nodiscard]] const std::wstring& ExecutablePath() const { return executablePath_; }
   [[nodiscard]] const std::wstring& ConfigPath() const { return configPath_; }
   [[nodiscard]] const std::wstring& ExecutableFolder() const { return executableFolder_; }
-  [[nodiscard]] const std::wstring& ProductName() const { return productName_; }
-  [[nodiscard]] const std::wstring& WindowTitle() const { return windowTitle_; }
   [[nodiscard]] PackageFiles& Files() { return packageFiles_; }
 
   // The chainer run: evaluates the prerequisites, runs the setups of the
@@ -41,19 +42,17 @@ class ChainerApp {
   void SetSystemSeams(const SystemSeams& seams) { seams_ = seams; }
 
  private:
-  // Works out the title of the chainer's windows.
-  void ShowPreparingWindow();
-  // The caption of the chainer's windows: "%s Setup" with the product name.
-  void EnsureWindowTitle();
+  // Evaluates every prerequisite; with UI on a worker thread, under the
+  // "Searching for prerequisites..." window.
+  void EvaluateAll(PrereqEvaluator& evaluator);
 
   std::int32_t exitCode_ = 0;
   bool silent_ = false;
   bool rebootPending_ = false;
   // Declared first so that it is destroyed last.
   PackageFiles packageFiles_;
-  // What the "Preparing..." window shows in its caption; filled at start-up.
-  std::wstring productName_;
-  std::wstring windowTitle_;
+  // Also holds the title of every window of the run.
+  PreparingDialog preparing_;
   std::wstring executablePath_;
   std::wstring configPath_;
   std::wstring executableFolder_;

@@ -4,6 +4,9 @@
 #include "log/logger.h"
 #include "platform/chainer_codes.h"
 #include "prereq/evaluator.h"
+#include "ui/progress_dialog.h"
+#include "ui/strings.h"
+#include "ui/worker_thread.h"
 
 namespace tessaro {
 namespace {
@@ -11,10 +14,6 @@ namespace {
 // Where the return codes of the launched setups are recorded for anyone
 // who looks after a restart.
 constexpr char kRebootContextKey[] = "InterbootContext";
-
-// End code of the progress dialog when a mandatory prerequisite is still missing.
-constexpr int kDialogMandatoryMissing = 7;
-constexpr int kDialogDone = IDOK;
 
 // The reboot context lives as long as the run: its values are removed at
 // the end unless a reboot is pending, so that they survive the restart.
@@ -66,19 +65,34 @@ int RunSilently(PrereqController& controller) {
   return controller.FindUnsatisfiedMandatory() ? kExitMandatoryMissing : kExitSuccess;
 }
 
-// The progress dialog runs the same steps on a worker thread with itself as
-// the listener and ends with IDOK, 7 or IDCANCEL. Until that dialog exists
-// the steps run here, reporting to a listener that shows nothing, and end
-// the way the dialog would; a step that fails leaves the dialog up until
-// the user cancels, which is IDCANCEL.
-int RunProgressSteps(PrereqController& controller) {
-  ProgressListener listener;
-  if (controller.DownloadAll(&listener) != 0) return IDCANCEL;
-  (void)controller.OpenAllSites(&listener);
-  if (controller.InstallAll(&listener) != 0) return IDCANCEL;
-  controller.ReevaluateAll();
-  return controller.FindUnsatisfiedMandatory() ? kDialogMandatoryMissing : kDialogDone;
-}
+// The progress dialog's worker runs the controller's steps.
+class DialogWork final : public ProgressWork {
+ public:
+  explicit DialogWork(PrereqController& controller) : controller_(controller) {}
+  std::uint32_t DownloadAll(ProgressListener* listener) override { return controller_.DownloadAll(listener); }
+  std::uint32_t OpenAllSites(ProgressListener* listener) override { return controller_.OpenAllSites(listener); }
+  std::uint32_t InstallAll(ProgressListener* listener) override { return controller_.InstallAll(listener); }
+  bool AllMandatoryPresent() override {
+    controller_.ReevaluateAll();
+    return !controller_.FindUnsatisfiedMandatory();
+  }
+  void SetShutdown() override { controller_.Launches().shutdown = true; }
+
+ private:
+  PrereqController& controller_;
+};
+
+class Evaluation final : public Runnable {
+ public:
+  explicit Evaluation(PrereqEvaluator& evaluator) : evaluator_(evaluator) {}
+  std::uint32_t Run(std::uint32_t, std::uint32_t) override {
+    evaluator_.EvaluateAll();
+    return 0;
+  }
+
+ private:
+  PrereqEvaluator& evaluator_;
+};
 
 }  // namespace
 
@@ -88,12 +102,13 @@ int ChainerApp::RunChainer(ChainerOptions& options) {
   if (options.prerequisites.empty()) return kExitSuccess;
 
   PrereqEvaluator evaluator(options, &packageFiles_);
-  evaluator.EvaluateAll();
+  EvaluateAll(evaluator);
 
   if (!AnythingMissing(options)) {
     LogLine(L"No prerequisite must be installed.");
     return kExitSuccess;
   }
+  preparing_.Close();
 
   PrereqController controller(options, evaluator, packageFiles_, options.GetDownloadFolder(), context.Store(),
                               seams_);
@@ -102,8 +117,10 @@ int ChainerApp::RunChainer(ChainerOptions& options) {
     result = RunSilently(controller);
   } else if (options.IsBasicUi()) {
     LogLine(L"Starting installing prerequisites in basic UI mode.");
-    EnsureWindowTitle();
-    if (RunProgressSteps(controller) == kDialogMandatoryMissing) result = kExitMandatoryMissing;
+    DialogWork work(controller);
+    ProgressDialog dialog(work, preparing_.Title());
+    // Cancelled, or a dialog that could not be created, leaves 0.
+    if (dialog.Run() == kProgressMandatoryMissing) result = kExitMandatoryMissing;
   }
   // With neither letter the full UI level offers nothing: the run only
   // reports.
@@ -116,6 +133,22 @@ int ChainerApp::RunChainer(ChainerOptions& options) {
     rebootPending_ = true;
   }
   return result;
+}
+
+void ChainerApp::EvaluateAll(PrereqEvaluator& evaluator) {
+  if (silent_) {
+    evaluator.EvaluateAll();
+    return;
+  }
+  // The window stays responsive while the searches run.
+  Evaluation evaluation(evaluator);
+  preparing_.Show(IDS_SEARCHING, evaluation.MaySkip());
+  WorkerThread worker(evaluation, 0, 0);
+  if (worker.Start()) {
+    WaitWithMessagePump(worker.Handle());
+  } else {
+    evaluation.Run(0, 0);
+  }
 }
 
 }  // namespace tessaro

@@ -82,48 +82,32 @@ TEST(SiteSeam, SitesOpenInListOrderThroughShortcutFiles) {
   }
 }
 
-// A silent run restarts without asking end to end; basic UI asks first.
-TEST(RebootSeams, BasicUiAsksAndARefusalLeavesNothingPending) {
-  const struct {
-    const wchar_t* options;
-    bool answer;
-    int questions;
-    int restarts;
-    int result;
-  } cases[] = {
-      {L"b", true, 1, 1, -1},
-      {L"b", false, 1, 0, 0},
-  };
-  for (const auto& c : cases) {
-    ChainerOptions options;
-    options.general.options = c.options;
-    Prerequisite record;
-    record.name = L"Driver";
-    record.location = test_support::BinPath(L"exit_with.exe");
-    record.noUiCommandLine = record.basicUiCommandLine = L"0";
-    record.options = L"ir";
-    record.skipSearches = true;
-    record.retValPropName = L"SeamTest";
-    options.prerequisites.push_back(record);
-    options.prerequisites.push_back(record);  // never launched: the restart ends the loop
-    options.prerequisites.back().retValPropName = L"NotLaunched";
+// Basic UI asks through the real message box on the progress dialog's
+// worker; the end-to-end runs answer it both ways. This program has no
+// dialog template, so here the dialog cannot be created: nothing runs, and
+// the run ends as if the dialog had ended with 0.
+TEST(RebootSeams, BasicUiWithoutItsDialogRunsNothing) {
+  ChainerOptions options;
+  options.general.options = L"b";
+  Prerequisite record;
+  record.name = L"Driver";
+  record.location = test_support::BinPath(L"exit_with.exe");
+  record.basicUiCommandLine = L"0";
+  record.options = L"ir";
+  record.skipSearches = true;
+  record.retValPropName = L"SeamTest";
+  options.prerequisites.push_back(record);
 
-    Recorder recorder;
-    recorder.answer = c.answer;
-    ChainerApp app;
-    app.SetSystemSeams(recorder.Seams());
-    EXPECT_EQ(app.RunChainer(options), c.result) << c.options;
-    EXPECT_EQ(app.IsRebootPending(), c.result == -1);
-    EXPECT_EQ(recorder.questions, c.questions) << c.options;
-    EXPECT_EQ(recorder.restarts, c.restarts) << c.options;
-
-    // The return code stays for after the restart; without one nothing stays.
-    InterbootStore context("InterbootContext");
-    std::string code;
-    EXPECT_EQ(context.GetText("SeamTest", code), c.result == -1) << c.options;
-    EXPECT_FALSE(context.GetText("NotLaunched", code));
-    context.DeleteKey();
-  }
+  Recorder recorder;
+  ChainerApp app;
+  app.SetSystemSeams(recorder.Seams());
+  EXPECT_EQ(app.RunChainer(options), 0);
+  EXPECT_FALSE(app.IsRebootPending());
+  EXPECT_EQ(recorder.questions + recorder.restarts, 0);
+  InterbootStore context("InterbootContext");
+  std::string code;
+  EXPECT_FALSE(context.GetText("SeamTest", code));
+  context.DeleteKey();
 }
 
 TEST(UserLaunch, EmptyCommandRegistersNothingOtherwiseAHiddenLogonTask) {

@@ -1,0 +1,32 @@
+#include "ui/worker_thread.h"
+
+namespace tessaro {
+
+WorkerThread::~WorkerThread() {
+  if (thread_) WaitForSingleObject(thread_.Get(), INFINITE);
+}
+
+bool WorkerThread::Start() {
+  thread_.Reset(CreateThread(nullptr, 0, &WorkerThread::ThreadProc, this, 0, nullptr));
+  return thread_.IsValid();
+}
+
+DWORD WINAPI WorkerThread::ThreadProc(void* self) {
+  auto& worker = *static_cast<WorkerThread*>(self);
+  return worker.runnable_.Run(worker.first_, worker.second_);
+}
+
+void WaitWithMessagePump(HANDLE handle) {
+  // Sent messages (a worker updating a window of this thread) are delivered
+  // by the peek as well, so a worker that waits on this thread never stalls.
+  while (MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT | QS_ALLPOSTMESSAGE,
+                                     MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 + 1) {
+    MSG message;
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+}
+
+}  // namespace tessaro

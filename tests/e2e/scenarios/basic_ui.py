@@ -1,0 +1,203 @@
+"""Basic UI ("Options=b") with real windows on the virtual display: the
+"Preparing..." window, the progress dialog's status line and bar, Cancel,
+the reboot question answered both ways and the end of the Windows session.
+The window_probe helper finds the dialogs and presses their buttons as a
+user would; screenshots of them are kept beside each scenario."""
+import os
+import subprocess
+import time
+
+from harness import check, scenario, win_path, WINE
+from scenarios.install import Package, SUMMARY, context_values, own_prefix
+
+TITLE = "Tessaro Setup"
+SEARCHING = "Searching for prerequisites..."
+REBOOT_QUESTION = ("You must reboot your computer in order to continue the installation. Press Yes to restart now "
+                   "or press No to abort the installation and manually restart later.")
+PBST_NORMAL, PBST_ERROR = "1", "2"
+
+
+class Probe:
+    """window_probe.exe watching one chainer: one command, one answer."""
+
+    def __init__(self, ctx, exe):
+        self.ctx = ctx
+        self.proc = subprocess.Popen([WINE, ctx.helper("window_probe"), win_path(exe)], env=ctx.env(), cwd=ctx.dir,
+                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                     text=True, encoding="utf-8")
+
+    def ask(self, command):
+        self.proc.stdin.write(command + "\n")
+        self.proc.stdin.flush()
+        line = self.ctx.read_line(self.proc, 90)
+        check(line is not None and not line.startswith(("timeout", "unknown")), "probe %r: %s" % (command, line))
+        return line.split("|")
+
+    def close(self):
+        self.proc.stdin.close()
+        self.proc.wait(timeout=30)
+
+
+def screenshot(ctx, name):
+    """The virtual display, cropped to what is shown on it, beside the scenario."""
+    path = os.path.join(ctx.dir, name + ".png")
+    subprocess.run(["import", "-window", "root", "-trim", "+repage", path], env=ctx.env(),
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+    check(os.path.exists(path), "no screenshot %s" % path)
+
+
+def draw_own_frames(ctx):
+    """Wine draws the windows' captions and frames itself: the virtual
+    display has no window manager that would, and the screenshots should
+    show the windows whole."""
+    ctx.reg("add", r"HKCU\Software\Wine\X11 Driver", "/v", "Decorated", "/d", "N", "/f")
+
+
+class Run:
+    """The package's chainer started without waiting, with a probe on its windows."""
+
+    def __init__(self, pkg):
+        self.pkg = pkg
+        check(os.environ.get("DISPLAY"), "windows need a display: run under xvfb-run")
+        draw_own_frames(pkg.ctx)
+        exe = pkg.write()
+        self.proc = pkg.ctx.spawn(exe)
+        self.probe = Probe(pkg.ctx, exe)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.probe.close()
+        if self.proc.poll() is None:
+            self.proc.kill()
+
+    def ended(self, expected_code, timeout=120):
+        code = self.proc.wait(timeout=timeout)
+        check(code == expected_code & 0xFF, "exit code %d, expected %d" % (code, expected_code))
+        self.pkg.read()
+        return code
+
+
+def slow_setup(pkg, name, code=0, ms=3000, extra=""):
+    return dict(location=pkg.setup(name), BasicUiCommandLine=("%d --sleep-ms %d %s" % (code, ms, extra)).strip())
+
+
+@scenario("basic UI: the Preparing window while searching, then each install's status and the bar, and a clean end")
+def status_and_bar(ctx):
+    with Package(ctx, options="b") as pkg:
+        searches, write = pkg.installs("Runtime")
+        # A search that runs a program for a while keeps the search window up.
+        pkg.add("Slow search", pkg.setup("search.exe"), Options="i", BasicUiCommandLine="0 --sleep-ms 1500",
+                searches=[("SearchType1", "10"), ("SearchString1", "search.exe"),
+                          ("SearchCmdLine1", "1 --sleep-ms 2500")])
+        pkg.add("Runtime", pkg.setup("runtime.exe"), Options="m", searches=searches,
+                BasicUiCommandLine="0 --sleep-ms 2500 " + write)
+        with Run(pkg) as run:
+            _, title, text, skip_shown, text_to_edge = run.probe.ask("preparing " + SEARCHING)
+            check((title, skip_shown, text_to_edge) == (TITLE, "0", "1"),
+                  "search window: %s" % [title, text, skip_shown, text_to_edge])
+            screenshot(ctx, "preparing")
+            status = run.probe.ask("status Installing Slow search")
+            check(status[1:] == [TITLE, "Installing Slow search", "1", "2", PBST_NORMAL], "first: %s" % status)
+            screenshot(ctx, "progress")
+            status = run.probe.ask("status Installing Runtime")
+            check(status[3:] == ["2", "2", PBST_NORMAL], "second: %s" % status)
+            run.probe.ask("gone")
+            # Ended by itself: every mandatory prerequisite is present now.
+            run.ended(0)
+            layout = run.probe.ask("layout")
+            check(layout[2] == "ok", "at %s DPI: %s" % (layout[1], layout[2]))
+        check("Starting installing prerequisites in basic UI mode." in pkg.lines, "no basic-UI line")
+        check(len(pkg.launched()) == 2 and pkg.lines[-2] == SUMMARY % "false", "log: %s" % pkg.lines)
+
+
+@scenario("basic UI: Cancel while a setup runs, and after a mandatory setup failed")
+def cancel(ctx):
+    with Package(ctx, options="b") as pkg:
+        pkg.add("First", **slow_setup(pkg, "first.exe"), Options="i")
+        pkg.add("Second", **slow_setup(pkg, "second.exe", ms=0), Options="i")
+        with Run(pkg) as run:
+            run.probe.ask("status Installing First")
+            run.probe.ask("cancel")
+            pressed = time.monotonic()
+            # The dialog goes at once; the run waits for the running setup.
+            run.probe.ask("gone")
+            check(time.monotonic() - pressed < 2.5, "the dialog stayed after Cancel")
+            run.ended(0)
+        check(pkg.launched() == [win_path(os.path.join(ctx.package, "first.exe"))], "launched: %s" % pkg.launched())
+        check(pkg.after("Launching file:" + pkg.launched()[0]) == ["Return code of launched file:0"], "first setup")
+        check(pkg.lines[-2] == SUMMARY % "false", "summary: %s" % pkg.lines[-2:])
+
+        # A failed mandatory setup turns the bar red and leaves the dialog up
+        # until the user cancels; that ends with 0 and nothing more runs.
+        pkg.sections = []
+        pkg.add("Runtime", **slow_setup(pkg, "runtime.exe", code=9, ms=0), Options="m")
+        pkg.add("Later", **slow_setup(pkg, "later.exe", ms=0), Options="i")
+        with Run(pkg) as run:
+            status = run.probe.ask("status Runtime mandatory")
+            check(status[2:] == ["Runtime mandatory prerequisite was not correctly installed.", "1", "2", PBST_ERROR],
+                  "after the failure: %s" % status)
+            time.sleep(0.5)  # past the bar's blink
+            screenshot(ctx, "error")
+            time.sleep(1)
+            check(run.proc.poll() is None, "the dialog did not wait for the user")
+            run.probe.ask("cancel")
+            run.ended(0)
+        check([os.path.basename(p) for p in pkg.launched()] == ["runtime.exe"], "launched: %s" % pkg.launched())
+
+
+@scenario("basic UI: the reboot question answered No")
+def reboot_refused(ctx):
+    with Package(ctx, options="b") as pkg:
+        pkg.add("Driver", **slow_setup(pkg, "driver.exe", ms=0), Options="ir", RetValPropName="Driver")
+        pkg.add("Later", **slow_setup(pkg, "later.exe", ms=0), Options="i")
+        with Run(pkg) as run:
+            _, text, buttons = run.probe.ask("question no")
+            check((text, buttons) == (REBOOT_QUESTION, "yes-no"), "question: %s" % [text, buttons])
+            # The refused restart ends the install step with its error on show.
+            status = run.probe.ask("status Driver")
+            check(status[2:] == ["Driver", "1", "2", PBST_ERROR], "after No: %s" % status)
+            run.probe.ask("cancel")
+            run.ended(0)
+        check(len(pkg.launched()) == 1, "launched: %s" % pkg.launched())
+        check(pkg.after("Rebooting machine...", 2) == [SUMMARY % "true", "  Reboot was refused=true"],
+              "summary: %s" % pkg.lines)
+
+
+@scenario("basic UI at 144 DPI: layout, the session ending during a setup, and Yes to the reboot question")
+def high_dpi_session_end_and_restart(ctx):
+    # A prefix of its own: its DPI, and a restart that ends only its processes.
+    stop = own_prefix(ctx)
+    try:
+        ctx.reg("add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
+        subprocess.run(["wineserver", "-k"], env=ctx.env(), stderr=subprocess.DEVNULL, timeout=60)
+        with Package(ctx, options="b") as pkg:
+            pkg.add("First", **slow_setup(pkg, "first.exe"), Options="m", RetValPropName="First")
+            pkg.add("Second", **slow_setup(pkg, "second.exe", ms=0), Options="i")
+            with Run(pkg) as run:
+                layout = run.probe.ask("layout")
+                check(layout[1:] == ["144", "ok"], "layout: %s" % layout)
+                run.probe.ask("status Installing First")
+                screenshot(ctx, "progress-144dpi")
+                # Windows ends the session: the running setup finishes, no
+                # other starts, and the run leaves its codes for afterwards.
+                run.probe.ask("endsession")
+                run.probe.ask("gone")
+                run.ended(-1)
+            check([os.path.basename(p) for p in pkg.launched()] == ["first.exe"], "launched: %s" % pkg.launched())
+            check(pkg.lines[-2] == SUMMARY % "false", "summary: %s" % pkg.lines[-2:])
+            check(context_values(ctx) == {"First": "0"}, "context: %s" % context_values(ctx))
+            ctx.reg("delete", r"HKCU\InterbootContext", "/f")
+
+            pkg.sections = []
+            pkg.add("Driver", **slow_setup(pkg, "driver.exe", ms=0), Options="ir", RetValPropName="Driver")
+            with Run(pkg) as run:
+                run.probe.ask("question yes")
+                run.ended(-1)
+            check(pkg.after("Rebooting machine...", 3) ==
+                  [SUMMARY % "true", "  Reboot was refused=false", "  Reboot in Progress=true"], "log: %s" % pkg.lines)
+            check(context_values(ctx) == {"Driver": "0"}, "context: %s" % context_values(ctx))
+    finally:
+        ctx.reg("delete", r"HKCU\InterbootContext", "/f")
+        stop()
