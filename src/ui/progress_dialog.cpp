@@ -112,19 +112,20 @@ bool ProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SendMessageW(Bar(), PBM_SETRANGE, 0, MAKELPARAM(0, static_cast<WORD>(total_)));
       SendMessageW(Bar(), PBM_SETPOS, 0, 0);
       return true;
+    // The status text changes last: whoever reads it sees the bar to match.
     case kStepMessage:
-      SetStatus(reinterpret_cast<const wchar_t*>(lParam));
       ++step_;
       SendMessageW(Bar(), PBM_SETPOS, static_cast<WPARAM>(step_), 0);
       taskbar_.SetValue(static_cast<std::uint64_t>(step_), total_);
+      SetStatus(reinterpret_cast<const wchar_t*>(lParam));
       return true;
     case kErrorMessage:
-      if (lParam != 0) SetStatus(reinterpret_cast<const wchar_t*>(lParam));
       SendMessageW(Bar(), PBM_SETSTATE, PBST_ERROR, 0);
       // One visible blink draws the eye to the red bar.
       ShowWindow(Bar(), SW_HIDE);
       SetTimer(window_, kBlinkTimer, kBlinkMs, nullptr);
       taskbar_.SetState(TBPF_ERROR);
+      if (lParam != 0) SetStatus(reinterpret_cast<const wchar_t*>(lParam));
       return true;
     case WM_TIMER:
       KillTimer(window_, kBlinkTimer);

@@ -5,7 +5,7 @@
 // line (UTF-8, fields separated by "|"):
 //   preparing [PREFIX]    -> "preparing|TITLE|TEXT|SKIP_VISIBLE|TEXT_REACHES_SKIP_EDGE"
 //                            once the "Preparing..." window's text begins with PREFIX
-//   status [PREFIX]       -> "status|TITLE|TEXT|POSITION|UPPER|STATE" once the
+//   status [PREFIX]       -> "status|TITLE|TEXT|POSITION|UPPER" once the
 //                            progress dialog's status text begins with PREFIX
 //   cancel                -> "cancel": presses the progress dialog's Cancel
 //   endsession            -> "endsession": Windows tells the dialog the session ends
@@ -115,8 +115,7 @@ std::wstring Number(LRESULT value) { return std::to_wstring(static_cast<long lon
 std::wstring ProgressLine(HWND dialog) {
   const HWND bar = GetDlgItem(dialog, kProgressBar);
   return L"status|" + Text(dialog) + L"|" + Text(GetDlgItem(dialog, kStatusText)) + L"|" +
-         Number(SendMessageW(bar, PBM_GETPOS, 0, 0)) + L"|" + Number(SendMessageW(bar, PBM_GETRANGE, FALSE, 0)) +
-         L"|" + Number(SendMessageW(bar, PBM_GETSTATE, 0, 0));
+         Number(SendMessageW(bar, PBM_GETPOS, 0, 0)) + L"|" + Number(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
 }
 
 std::wstring PreparingLine(HWND dialog) {

@@ -14,7 +14,6 @@ TITLE = "Tessaro Setup"
 SEARCHING = "Searching for prerequisites..."
 REBOOT_QUESTION = ("You must reboot your computer in order to continue the installation. Press Yes to restart now "
                    "or press No to abort the installation and manually restart later.")
-PBST_NORMAL, PBST_ERROR = "1", "2"
 
 
 class Probe:
@@ -73,10 +72,16 @@ class Run:
             self.proc.kill()
 
     def ended(self, expected_code, timeout=120):
+        """Waits for the chainer's end; None takes any exit code."""
         code = self.proc.wait(timeout=timeout)
-        check(code == expected_code & 0xFF, "exit code %d, expected %d" % (code, expected_code))
+        check(expected_code is None or code == expected_code & 0xFF,
+              "exit code %d, expected %s" % (code, expected_code))
         self.pkg.read()
         return code
+
+
+def launched_names(pkg):
+    return [path.split("\\")[-1] for path in pkg.launched()]
 
 
 def slow_setup(pkg, name, code=0, ms=3000, extra=""):
@@ -99,10 +104,10 @@ def status_and_bar(ctx):
                   "search window: %s" % [title, text, skip_shown, text_to_edge])
             screenshot(ctx, "preparing")
             status = run.probe.ask("status Installing Slow search")
-            check(status[1:] == [TITLE, "Installing Slow search", "1", "2", PBST_NORMAL], "first: %s" % status)
+            check(status[1:] == [TITLE, "Installing Slow search", "1", "2"], "first: %s" % status)
             screenshot(ctx, "progress")
             status = run.probe.ask("status Installing Runtime")
-            check(status[3:] == ["2", "2", PBST_NORMAL], "second: %s" % status)
+            check(status[3:] == ["2", "2"], "second: %s" % status)
             run.probe.ask("gone")
             # Ended by itself: every mandatory prerequisite is present now.
             run.ended(0)
@@ -132,11 +137,11 @@ def cancel(ctx):
         # A failed mandatory setup turns the bar red and leaves the dialog up
         # until the user cancels; that ends with 0 and nothing more runs.
         pkg.sections = []
-        pkg.add("Runtime", **slow_setup(pkg, "runtime.exe", code=9, ms=0), Options="m")
+        pkg.add("Runtime", **slow_setup(pkg, "runtime.exe", code=9, ms=0), Options="mi")
         pkg.add("Later", **slow_setup(pkg, "later.exe", ms=0), Options="i")
         with Run(pkg) as run:
             status = run.probe.ask("status Runtime mandatory")
-            check(status[2:] == ["Runtime mandatory prerequisite was not correctly installed.", "1", "2", PBST_ERROR],
+            check(status[2:] == ["Runtime mandatory prerequisite was not correctly installed.", "1", "2"],
                   "after the failure: %s" % status)
             time.sleep(0.5)  # past the bar's blink
             screenshot(ctx, "error")
@@ -144,36 +149,21 @@ def cancel(ctx):
             check(run.proc.poll() is None, "the dialog did not wait for the user")
             run.probe.ask("cancel")
             run.ended(0)
-        check([os.path.basename(p) for p in pkg.launched()] == ["runtime.exe"], "launched: %s" % pkg.launched())
+        check(launched_names(pkg) == ["runtime.exe"], "launched: %s" % pkg.launched())
 
 
-@scenario("basic UI: the reboot question answered No")
-def reboot_refused(ctx):
-    with Package(ctx, options="b") as pkg:
-        pkg.add("Driver", **slow_setup(pkg, "driver.exe", ms=0), Options="ir", RetValPropName="Driver")
-        pkg.add("Later", **slow_setup(pkg, "later.exe", ms=0), Options="i")
-        with Run(pkg) as run:
-            _, text, buttons = run.probe.ask("question no")
-            check((text, buttons) == (REBOOT_QUESTION, "yes-no"), "question: %s" % [text, buttons])
-            # The refused restart ends the install step with its error on show.
-            status = run.probe.ask("status Driver")
-            check(status[2:] == ["Driver", "1", "2", PBST_ERROR], "after No: %s" % status)
-            run.probe.ask("cancel")
-            run.ended(0)
-        check(len(pkg.launched()) == 1, "launched: %s" % pkg.launched())
-        check(pkg.after("Rebooting machine...", 2) == [SUMMARY % "true", "  Reboot was refused=true"],
-              "summary: %s" % pkg.lines)
-
-
-@scenario("basic UI at 144 DPI: layout, the session ending during a setup, and Yes to the reboot question")
+@scenario("basic UI at 144 DPI: layout, the session ending during a setup, and the reboot question answered No and Yes")
 def high_dpi_session_end_and_restart(ctx):
-    # A prefix of its own: its DPI, and a restart that ends only its processes.
+    # A prefix of its own: its DPI, and a restart that ends only its
+    # processes. The question is owned by whatever window is in the
+    # foreground, so no other program's windows may come and go meanwhile:
+    # a question whose owner goes is gone too, and counts as a yes.
     stop = own_prefix(ctx)
     try:
         ctx.reg("add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
         subprocess.run(["wineserver", "-k"], env=ctx.env(), stderr=subprocess.DEVNULL, timeout=60)
         with Package(ctx, options="b") as pkg:
-            pkg.add("First", **slow_setup(pkg, "first.exe"), Options="m", RetValPropName="First")
+            pkg.add("First", **slow_setup(pkg, "first.exe"), Options="mi", RetValPropName="First")
             pkg.add("Second", **slow_setup(pkg, "second.exe", ms=0), Options="i")
             with Run(pkg) as run:
                 layout = run.probe.ask("layout")
@@ -185,19 +175,38 @@ def high_dpi_session_end_and_restart(ctx):
                 run.probe.ask("endsession")
                 run.probe.ask("gone")
                 run.ended(-1)
-            check([os.path.basename(p) for p in pkg.launched()] == ["first.exe"], "launched: %s" % pkg.launched())
+            check(launched_names(pkg) == ["first.exe"], "launched: %s" % pkg.launched())
             check(pkg.lines[-2] == SUMMARY % "false", "summary: %s" % pkg.lines[-2:])
             check(context_values(ctx) == {"First": "0"}, "context: %s" % context_values(ctx))
             ctx.reg("delete", r"HKCU\InterbootContext", "/f")
 
             pkg.sections = []
             pkg.add("Driver", **slow_setup(pkg, "driver.exe", ms=0), Options="ir", RetValPropName="Driver")
+            pkg.add("Later", **slow_setup(pkg, "later.exe", ms=0), Options="i")
+            with Run(pkg) as run:
+                _, text, buttons = run.probe.ask("question no")
+                check((text, buttons) == (REBOOT_QUESTION, "yes-no"), "question: %s" % [text, buttons])
+                # The refused restart ends the install step with its error on
+                # show (the bar turns red on Windows; Wine's bar has no error
+                # state) until the user cancels.
+                status = run.probe.ask("status Driver")
+                check(status[2:] == ["Driver", "1", "2"], "after No: %s" % status)
+                run.probe.ask("cancel")
+                run.ended(0)
+            check(launched_names(pkg) == ["driver.exe"], "launched: %s" % pkg.launched())
+            check(pkg.after("Rebooting machine...", 2) == [SUMMARY % "true", "  Reboot was refused=true"],
+                  "summary: %s" % pkg.lines)
+            check(context_values(ctx) is None, "context after No: %s" % context_values(ctx))
+
+            # Yes restarts: Wine, like Windows, ends every program with a
+            # window, the chainer included, while its dialog still shows the
+            # install step's end. Nothing removes the return codes then.
             with Run(pkg) as run:
                 run.probe.ask("question yes")
-                run.ended(-1)
-            check(pkg.after("Rebooting machine...", 3) ==
-                  [SUMMARY % "true", "  Reboot was refused=false", "  Reboot in Progress=true"], "log: %s" % pkg.lines)
-            check(context_values(ctx) == {"Driver": "0"}, "context: %s" % context_values(ctx))
+                run.ended(None)
+            check(pkg.lines[-1] == "Rebooting machine..." and launched_names(pkg) == ["driver.exe"],
+                  "log after Yes: %s" % pkg.lines[-3:])
+            check(context_values(ctx) == {"Driver": "0"}, "context after Yes: %s" % context_values(ctx))
     finally:
         ctx.reg("delete", r"HKCU\InterbootContext", "/f")
         stop()
