@@ -45,11 +45,12 @@ def screenshot(ctx, name):
     check(os.path.exists(path), "no screenshot %s" % path)
 
 
-def draw_own_frames(ctx):
-    """Wine draws the windows' captions and frames itself: the virtual
-    display has no window manager that would, and the screenshots should
-    show the windows whole."""
-    ctx.reg("add", r"HKCU\Software\Wine\X11 Driver", "/v", "Decorated", "/d", "N", "/f")
+def without_window_manager(ctx):
+    """The virtual display has no window manager: Wine is told to place and
+    frame its windows itself, so that the screenshots show them whole and
+    no window waits for a manager to acknowledge it."""
+    for name in ("Managed", "Decorated"):
+        ctx.reg("add", r"HKCU\Software\Wine\X11 Driver", "/v", name, "/d", "N", "/f")
 
 
 class Run:
@@ -58,7 +59,6 @@ class Run:
     def __init__(self, pkg):
         self.pkg = pkg
         check(os.environ.get("DISPLAY"), "windows need a display: run under xvfb-run")
-        draw_own_frames(pkg.ctx)
         exe = pkg.write()
         self.proc = pkg.ctx.spawn(exe)
         self.probe = Probe(pkg.ctx, exe)
@@ -90,10 +90,11 @@ def slow_setup(pkg, name, code=0, ms=3000, extra=""):
 
 @scenario("basic UI: the Preparing window while searching, then each install's status and the bar, and a clean end")
 def status_and_bar(ctx):
+    without_window_manager(ctx)
     with Package(ctx, options="b") as pkg:
         searches, write = pkg.installs("Runtime")
         # A search that runs a program for a while keeps the search window up.
-        pkg.add("Slow search", pkg.setup("search.exe"), Options="i", BasicUiCommandLine="0 --sleep-ms 1500",
+        pkg.add("Slow search", pkg.setup("search.exe"), BasicUiCommandLine="0 --sleep-ms 1500",
                 searches=[("SearchType1", "10"), ("SearchString1", "search.exe"),
                           ("SearchCmdLine1", "1 --sleep-ms 2500")])
         pkg.add("Runtime", pkg.setup("runtime.exe"), Options="m", searches=searches,
@@ -119,6 +120,7 @@ def status_and_bar(ctx):
 
 @scenario("basic UI: Cancel while a setup runs, and after a mandatory setup failed")
 def cancel(ctx):
+    without_window_manager(ctx)
     with Package(ctx, options="b") as pkg:
         pkg.add("First", **slow_setup(pkg, "first.exe"), Options="i")
         pkg.add("Second", **slow_setup(pkg, "second.exe", ms=0), Options="i")
@@ -160,6 +162,7 @@ def high_dpi_session_end_and_restart(ctx):
     # a question whose owner goes is gone too, and counts as a yes.
     stop = own_prefix(ctx)
     try:
+        without_window_manager(ctx)
         ctx.reg("add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
         subprocess.run(["wineserver", "-k"], env=ctx.env(), stderr=subprocess.DEVNULL, timeout=60)
         with Package(ctx, options="b") as pkg:
