@@ -49,7 +49,8 @@ void LogRebootSummary(const LaunchList& launches) {
                 TrueFalse(launches.rebootRequired));
   if (!launches.rebootRequired) return;
   log.WriteLine(std::wstring(L"  Reboot was refused=") + TrueFalse(launches.rebootRefused));
-  if (!launches.rebootRefused) log.WriteLine(std::wstring(L"  Reboot in Progress=") + TrueFalse(launches.shutdown));
+  if (!launches.rebootRefused)
+    log.WriteLine(std::wstring(L"  Reboot in Progress=") + TrueFalse(launches.shutdown));
 }
 
 int RunSilently(PrereqController& controller) {
@@ -70,7 +71,9 @@ class DialogWork final : public ProgressWork {
  public:
   explicit DialogWork(PrereqController& controller) : controller_(controller) {}
   std::uint32_t DownloadAll(ProgressListener* listener) override { return controller_.DownloadAll(listener); }
-  std::uint32_t OpenAllSites(ProgressListener* listener) override { return controller_.OpenAllSites(listener); }
+  std::uint32_t OpenAllSites(ProgressListener* listener) override {
+    return controller_.OpenAllSites(listener);
+  }
   std::uint32_t InstallAll(ProgressListener* listener) override { return controller_.InstallAll(listener); }
   bool AllMandatoryPresent() override {
     controller_.ReevaluateAll();

@@ -8,7 +8,8 @@ namespace {
 HICON ProgramIcon(int widthMetric, int heightMetric) {
   // Shared icons are owned by the system: nothing to free when the window goes.
   return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TESSARO), IMAGE_ICON,
-                                       GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), LR_SHARED));
+                                       GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric),
+                                       LR_SHARED));
 }
 
 LONG Centred(LONG areaStart, LONG areaEnd, LONG size, LONG limitStart, LONG limitEnd) {
@@ -21,7 +22,8 @@ LONG Centred(LONG areaStart, LONG areaEnd, LONG size, LONG limitStart, LONG limi
 
 void SetWindowIcons(HWND window) {
   SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProgramIcon(SM_CXICON, SM_CYICON)));
-  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(ProgramIcon(SM_CXSMICON, SM_CYSMICON)));
+  SendMessageW(window, WM_SETICON, ICON_SMALL,
+               reinterpret_cast<LPARAM>(ProgramIcon(SM_CXSMICON, SM_CYSMICON)));
 }
 
 void CentreWindow(HWND window) {
@@ -34,8 +36,7 @@ void CentreWindow(HWND window) {
   RECT own{};
   GetWindowRect(window, &own);
   const RECT& limit = monitor.rcWork;
-  SetWindowPos(window, nullptr,
-               Centred(area.left, area.right, own.right - own.left, limit.left, limit.right),
+  SetWindowPos(window, nullptr, Centred(area.left, area.right, own.right - own.left, limit.left, limit.right),
                Centred(area.top, area.bottom, own.bottom - own.top, limit.top, limit.bottom), 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -38,8 +38,9 @@ HWND TopLevelOf(HWND window) {
 int ProgressDialog::Run() {
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
-  const auto code = static_cast<int>(DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PROGRESS),
-                                                     GetActiveWindow(), &DialogProc, reinterpret_cast<LPARAM>(this)));
+  const auto code =
+      static_cast<int>(DialogBoxParamW(resources_, MAKEINTRESOURCEW(IDD_PROGRESS), GetActiveWindow(),
+                                       &DialogProc, reinterpret_cast<LPARAM>(this)));
   // The worker may still be finishing the item it was at (a setup runs to
   // its end); while it does, its reports to the dialog must not stall.
   if (worker_.Handle() != nullptr) WaitWithMessagePump(worker_.Handle());

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "ui/progress_listener.h"
 #include "ui/taskbar_progress.h"
@@ -34,7 +35,10 @@ inline constexpr int kProgressMandatoryMissing = 7;
 
 class ProgressDialog final : public ProgressListener, private Runnable {
  public:
-  ProgressDialog(ProgressWork& work, const std::wstring& title) : work_(work), title_(title) {}
+  // The dialog's template comes from |resources|: the program's own module,
+  // or a copy of the program loaded as data (tests).
+  ProgressDialog(ProgressWork& work, std::wstring title, HMODULE resources = GetModuleHandleW(nullptr))
+      : work_(work), title_(std::move(title)), resources_(resources) {}
   ProgressDialog(const ProgressDialog&) = delete;
   ProgressDialog& operator=(const ProgressDialog&) = delete;
 
@@ -58,7 +62,8 @@ class ProgressDialog final : public ProgressListener, private Runnable {
   [[nodiscard]] HWND Bar() const;
 
   ProgressWork& work_;
-  const std::wstring& title_;
+  std::wstring title_;
+  HMODULE resources_;
   // Written by the UI thread, read by the worker between items.
   std::atomic<bool> cancelled_{false};
   WorkerThread worker_{*this, 0, 0};

@@ -107,7 +107,8 @@ bool WaitFor(Look look) {
 }
 
 void Press(HWND dialog, int id) {
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 std::wstring Number(LRESULT value) { return std::to_wstring(static_cast<long long>(value)); }
@@ -115,7 +116,8 @@ std::wstring Number(LRESULT value) { return std::to_wstring(static_cast<long lon
 std::wstring ProgressLine(HWND dialog) {
   const HWND bar = GetDlgItem(dialog, kProgressBar);
   return L"status|" + Text(dialog) + L"|" + Text(GetDlgItem(dialog, kStatusText)) + L"|" +
-         Number(SendMessageW(bar, PBM_GETPOS, 0, 0)) + L"|" + Number(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+         Number(SendMessageW(bar, PBM_GETPOS, 0, 0)) + L"|" +
+         Number(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
 }
 
 std::wstring PreparingLine(HWND dialog) {
@@ -134,7 +136,8 @@ std::wstring Clipped(HWND dialog, const wchar_t* name) {
   std::wstring clipped;
   RECT client{};
   GetClientRect(dialog, &client);
-  for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
+  for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr;
+       control = GetWindow(control, GW_HWNDNEXT)) {
     RECT rect{};
     GetWindowRect(control, &rect);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
@@ -151,8 +154,9 @@ std::wstring Clipped(HWND dialog, const wchar_t* name) {
     SelectObject(dc, old);
     ReleaseDC(control, dc);
     if (needed.bottom > rect.bottom - rect.top || needed.right > rect.right - rect.left) {
-      clipped += id + L" text \"" + text + L"\" needs " + Number(needed.right) + L"x" + Number(needed.bottom) +
-                 L", has " + Number(rect.right - rect.left) + L"x" + Number(rect.bottom - rect.top) + L"; ";
+      clipped += id + L" text \"" + text + L"\" needs " + Number(needed.right) + L"x" +
+                 Number(needed.bottom) + L", has " + Number(rect.right - rect.left) + L"x" +
+                 Number(rect.bottom - rect.top) + L"; ";
     }
   }
   return clipped;
@@ -197,11 +201,14 @@ std::wstring Run(const std::wstring& command, const std::wstring& argument) {
       dialog = FindWithControl(text);
       return dialog != nullptr && Text(GetDlgItem(dialog, text)).compare(0, argument.size(), argument) == 0;
     });
-    const std::wstring line = dialog == nullptr ? L"no window" : preparing ? PreparingLine(dialog) : ProgressLine(dialog);
+    const std::wstring line = dialog == nullptr ? L"no window"
+                              : preparing       ? PreparingLine(dialog)
+                                                : ProgressLine(dialog);
     return seen ? line : L"timeout|" + command + L"|" + line;
   }
   if (command == L"cancel" || command == L"endsession") {
-    if (!WaitFor([&] { return (dialog = FindWithControl(kStatusText)) != nullptr; })) return L"timeout|" + command;
+    if (!WaitFor([&] { return (dialog = FindWithControl(kStatusText)) != nullptr; }))
+      return L"timeout|" + command;
     if (command == L"cancel") {
       Press(dialog, kCancel);
     } else {

@@ -1,0 +1,154 @@
+// What the progress dialog does with each report, seen from the worker the
+// way the run's steps see it, and the listener's slot order. The dialog is
+// real and comes from the program's own template; the work is scripted.
+#include "ui/progress_dialog.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+#include "ui/resources/resource_ids.h"
+
+namespace tessaro {
+namespace {
+
+constexpr wchar_t kTitle[] = L"Listener Test Setup";
+
+// The dialog as the worker finds it: "status text|bar position|bar upper bound".
+std::wstring Seen() {
+  const HWND dialog = FindWindowW(nullptr, kTitle);
+  wchar_t text[4096] = {};
+  GetDlgItemTextW(dialog, IDC_PROGRESS_STATUS, text, 4096);
+  const HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+  return std::wstring(text) + L"|" + std::to_wstring(SendMessageW(bar, PBM_GETPOS, 0, 0)) + L"|" +
+         std::to_wstring(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+}
+
+struct ScriptedWork final : ProgressWork {
+  std::uint32_t DownloadAll(ProgressListener* listener) override { return download(*listener); }
+  std::uint32_t OpenAllSites(ProgressListener* listener) override { return sites(*listener); }
+  std::uint32_t InstallAll(ProgressListener* listener) override { return install(*listener); }
+  bool AllMandatoryPresent() override {
+    seen.push_back(L"evaluated");
+    return false;
+  }
+  void SetShutdown() override { seen.push_back(L"shutdown"); }
+
+  std::function<std::uint32_t(ProgressListener&)> download, sites, install;
+  std::vector<std::wstring> seen;
+};
+
+std::uint32_t Phase(ProgressListener& listener, const std::vector<std::wstring>& items) {
+  listener.OnStart(items.size());
+  for (const std::wstring& item : items) listener.OnEvent(item.c_str(), kEventNextItem, 0);
+  return 0;
+}
+
+TEST(ProgressDialog, EachPhaseRestartsTheBarAndOnlyTheRunsEndEndsTheDialog) {
+  const UniqueModule program = test_support::LoadAsData(L"tessaro.exe");
+  ASSERT_TRUE(program);
+  ScriptedWork work;
+  const std::wstring longName(2000, L'n');
+  work.download = [&](ProgressListener& listener) {
+    Phase(listener, {L"Downloading A", L"Downloading B", L"Downloading C"});
+    work.seen.push_back(Seen());
+    // Other kinds, and the end of one file transfer, change nothing.
+    listener.OnEvent(L"other kind", kEventNextItem + 1, 0);
+    listener.OnFinished(1, 0);
+    // An error without text keeps the line; its code is the answer.
+    work.seen.push_back(std::to_wstring(listener.OnError(nullptr, 0xE0000022, 0)));
+    work.seen.push_back(Seen());
+    return 0u;
+  };
+  work.sites = [&](ProgressListener& listener) { return Phase(listener, {}); };
+  work.install = [&](ProgressListener& listener) {
+    Phase(listener, {L"Installing " + longName});
+    work.seen.push_back(Seen());
+    return Phase(listener, {L"Installing X", L"Installing Y"});
+  };
+  ProgressDialog dialog(work, kTitle, program.Get());
+  // Every mandatory prerequisite is not present: 7.
+  EXPECT_EQ(dialog.Run(), kProgressMandatoryMissing);
+  const std::vector<std::wstring> expected = {L"Downloading C|3|3", std::to_wstring(0xE0000022u),
+                                              L"Downloading C|3|3", L"Installing " + longName + L"|1|1",
+                                              L"evaluated"};
+  EXPECT_EQ(work.seen, expected);
+}
+
+TEST(ProgressDialog, CancelEndsAtOnceTheSessionsEndDoesNotAndAFailedStepWaitsForTheUser) {
+  const UniqueModule program = test_support::LoadAsData(L"tessaro.exe");
+  ASSERT_TRUE(program);
+  ScriptedWork work;
+  work.download = [&](ProgressListener& listener) {
+    const HWND dialog = FindWindowW(nullptr, kTitle);
+    SendMessageW(dialog, WM_ENDSESSION, TRUE, 0);
+    work.seen.push_back(IsWindow(dialog) ? L"still up" : L"gone");
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    for (int i = 0; i < 500 && !listener.IsCancelled(); ++i) Sleep(10);
+    // The worker goes on until it looks; the chainer waits for it.
+    Sleep(200);
+    work.seen.push_back(listener.IsCancelled() ? L"cancelled" : L"not cancelled");
+    return 0u;
+  };
+  work.sites = work.install = [&](ProgressListener&) {
+    work.seen.push_back(L"went on");
+    return 0u;
+  };
+  ProgressDialog cancelled(work, kTitle, program.Get());
+  EXPECT_EQ(cancelled.Run(), IDCANCEL);
+  EXPECT_EQ(work.seen, (std::vector<std::wstring>{L"shutdown", L"still up", L"cancelled"}));
+
+  // A failed step leaves the dialog up; only Cancel ends it.
+  work.seen.clear();
+  work.download = [&](ProgressListener& listener) {
+    listener.OnError(L"failed", 0xE0000024, 0);
+    Sleep(300);
+    work.seen.push_back(Seen());
+    PostMessageW(FindWindowW(nullptr, kTitle), WM_CLOSE, 0, 0);
+    return 1603u;
+  };
+  ProgressDialog failed(work, kTitle, program.Get());
+  EXPECT_EQ(failed.Run(), IDCANCEL);
+  EXPECT_EQ(work.seen, (std::vector<std::wstring>{L"failed|0|100"}));
+
+  // Without its template the dialog cannot be created and nothing runs.
+  ProgressDialog missing(work, kTitle, GetModuleHandleW(nullptr));
+  EXPECT_EQ(missing.Run(), -1);
+  EXPECT_EQ(work.seen.size(), 1u);
+}
+
+// Listener implementations elsewhere are written against the slot order, so
+// it must never change. In this ABI a pointer to a virtual member holds one
+// more than its byte offset in the table, which begins with the destructor's
+// two entries.
+template <typename Member>
+std::ptrdiff_t SlotOf(Member member) {
+  struct {
+    std::ptrdiff_t pointer;
+    std::ptrdiff_t adjustment;
+  } parts;
+  static_assert(sizeof(member) == sizeof(parts));
+  std::memcpy(&parts, &member, sizeof(parts));
+  return (parts.pointer - 1) / static_cast<std::ptrdiff_t>(sizeof(void*)) - 1;
+}
+
+TEST(ProgressListener, SlotsKeepTheirOrder) {
+  EXPECT_EQ(SlotOf(&ProgressListener::OnStart), 1);
+  EXPECT_EQ(SlotOf(&ProgressListener::Unnamed2), 2);
+  EXPECT_EQ(SlotOf(&ProgressListener::OnTransferBegin), 3);
+  EXPECT_EQ(SlotOf(&ProgressListener::Unnamed4), 4);
+  EXPECT_EQ(SlotOf(&ProgressListener::OnFinished), 5);
+  EXPECT_EQ(SlotOf(&ProgressListener::OnProgress), 6);
+  EXPECT_EQ(SlotOf(&ProgressListener::IsCancelled), 7);
+  EXPECT_EQ(SlotOf(&ProgressListener::IsPaused), 8);
+  EXPECT_EQ(SlotOf(&ProgressListener::OnError), 9);
+  EXPECT_EQ(SlotOf(&ProgressListener::OnEvent), 10);
+}
+
+}  // namespace
+}  // namespace tessaro
