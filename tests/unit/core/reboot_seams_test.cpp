@@ -170,8 +170,8 @@ TEST(ScheduledTask, SettingsReadBackFromTheTaskScheduler) {
   ASSERT_EQ(result, 0u);
 
   ComPtr<ITaskScheduler> scheduler;
-  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_ITaskScheduler, scheduler.PutVoid())));
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
+                                         scheduler.PutVoid())));
   ComPtr<ITask> task;
   ASSERT_TRUE(SUCCEEDED(scheduler->Activate(request.taskName.c_str(), IID_ITask, task.PutUnknown())));
   LPWSTR text = nullptr;
