@@ -27,7 +27,7 @@ void PreparingDialog::Show(UINT textId, bool skipAllowed) {
   owner_ = GetActiveWindow();
   skipAllowed_ = skipAllowed;
   if (window_ == nullptr) {
-    if (CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PREPARING), owner_, &DialogProc,
+    if (CreateDialogParamW(resources_, MAKEINTRESOURCEW(IDD_PREPARING), owner_, &DialogProc,
                            reinterpret_cast<LPARAM>(this)) == nullptr) {
       return;
     }

@@ -12,7 +12,9 @@ namespace tessaro {
 
 class PreparingDialog {
  public:
-  PreparingDialog() = default;
+  // The window's template comes from |resources|: the program's own module,
+  // or a copy of the program loaded as data (tests).
+  explicit PreparingDialog(HMODULE resources = GetModuleHandleW(nullptr)) : resources_(resources) {}
   PreparingDialog(const PreparingDialog&) = delete;
   PreparingDialog& operator=(const PreparingDialog&) = delete;
   ~PreparingDialog() { Close(); }
@@ -36,6 +38,7 @@ class PreparingDialog {
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void UpdateSkipButton();
 
+  HMODULE resources_;
   std::wstring executablePath_;
   std::wstring title_;
   std::wstring productName_;

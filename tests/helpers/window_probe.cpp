@@ -8,6 +8,8 @@
 //   status [PREFIX]       -> "status|TITLE|TEXT|POSITION|UPPER" once the
 //                            progress dialog's status text begins with PREFIX
 //   cancel                -> "cancel": presses the progress dialog's Cancel
+//   close-preparing       -> what "preparing" answers, a moment after the
+//                            "Preparing..." window was asked to close
 //   endsession            -> "endsession": Windows tells the dialog the session ends
 //   question yes|no       -> "question|TEXT|STYLE_ICON": answers the reboot question
 //   gone                  -> "gone" once the program shows no window any more
@@ -215,6 +217,14 @@ std::wstring Run(const std::wstring& command, const std::wstring& argument) {
       SendMessageTimeoutW(dialog, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
     }
     return command;
+  }
+  if (command == L"close-preparing") {
+    if (!WaitFor([&] { return (dialog = FindWithControl(kPreparingText)) != nullptr; })) {
+      return L"timeout|" + command;
+    }
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+    Sleep(500);
+    return IsWindowVisible(dialog) ? PreparingLine(dialog) : L"closed";
   }
   if (command == L"question") {
     if (!WaitFor([&] { return (dialog = FindQuestion()) != nullptr; })) return L"timeout|question";

@@ -96,7 +96,7 @@ def status_and_bar(ctx):
         # A search that runs a program for a while keeps the search window up.
         pkg.add("Slow search", pkg.setup("search.exe"), BasicUiCommandLine="0 --sleep-ms 1500",
                 searches=[("SearchType1", "10"), ("SearchString1", "search.exe"),
-                          ("SearchCmdLine1", "1 --sleep-ms 2500")])
+                          ("SearchCmdLine1", "1 --sleep-ms 4000")])
         pkg.add("Runtime", pkg.setup("runtime.exe"), Options="m", searches=searches,
                 BasicUiCommandLine="0 --sleep-ms 2500 " + write)
         with Run(pkg) as run:
@@ -104,6 +104,8 @@ def status_and_bar(ctx):
             check((title, skip_shown, text_to_edge) == (TITLE, "0", "1"),
                   "search window: %s" % [title, text, skip_shown, text_to_edge])
             screenshot(ctx, "preparing")
+            # There is nothing to cancel during the search: closing does nothing.
+            check(run.probe.ask("close-preparing")[2] == SEARCHING, "the search window closed")
             status = run.probe.ask("status Installing Slow search")
             check(status[1:] == [TITLE, "Installing Slow search", "1", "2"], "first: %s" % status)
             screenshot(ctx, "progress")
