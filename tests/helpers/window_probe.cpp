@@ -70,17 +70,17 @@ bool BelongsToProgram(HWND window) {
          lstrcmpiW(path, program.c_str()) == 0;
 }
 
+BOOL CALLBACK CollectProgramWindow(HWND window, LPARAM list) {
+  if (IsWindowVisible(window) && BelongsToProgram(window)) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  }
+  return TRUE;
+}
+
 // The program's visible top-level windows.
 std::vector<HWND> ProgramWindows() {
   std::vector<HWND> found;
-  EnumWindows(
-      [](HWND window, LPARAM list) -> BOOL {
-        if (IsWindowVisible(window) && BelongsToProgram(window)) {
-          reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumWindows(&CollectProgramWindow, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
