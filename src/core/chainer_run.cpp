@@ -49,8 +49,7 @@ void LogRebootSummary(const LaunchList& launches) {
                 TrueFalse(launches.rebootRequired));
   if (!launches.rebootRequired) return;
   log.WriteLine(std::wstring(L"  Reboot was refused=") + TrueFalse(launches.rebootRefused));
-  if (!launches.rebootRefused)
-    log.WriteLine(std::wstring(L"  Reboot in Progress=") + TrueFalse(launches.shutdown));
+  if (!launches.rebootRefused) log.WriteLine(std::wstring(L"  Reboot in Progress=") + TrueFalse(launches.shutdown));
 }
 
 int RunSilently(PrereqController& controller) {
