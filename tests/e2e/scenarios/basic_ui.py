@@ -1,10 +1,13 @@
 """Basic UI ("Options=b") with real windows on the virtual display: the
 "Preparing..." window, the progress dialog's status line and bar, Cancel,
-the reboot question answered both ways and the end of the Windows session.
+the reboot question answered both ways, the end of the Windows session,
+and a download watched and cancelled.
 The window_probe helper finds the dialogs and presses their buttons as a
 user would; screenshots of them are kept beside each scenario."""
+import http.server
 import os
 import subprocess
+import threading
 import time
 
 from harness import check, scenario, win_path, WINE
@@ -215,3 +218,79 @@ def high_dpi_session_end_and_restart(ctx):
     finally:
         ctx.reg("delete", r"HKCU\InterbootContext", "/f")
         stop()
+
+
+class SlowServer:
+    """Serves one file over HTTP on loopback a piece at a time, slowly enough
+    to watch the download; it stops when the scenario leaves it."""
+
+    def __init__(self, path, pieces=40, pause=0.1):
+        with open(path, "rb") as f:
+            data = f.read()
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            protocol_version = "HTTP/1.1"
+
+            def headers_only(self):
+                self.send_response(200)
+                self.send_header("Content-Length", str(len(data)))
+                self.end_headers()
+
+            def do_HEAD(self):
+                self.headers_only()
+
+            def do_GET(self):
+                self.headers_only()
+                step = max(1, len(data) // pieces)
+                try:
+                    for start in range(0, len(data), step):
+                        self.wfile.write(data[start:start + step])
+                        self.wfile.flush()
+                        time.sleep(pause)
+                except (BrokenPipeError, ConnectionResetError):
+                    pass  # the download was cancelled
+
+            def log_message(self, *args):
+                pass
+
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.server.daemon_threads = True
+        self.url = "http://127.0.0.1:%d/tool.exe" % self.server.server_address[1]
+
+    def __enter__(self):
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+        return self
+
+    def __exit__(self, *exc):
+        self.server.shutdown()
+        self.server.server_close()
+
+
+@scenario("basic UI: a download's status and bar, then its setup; Cancel during a download")
+def download(ctx):
+    without_window_manager(ctx)
+    folder = os.path.join(ctx.dir, "downloads")
+    with SlowServer(ctx.helper("exit_with")) as server, Package(ctx, options="b") as pkg:
+        pkg.general = [("DownloadFolder", win_path(folder))]
+        pkg.sections.append(("Tool", [("Url", server.url), ("Options", "i"), ("BasicUiCommandLine", "0")]))
+        with Run(pkg) as run:
+            status = run.probe.ask("status Downloading Tool")
+            check(status[2:] == ["Downloading Tool", "1", "1"], "downloading: %s" % status)
+            screenshot(ctx, "download")
+            status = run.probe.ask("status Installing Tool")
+            check(status[3:] == ["1", "1"], "installing: %s" % status)
+            run.probe.ask("gone")
+            run.ended(0)
+        check(pkg.after("Starting download of:Tool") == ["Download completed succesfully."], "log: %s" % pkg.lines)
+        check(launched_names(pkg) == ["tool.exe"], "launched: %s" % pkg.launched())
+
+        # Cancel stops the transfer between two pieces; nothing is installed
+        # and no downloaded file is taken for complete.
+        with Run(pkg) as run:
+            run.probe.ask("status Downloading Tool")
+            run.probe.ask("cancel")
+            run.probe.ask("gone")
+            run.ended(0)
+        check(pkg.launched() == [] and "Download completed succesfully." not in pkg.lines,
+              "after Cancel: %s" % pkg.lines)
+        check(not os.path.exists(os.path.join(folder, "tool.exe")), "a cancelled download became the setup")
