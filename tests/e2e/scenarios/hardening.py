@@ -36,6 +36,7 @@ ON_BEHALF = ("comctl32.dll", "uxtheme.dll", "bcrypt.dll")
 # first line can restrict the search (Windows' user32 does not).
 WINE_START_UP = {"uxtheme.dll"}
 MARKER = "loaded.txt"
+NO_PRODUCT = "{0F0E0D0C-0B0A-4908-8706-050403020100}"
 
 
 def run_time_names():
@@ -122,7 +123,10 @@ def planted_dlls(ctx):
     with WebServer(pkg.served) as web:
         lines = pkg.run([("Options", "q"), ("DownloadFolder", win_path(dl))], [
             ("Planted", {"Url": web.url("setup.exe"), "ExactSize": str(len(data)), "MD5": md5(data),
-                         "NoUiCommandLine": pkg.writes("installed.txt")})])
+                         "NoUiCommandLine": pkg.writes("installed.txt"),
+                         # An installer search for a product nobody has
+                         # (loads msi.dll); the first of two equal keys wins.
+                         "SearchType1": "3", "SearchString1": NO_PRODUCT, "VerMin1": "1.0"})])
     check(lines == downloaded("Planted") + ["Launching file:" + win_path(os.path.join(dl, "setup.exe"))],
           "log: %s" % lines)
     check(pkg.wrote("installed.txt"), "the downloaded setup did not run")
