@@ -12,8 +12,9 @@ for them, which still give Wine's own), and a control program that
 loads those names the unprotected way, from the same planted folder under the
 same setting, must be caught for every one: proof that the record would
 appear if the product searched its own folder, the current one or the
-download folder. Names the executable imports are planted too, under Wine's
-own order; that the import table holds only DLLs the system always takes from
+download folder. Names in the process from start-up on (the imports, and
+what Wine's own libraries bring along) are planted too, under Wine's own
+order; that the import table holds only DLLs the system always takes from
 its own folder is scripts/check-imports.sh's job; a delay-load table would
 load by name later and must not exist."""
 import os
@@ -96,7 +97,8 @@ def planted_dlls(ctx):
     # Wine for the file first would only make it take them from the
     # executable's folder at start-up, where Windows never would, and the
     # product's own load of such a name finds the module already there.
-    preferred = (run_time_names() | set(ON_BEHALF)) - start_up_names(ctx, imported) - imported - WINE_START_UP
+    wanted = run_time_names() | set(ON_BEHALF)
+    preferred = wanted - start_up_names(ctx, imported) - imported - WINE_START_UP
     check({"msi.dll", "wininet.dll", "mpr.dll"} <= preferred, "names proven: %s" % preferred)
 
     pkg = Downloads(ctx)
@@ -104,7 +106,7 @@ def planted_dlls(ctx):
     places = (ctx.package, ctx.dir, dl)
     for place in places:
         os.makedirs(place, exist_ok=True)
-        for name in imported | preferred:
+        for name in imported | wanted:
             shutil.copy(os.path.join(ctx.helpers, "planted.dll"), os.path.join(place, name))
     overrides = ",".join(sorted(n[:-4] for n in preferred)) + "=n,b"
     base_env = ctx.env
@@ -127,8 +129,8 @@ def planted_dlls(ctx):
                          # An installer search for a product nobody has
                          # (loads msi.dll); the first of two equal keys wins.
                          "SearchType1": "3", "SearchString1": NO_PRODUCT, "VerMin1": "1.0"})])
+    found = {place: loads(place) for place in places if loads(place)}
+    check(not found, "planted DLLs were loaded: %s" % found)
     check(lines == downloaded("Planted") + ["Launching file:" + win_path(os.path.join(dl, "setup.exe"))],
           "log: %s" % lines)
     check(pkg.wrote("installed.txt"), "the downloaded setup did not run")
-    found = {place: loads(place) for place in places if loads(place)}
-    check(not found, "planted DLLs were loaded: %s" % found)
