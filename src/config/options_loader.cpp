@@ -88,6 +88,7 @@ constexpr TextKey<Prerequisite> kPrerequisiteTextKeys[] = {
     {L"WinNTVersions", &Prerequisite::winNtVersions},
     {L"WinNT64Versions", &Prerequisite::winNt64Versions},
     {L"MD5", &Prerequisite::md5},
+    {L"SHA256", &Prerequisite::sha256},
     {L"CommandLine", &Prerequisite::commandLine},
     {L"BasicUiCommandLine", &Prerequisite::basicUiCommandLine},
     {L"NoUiCommandLine", &Prerequisite::noUiCommandLine},

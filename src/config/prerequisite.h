@@ -64,6 +64,7 @@ struct Prerequisite {
   std::wstring noUiCommandLine;
   std::wstring options;
   std::wstring md5;
+  std::wstring sha256;  // optional, checked after the size and "MD5"
   std::uint32_t exactSize = 0;
   std::wstring folder;
   std::wstring retValPropName;

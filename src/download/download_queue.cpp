@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "download/file_md5.h"
+#include "download/file_sha256.h"
 #include "download/md5.h"
 #include "download/transfer_session.h"
 #include "log/logger.h"
@@ -27,6 +28,24 @@ std::uint32_t ExclusiveFileSize(const std::wstring& path) {
   const UniqueFile file(CreateFileW(ToLongForm(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
   return file ? GetFileSize(file.Get(), nullptr) : 0;
+}
+
+// The configured "SHA256" is taken only whole: a value cut short or mistyped
+// rejects the download rather than letting it through unchecked.
+bool Sha256Matches(const std::wstring& path, const std::wstring& configured) {
+  constexpr std::size_t kHexDigits = 64;
+  std::wstring hex;
+  if (!FileSha256Hex(path, hex)) return false;
+  for (std::size_t i = 0; i < kHexDigits; ++i) {
+    // Once the value is known to be hexadecimal, setting bit 5 lowers A to F
+    // and leaves digits alone.
+    if (static_cast<wchar_t>(configured[i] | 0x20) != hex[i]) return false;
+  }
+  return true;
+}
+
+bool IsSha256Text(const std::wstring& text) {
+  return text.size() == 64 && text.find_first_not_of(L"0123456789abcdefABCDEF") == std::wstring::npos;
 }
 
 std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
@@ -77,9 +96,9 @@ std::uint32_t DownloadQueue::DownloadAll(ChainerOptions& options, PrereqEvaluato
     LogLine(L"Download completed succesfully.");
     const std::wstring path = MakeDownloadPath(downloadFolder_, jobs_[j].url, jobs_[j].folderText);
     if (!keep) recordedFiles_.push_back(path);
-    if (!Accepts(path, jobs_[j], record.md5)) {
+    if (const wchar_t* reason = Rejection(path, jobs_[j], record)) {
       DeleteWithEmptyFolders(path);
-      LogLine(L"Downloaded file was rejected.(Invalid size or MD5).");
+      LogLine(std::wstring(L"Downloaded file was rejected.(") + reason + L").");
       if (listener_ != nullptr) (void)listener_->OnError(FileNameOf(path).c_str(), kErrorDownloadRejected, 0);
       return kErrorInstallFailure;
     }
@@ -111,11 +130,14 @@ std::wstring DownloadQueue::TargetPath(const DownloadJob& job) const {
                               : downloadFolder_ + job.fileName;
 }
 
-bool DownloadQueue::Accepts(const std::wstring& path, const DownloadJob& job, const std::wstring& md5) const {
-  if (job.expectedSize != 0 && ExclusiveFileSize(path) != job.expectedSize) return false;
-  if (md5.empty()) return true;
+const wchar_t* DownloadQueue::Rejection(const std::wstring& path, const DownloadJob& job,
+                                        const Prerequisite& record) const {
+  if (job.expectedSize != 0 && ExclusiveFileSize(path) != job.expectedSize) return L"Invalid size or MD5";
   std::wstring hex;
-  return FileMd5Hex(path, hex) && DigestMatches(hex, md5);
+  if (!record.md5.empty() && !(FileMd5Hex(path, hex) && DigestMatches(hex, record.md5))) return L"Invalid size or MD5";
+  if (record.sha256.empty()) return nullptr;
+  if (!IsSha256Text(record.sha256)) return L"Invalid SHA256 value";
+  return Sha256Matches(path, record.sha256) ? nullptr : L"Invalid SHA256";
 }
 
 void DownloadQueue::DeleteWithEmptyFolders(const std::wstring& path) const {

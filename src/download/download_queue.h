@@ -51,7 +51,10 @@ class DownloadQueue {
 
  private:
   [[nodiscard]] std::wstring TargetPath(const DownloadJob& job) const;
-  [[nodiscard]] bool Accepts(const std::wstring& path, const DownloadJob& job, const std::wstring& md5) const;
+  // Why the downloaded file at |path| is refused, as the log line gives it;
+  // nullptr when it passes the size, "MD5" and "SHA256" checks it has.
+  [[nodiscard]] const wchar_t* Rejection(const std::wstring& path, const DownloadJob& job,
+                                         const Prerequisite& record) const;
   void DeleteWithEmptyFolders(const std::wstring& path) const;
 
   std::wstring downloadFolder_;

@@ -108,13 +108,15 @@ Md5::Digest Md5::Finish() {
   return digest;
 }
 
-std::wstring DigestHex(const Md5::Digest& digest) {
+std::wstring DigestHex(const Md5::Digest& digest) { return BytesHex(digest.data(), digest.size()); }
+
+std::wstring BytesHex(const std::uint8_t* bytes, std::size_t count) {
   static constexpr wchar_t kDigits[] = L"0123456789abcdef";
   std::wstring text;
-  text.reserve(kHexDigits);
-  for (const std::uint8_t byte : digest) {
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 0x0F];
+  text.reserve(count * 2);
+  for (std::size_t i = 0; i < count; ++i) {
+    text += kDigits[bytes[i] >> 4];
+    text += kDigits[bytes[i] & 0x0F];
   }
   return text;
 }

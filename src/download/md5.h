@@ -26,6 +26,8 @@ class Md5 {
 
 // 32 lower-case hexadecimal characters.
 [[nodiscard]] std::wstring DigestHex(const Md5::Digest& digest);
+// Two lower-case hexadecimal characters per byte, for any digest.
+[[nodiscard]] std::wstring BytesHex(const std::uint8_t* bytes, std::size_t count);
 
 // The check a downloaded file's digest must pass: the configured text's first
 // 32 characters, letters A to F in either case, equal the lower-case digest;

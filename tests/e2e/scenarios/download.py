@@ -1,5 +1,5 @@
 """The download step of a run: prerequisites with a Url fetched from loopback
-servers into the download folder, checked by ExactSize and MD5, installed
+servers into the download folder, checked by ExactSize, MD5 and SHA256, installed
 from there, and deleted at the end unless KeepFiles keeps them. The files
 served are copies of the exit_with helper, so an accepted download really
 runs as a setup."""
@@ -14,7 +14,7 @@ from web_server import WebServer
 
 LINE = re.compile(r"^\d{4}-\d\d-\d\d \d\d-\d\d-\d\d-(.*)$")
 STEP_LINES = ("Starting download of:", "Download completed succesfully.", "Downloaded file was accepted.",
-              "Downloaded file was rejected.(Invalid size or MD5).", "Download failed. Error:",
+              "Downloaded file was rejected.(", "Download failed. Error:",
               "Download was canceled.", "Launching file:")
 # A key nobody creates: a prerequisite searched there is always missing.
 ABSENT = [("SearchType1", "5"), ("SearchString1", r"HKCU\Software\Tessaro Tests\e2e download absent")]
@@ -77,6 +77,10 @@ def md5(data):
     return hashlib.md5(data).hexdigest()
 
 
+def sha256(data):
+    return hashlib.sha256(data).hexdigest()
+
+
 def downloaded(name):
     return ["Starting download of:" + name, "Download completed succesfully.", "Downloaded file was accepted."]
 
@@ -93,6 +97,7 @@ def accepted_and_rejected(ctx):
         # install what was accepted before it.
         lines = pkg.run([("Options", "q"), ("DownloadFolder", win_path(dl)), ("KeepFiles", "complete")], [
             ("Upper", {"Url": web.url("setup_a.exe"), "ExactSize": str(len(upper)), "MD5": md5(upper).upper(),
+                       "SHA256": sha256(upper).upper(),
                        "Folder": "tools", "NoUiCommandLine": pkg.writes("upper.txt")}),
             ("Long", {"Url": web.url("sub/setup_b.exe?lang=en"), "MD5": md5(long_md5) + "-and-more",
                       "Folder": "?renamed.exe", "NoUiCommandLine": pkg.writes("long.txt")}),
@@ -118,6 +123,21 @@ def accepted_and_rejected(ctx):
     check(not os.path.exists(os.path.join(dl, "bad")), "the rejected file's folders are left: %s"
           % ctx.files_under(dl))
     check(not any(f.endswith(".part") for f in ctx.files_under(dl)), "a .part is left: %s" % ctx.files_under(dl))
+
+    # A SHA256 that does not match, or is not 64 hexadecimal digits, rejects
+    # the file however right its size is; MD5 is not needed beside it.
+    with WebServer(pkg.served) as web:
+        for value, reason in ((sha256(long_md5), "Invalid SHA256"), (sha256(upper)[1:], "Invalid SHA256 value"),
+                              (sha256(upper)[:-1] + "g", "Invalid SHA256 value")):
+            dl3 = os.path.join(ctx.dir, "dl3")
+            lines = pkg.run([("Options", "q"), ("DownloadFolder", win_path(dl3)), ("KeepFiles", "complete")], [
+                ("Replaced", {"Url": web.url("setup_a.exe"), "ExactSize": str(len(upper)), "SHA256": value,
+                              "Folder": r"bad\deeper", "NoUiCommandLine": pkg.writes("replaced.txt")})])
+            check(lines == ["Starting download of:Replaced", "Download completed succesfully.",
+                            "Downloaded file was rejected.(%s)." % reason], "%s: log: %s" % (value, lines))
+            check(not os.path.exists(os.path.join(dl3, "bad")), "the rejected file is left: %s"
+                  % ctx.files_under(dl3))
+    check(not pkg.wrote("replaced.txt"), "a rejected setup ran")
 
     # A mandatory download that fails (its folder cannot be made: a file is
     # in the way) ends the step; silent mode still installs what it has, and
