@@ -19,25 +19,31 @@ run_one() {
   timeout "$LIMIT" "$@" </dev/null || echo "== $name: ended with status $?"
 }
 
-# The digest against md5sum on the same 512 MiB file, in the same run.
-md5_against_md5sum() {
-  local file="$B/bench-md5.bin"
-  head -c $((512 * 1024 * 1024)) /dev/urandom >"$file"
-  cat "$file" >/dev/null  # both read from the page cache
-  local start end theirs ours
-  start=$(date +%s.%N); theirs=$(md5sum "$file" | cut -d' ' -f1); end=$(date +%s.%N)
-  local md5sum_seconds; md5sum_seconds=$(awk "BEGIN {print $end - $start}")
+# Each digest against its coreutils twin on the same 512 MiB file, in the
+# same run: FileMd5Hex against md5sum, FileSha256Hex against sha256sum.
+digest_against_sum() {  # FILE ALGORITHM PRODUCT_FUNCTION
+  local file="$1" sum="$2sum" name="$3"
+  local start end theirs ours seconds
+  start=$(date +%s.%N); theirs=$("$sum" "$file" | cut -d' ' -f1); end=$(date +%s.%N)
+  local sum_seconds; sum_seconds=$(awk "BEGIN {print $end - $start}")
   # The product's build where this machine runs 32-bit code.
-  local exe="$B/win32/bin/bench_md5.exe"
-  [ "$WINE32_RUNS" -eq 1 ] && [ -f "$exe" ] || exe="$B/win64/bin/bench_md5.exe"
+  local exe="$B/win32/bin/bench_$2.exe"
+  [ "$WINE32_RUNS" -eq 1 ] && [ -f "$exe" ] || exe="$B/win64/bin/bench_$2.exe"
   read -r seconds ours < <(timeout "$LIMIT" "$WINE" "$exe" "Z:${file//\//\\}" | tr -d '\r')
-  rm -f "$file"
-  echo "md5sum ${md5sum_seconds}s, FileMd5Hex ($(basename "$(dirname "$(dirname "$exe")")"), Wine) ${seconds}s:" \
-    "$(awk "BEGIN {printf \"%.2f\", $md5sum_seconds / $seconds}") of md5sum's speed"
-  [ "$theirs" = "$ours" ] || echo "  digests differ: md5sum $theirs, FileMd5Hex $ours"
+  echo "$sum ${sum_seconds}s, $name ($(basename "$(dirname "$(dirname "$exe")")"), Wine) ${seconds}s:" \
+    "$(awk "BEGIN {printf \"%.2f\", $sum_seconds / $seconds}") of $sum's speed"
+  [ "$theirs" = "$ours" ] || echo "  digests differ: $sum $theirs, $name $ours"
 }
-echo "== md5"
-md5_against_md5sum
+digests_against_sums() {
+  local file="$B/bench-digest.bin"
+  head -c $((512 * 1024 * 1024)) /dev/urandom >"$file"
+  cat "$file" >/dev/null  # every tool reads from the page cache
+  digest_against_sum "$file" md5 FileMd5Hex
+  digest_against_sum "$file" sha256 FileSha256Hex
+  rm -f "$file"
+}
+echo "== md5 and sha256"
+digests_against_sums
 
 # One 512 MiB file from nginx over loopback, fetched by curl, by the engine
 # and by a minimal synchronous WinINet loop, in turn for a few rounds; each
@@ -95,7 +101,7 @@ download_against_curl
 
 for exe in "$B"/win64/bin/bench_*.exe; do
   [ -f "$exe" ] || continue
-  case "$exe" in */bench_md5.exe | */bench_download.exe) continue ;; esac
+  case "$exe" in */bench_md5.exe | */bench_sha256.exe | */bench_download.exe) continue ;; esac
   run_one "$(basename "$exe" .exe)" "$WINE" "$exe"
 done
 for prog in "$B"/host/bin/bench_*; do
