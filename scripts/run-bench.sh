@@ -27,9 +27,9 @@ digest_against_sum() {  # FILE ALGORITHM PRODUCT_FUNCTION
   start=$(date +%s.%N); theirs=$("$sum" "$file" | cut -d' ' -f1); end=$(date +%s.%N)
   local sum_seconds; sum_seconds=$(awk "BEGIN {print $end - $start}")
   # The product's build where this machine runs 32-bit code.
-  local exe="$B/win32/bin/bench_$2.exe"
-  [ "$WINE32_RUNS" -eq 1 ] && [ -f "$exe" ] || exe="$B/win64/bin/bench_$2.exe"
-  read -r seconds ours < <(timeout "$LIMIT" "$WINE" "$exe" "Z:${file//\//\\}" | tr -d '\r')
+  local exe="$B/win32/bin/bench_digest.exe"
+  [ "$WINE32_RUNS" -eq 1 ] && [ -f "$exe" ] || exe="$B/win64/bin/bench_digest.exe"
+  read -r seconds ours < <(timeout "$LIMIT" "$WINE" "$exe" "$2" "Z:${file//\//\\}" | tr -d '\r')
   echo "$sum ${sum_seconds}s, $name ($(basename "$(dirname "$(dirname "$exe")")"), Wine) ${seconds}s:" \
     "$(awk "BEGIN {printf \"%.2f\", $sum_seconds / $seconds}") of $sum's speed"
   [ "$theirs" = "$ours" ] || echo "  digests differ: $sum $theirs, $name $ours"
@@ -101,7 +101,7 @@ download_against_curl
 
 for exe in "$B"/win64/bin/bench_*.exe; do
   [ -f "$exe" ] || continue
-  case "$exe" in */bench_md5.exe | */bench_sha256.exe | */bench_download.exe) continue ;; esac
+  case "$exe" in */bench_digest.exe | */bench_download.exe) continue ;; esac
   run_one "$(basename "$exe" .exe)" "$WINE" "$exe"
 done
 for prog in "$B"/host/bin/bench_*; do
