@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/prerequisite.h"
+#include "config/option_letters.h"
 
 namespace tessaro {
 
@@ -46,8 +47,8 @@ class ChainerOptions {
   GeneralOptions general;
   std::vector<Prerequisite> prerequisites;
 
-  [[nodiscard]] bool IsSilent() const { return general.options.find(L'q') != std::wstring::npos; }
-  [[nodiscard]] bool IsBasicUi() const { return general.options.find(L'b') != std::wstring::npos; }
+  [[nodiscard]] bool IsSilent() const { return general.options.find(kOptionSilent) != std::wstring::npos; }
+  [[nodiscard]] bool IsBasicUi() const { return general.options.find(kOptionBasicUi) != std::wstring::npos; }
   // The effective folders, computed on first use and then kept in the
   // option fields, so that every step of a run works with the same folder
   // even if the environment changes underneath (Windows builds only). Each

@@ -1,4 +1,5 @@
 #include "config/config_document.h"
+#include "config/load_observer.h"
 
 #include <cstdint>
 
@@ -70,14 +71,17 @@ void ConfigDocument::SetValue(const std::wstring& section, const std::wstring& k
     sections_.push_back(ConfigSection{section, {}});
     target = &sections_.back();
   }
-  target->entries.push_back(ConfigEntry{key, value});
+  target->entries.push_back(ConfigEntry{key, value, 0});
 }
 
-void ConfigDocument::Parse(const std::wstring& text) {
+void ConfigDocument::Parse(const std::wstring& text, LoadObserver* observer) {
   sections_.clear();
   ConfigSection* current = nullptr;
-  bool firstLine = true;
+  int lineNumber = 0;
   std::size_t lineStart = 0;
+  const auto note = [observer, &lineNumber](LoadEvent event) {
+    if (observer != nullptr) observer->Noted(event, lineNumber, {});
+  };
   while (lineStart < text.size()) {
     // Only the pair CR LF ends a line; a lone CR or LF is ordinary text.
     std::size_t lineEnd = text.find(L"\r\n", lineStart);
@@ -86,22 +90,25 @@ void ConfigDocument::Parse(const std::wstring& text) {
     std::wstring line = text.substr(lineStart, lineEnd - lineStart);
     lineStart = next;
 
-    if (firstLine) {
-      firstLine = false;
-      if (!line.empty() && line.front() == kByteOrderMark) line.erase(0, 1);
-    }
+    if (++lineNumber == 1 && !line.empty() && line.front() == kByteOrderMark) line.erase(0, 1);
     if (line.empty()) continue;
+    if (line.find_first_of(L"\r\n") != std::wstring::npos) note(LoadEvent::LoneLineBreak);
 
     std::wstring name;
     if (ParseHeader(line, name)) {
-      sections_.push_back(ConfigSection{std::move(name), {}});
+      sections_.push_back(ConfigSection{std::move(name), {}, lineNumber});
       current = &sections_.back();
       continue;
     }
-    if (current == nullptr) continue;
     const std::size_t separator = line.find(kKeyValueSeparator);
-    if (separator == std::wstring::npos) continue;
-    current->entries.push_back(ConfigEntry{Trim(line, 0, separator), Trim(line, separator + 1, line.size())});
+    if (current == nullptr || separator == std::wstring::npos) {
+      // Blank lines and lines of blanks are how authors space a file out.
+      if (Trim(line, 0, line.size()).empty()) continue;
+      note(current == nullptr ? LoadEvent::IgnoredOutsideSection : LoadEvent::IgnoredWithoutSeparator);
+      continue;
+    }
+    current->entries.push_back(
+        ConfigEntry{Trim(line, 0, separator), Trim(line, separator + 1, line.size()), lineNumber});
   }
 }
 

@@ -11,12 +11,16 @@ namespace tessaro {
 struct ConfigEntry {
   std::wstring key;
   std::wstring value;
+  int line = 0;  // 1-based line of the file; 0 for entries set in code
 };
 
 struct ConfigSection {
   std::wstring name;
   std::vector<ConfigEntry> entries;
+  int line = 0;
 };
+
+class LoadObserver;
 
 class ConfigDocument {
  public:
@@ -25,7 +29,8 @@ class ConfigDocument {
   virtual void GetSectionNames(std::vector<std::wstring>& names) const;
   virtual void SetValue(const std::wstring& section, const std::wstring& key, const std::wstring& value);
 
-  void Parse(const std::wstring& text);
+  // |observer|, when given, hears of every line the parser drops.
+  void Parse(const std::wstring& text, LoadObserver* observer = nullptr);
   [[nodiscard]] const ConfigSection* FindSection(const std::wstring& name) const;
   [[nodiscard]] static const ConfigEntry* FindEntry(const ConfigSection& section, const std::wstring& key);
   [[nodiscard]] const std::vector<ConfigSection>& Sections() const { return sections_; }

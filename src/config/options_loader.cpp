@@ -1,4 +1,6 @@
 #include "config/options_loader.h"
+#include "config/load_observer.h"
+#include "config/option_letters.h"
 #include "platform/decimal_text.h"
 
 #include <cstddef>
@@ -15,23 +17,51 @@ constexpr wchar_t kListKeyPrefix[] = L"App";
 
 constexpr wchar_t kTrueText[] = L"true";
 constexpr wchar_t kLanguageSeparator = L';';
-constexpr wchar_t kSkipSearchesLetter = L'i';
 
-const std::wstring* FindValue(const ConfigSection& section, const std::wstring& key) {
-  const ConfigEntry* entry = ConfigDocument::FindEntry(section, key);
-  return entry == nullptr ? nullptr : &entry->value;
-}
+// One section as the loaders see it: every lookup that finds an entry is
+// reported to the observer, so the checker knows what was never read.
+class SectionReader {
+ public:
+  SectionReader(const ConfigSection& section, LoadObserver* observer) : section_(section), observer_(observer) {}
 
-// A present key sets the field, even to an empty text; an absent one keeps it.
-void ReadText(const ConfigSection& section, const std::wstring& key, std::wstring& field) {
-  if (const std::wstring* value = FindValue(section, key)) field = *value;
-}
+  [[nodiscard]] const ConfigSection& Section() const { return section_; }
+  [[nodiscard]] LoadObserver* Observer() const { return observer_; }
 
-// The converted keys are always assigned: an absent key reads as empty text.
-std::wstring TextOrEmpty(const ConfigSection& section, const std::wstring& key) {
-  const std::wstring* value = FindValue(section, key);
-  return value == nullptr ? std::wstring() : *value;
-}
+  [[nodiscard]] const ConfigEntry* Find(const std::wstring& key) const {
+    const ConfigEntry* entry = ConfigDocument::FindEntry(section_, key);
+    if (entry != nullptr && observer_ != nullptr) observer_->EntryRead(*entry);
+    return entry;
+  }
+  [[nodiscard]] const std::wstring* Value(const std::wstring& key) const {
+    const ConfigEntry* entry = Find(key);
+    return entry == nullptr ? nullptr : &entry->value;
+  }
+  // A present key sets the field, even to an empty text; an absent one keeps it.
+  void ReadText(const std::wstring& key, std::wstring& field) const {
+    if (const std::wstring* value = Value(key)) field = *value;
+  }
+  // The converted keys are always assigned: an absent key reads as empty text.
+  [[nodiscard]] std::wstring TextOrEmpty(const std::wstring& key) const {
+    const std::wstring* value = Value(key);
+    return value == nullptr ? std::wstring() : *value;
+  }
+  // A present key's value as a decimal number; |fallback| when absent.
+  [[nodiscard]] std::int32_t Decimal(const std::wstring& key, std::int32_t fallback) const {
+    const ConfigEntry* entry = Find(key);
+    if (entry == nullptr) return fallback;
+    if (observer_ != nullptr && !IsPlainDecimal(entry->value)) {
+      observer_->Noted(LoadEvent::NotADecimalNumber, entry->line, entry->key);
+    }
+    return ParseDecimalInt(entry->value);
+  }
+  void Note(LoadEvent event, int line, const std::wstring& subject) const {
+    if (observer_ != nullptr) observer_->Noted(event, line, subject);
+  }
+
+ private:
+  const ConfigSection& section_;
+  LoadObserver* observer_;
+};
 
 // Only ASCII letters fold: the word compared with is plain ASCII.
 bool IsTrueText(const std::wstring& text) {
@@ -54,9 +84,9 @@ struct TextKey {
 };
 
 template <typename Record, std::size_t N>
-void ReadTexts(const ConfigSection& section, const TextKey<Record> (&keys)[N], Record& record,
+void ReadTexts(const SectionReader& section, const TextKey<Record> (&keys)[N], Record& record,
                const std::wstring& suffix = {}) {
-  for (const TextKey<Record>& key : keys) ReadText(section, key.key + suffix, record.*key.field);
+  for (const TextKey<Record>& key : keys) section.ReadText(key.key + suffix, record.*key.field);
 }
 
 constexpr TextKey<GeneralOptions> kGeneralTextKeys[] = {
@@ -125,9 +155,9 @@ constexpr LocationKey kLocationKeys[] = {
     {L"Url", SourceKind::Download},
 };
 
-bool ReadLocation(const ConfigSection& section, Prerequisite& record) {
+bool ReadLocation(const SectionReader& section, Prerequisite& record) {
   for (const LocationKey& location : kLocationKeys) {
-    if (const std::wstring* value = FindValue(section, location.key)) {
+    if (const std::wstring* value = section.Value(location.key)) {
       record.location = *value;
       record.sourceKind = location.kind;
       return true;
@@ -138,30 +168,38 @@ bool ReadLocation(const ConfigSection& section, Prerequisite& record) {
 
 }  // namespace
 
-bool LoadGeneralOptions(const ConfigDocument& document, GeneralOptions& options) {
-  const ConfigSection* section = document.FindSection(kGeneralSection);
-  if (section == nullptr) return true;
+bool LoadGeneralOptions(const ConfigDocument& document, GeneralOptions& options, LoadObserver* observer) {
+  const ConfigSection* found = document.FindSection(kGeneralSection);
+  if (found == nullptr) return true;
+  const SectionReader section(*found, observer);
   // "ExtractionFolder" is made a full path only where the file system is at
   // hand: the effective folder does that on Windows.
-  ReadTexts(*section, kGeneralTextKeys, options);
-  options.keepFiles = KeepFilesFromText(TextOrEmpty(*section, L"KeepFiles"));
-  options.packJars = IsTrueText(TextOrEmpty(*section, L"PackJars"));
-  options.allPlatforms = IsTrueText(TextOrEmpty(*section, L"AllPlatforms"));
-  options.is64PlatformTransf = IsTrueText(TextOrEmpty(*section, L"Is64PlatformTransf"));
-  options.extUiStub = !TextOrEmpty(*section, L"ExtUIStub").empty();
+  ReadTexts(section, kGeneralTextKeys, options);
+  options.keepFiles = KeepFilesFromText(section.TextOrEmpty(L"KeepFiles"));
+  options.packJars = IsTrueText(section.TextOrEmpty(L"PackJars"));
+  options.allPlatforms = IsTrueText(section.TextOrEmpty(L"AllPlatforms"));
+  options.is64PlatformTransf = IsTrueText(section.TextOrEmpty(L"Is64PlatformTransf"));
+  options.extUiStub = !section.TextOrEmpty(L"ExtUIStub").empty();
   return true;
 }
 
-bool LoadSearches(const ConfigSection& section, std::vector<PrereqSearch>& searches) {
+bool LoadSearches(const ConfigSection& found, std::vector<PrereqSearch>& searches, LoadObserver* observer) {
+  const SectionReader section(found, observer);
   std::vector<PrereqSearch> loaded;
   for (int n = 1;; ++n) {
     const std::wstring suffix = DecimalText(n);
-    const std::wstring* type = FindValue(section, L"SearchType" + suffix);
-    if (type == nullptr) break;
-    const std::wstring* searchString = FindValue(section, L"SearchString" + suffix);
-    if (searchString == nullptr) return false;
+    const ConfigEntry* type = section.Find(L"SearchType" + suffix);
+    if (type == nullptr) {
+      section.Note(LoadEvent::NumberingEnds, found.line, L"SearchType" + suffix);
+      break;
+    }
+    const std::wstring* searchString = section.Value(L"SearchString" + suffix);
+    if (searchString == nullptr) {
+      section.Note(LoadEvent::SearchWithoutString, type->line, type->key);
+      return false;
+    }
     PrereqSearch search;
-    search.type = ParseDecimalInt(*type);
+    search.type = section.Decimal(type->key, 0);
     search.searchString = *searchString;
     ReadTexts(section, kSearchTextKeys, search, suffix);
     loaded.push_back(std::move(search));
@@ -170,48 +208,60 @@ bool LoadSearches(const ConfigSection& section, std::vector<PrereqSearch>& searc
   return true;
 }
 
-bool LoadPrerequisite(const ConfigDocument& document, int index, Prerequisite& record) {
-  const ConfigSection* list = document.FindSection(kListSection);
-  if (list == nullptr) return false;
-  const std::wstring* name = FindValue(*list, kListKeyPrefix + DecimalText(index));
-  if (name == nullptr) return false;
-  const ConfigSection* section = document.FindSection(*name);
-  if (section == nullptr) return false;
+bool LoadPrerequisite(const ConfigDocument& document, int index, Prerequisite& record, LoadObserver* observer) {
+  const ConfigSection* listSection = document.FindSection(kListSection);
+  if (listSection == nullptr) return false;
+  const SectionReader list(*listSection, observer);
+  const std::wstring listKey = kListKeyPrefix + DecimalText(index);
+  const ConfigEntry* name = list.Find(listKey);
+  if (name == nullptr) {
+    list.Note(LoadEvent::NumberingEnds, listSection->line, listKey);
+    return false;
+  }
+  const ConfigSection* found = document.FindSection(name->value);
+  if (found == nullptr) {
+    list.Note(LoadEvent::ListedSectionMissing, name->line, name->value);
+    return false;
+  }
+  const SectionReader section(*found, observer);
 
   // Filled aside so that a rejected entry leaves the caller's record alone.
   Prerequisite loaded = record;
-  loaded.name = *name;
-  if (!ReadLocation(*section, loaded)) return false;
-  ReadTexts(*section, kPrerequisiteTextKeys, loaded);
-  if (const std::wstring* size = FindValue(*section, L"ExactSize")) {
-    loaded.exactSize = static_cast<std::uint32_t>(ParseDecimalInt(*size));
+  loaded.name = name->value;
+  if (!ReadLocation(section, loaded)) {
+    section.Note(LoadEvent::NoLocation, found->line, found->name);
+    return false;
   }
-  if (const std::wstring* op = FindValue(*section, L"Operator")) loaded.op = ParseDecimalInt(*op);
-  if (!LoadSearches(*section, loaded.searches)) return false;
+  ReadTexts(section, kPrerequisiteTextKeys, loaded);
+  loaded.exactSize = static_cast<std::uint32_t>(section.Decimal(L"ExactSize", 0));
+  loaded.op = section.Decimal(L"Operator", 0);
+  if (!LoadSearches(*found, loaded.searches, observer)) return false;
   record = std::move(loaded);
   return true;
 }
 
-void LoadPrerequisites(const ConfigDocument& document, ChainerOptions& options, LocationExpander expand) {
+void LoadPrerequisites(const ConfigDocument& document, ChainerOptions& options, LocationExpander expand,
+                       LoadObserver* observer) {
   for (int n = 1;; ++n) {
     Prerequisite record;
-    if (!LoadPrerequisite(document, n, record)) return;
+    if (!LoadPrerequisite(document, n, record, observer)) return;
     if (!record.languageList.empty() && record.languageList.back() != kLanguageSeparator) {
       record.languageList.push_back(kLanguageSeparator);
     }
     const bool remote = record.sourceKind == SourceKind::Download || record.sourceKind == SourceKind::Site;
     if (remote && expand != nullptr) record.location = expand(record.location);
-    if (record.HasOption(kSkipSearchesLetter)) record.skipSearches = true;
+    if (record.HasOption(kOptionSkipSearches)) record.skipSearches = true;
     options.prerequisites.push_back(std::move(record));
   }
 }
 
-bool LoadChainerSection(const ConfigDocument& document, ChainerSection& chainer) {
-  const ConfigSection* section = document.FindSection(kChainerSection);
-  if (section == nullptr) return false;
-  ReadText(*section, L"CleanupFiles", chainer.cleanupFiles);
-  ReadText(*section, L"CleanupFolders", chainer.cleanupFolders);
-  ReadText(*section, L"LogFile", chainer.logFile);
+bool LoadChainerSection(const ConfigDocument& document, ChainerSection& chainer, LoadObserver* observer) {
+  const ConfigSection* found = document.FindSection(kChainerSection);
+  if (found == nullptr) return false;
+  const SectionReader section(*found, observer);
+  section.ReadText(L"CleanupFiles", chainer.cleanupFiles);
+  section.ReadText(L"CleanupFolders", chainer.cleanupFolders);
+  section.ReadText(L"LogFile", chainer.logFile);
   return true;
 }
 

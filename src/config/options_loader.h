@@ -19,10 +19,16 @@ struct ChainerSection {
 // Expands properties in Url and OpenSite locations; none leaves them as read.
 using LocationExpander = std::wstring (*)(const std::wstring& location);
 
-bool LoadGeneralOptions(const ConfigDocument& document, GeneralOptions& options);
-void LoadPrerequisites(const ConfigDocument& document, ChainerOptions& options, LocationExpander expand);
-[[nodiscard]] bool LoadPrerequisite(const ConfigDocument& document, int index, Prerequisite& record);
-[[nodiscard]] bool LoadSearches(const ConfigSection& section, std::vector<PrereqSearch>& searches);
-[[nodiscard]] bool LoadChainerSection(const ConfigDocument& document, ChainerSection& chainer);
+// Each loader tells |observer|, when one is given, what it read and what it
+// dropped (see LoadObserver); the product passes none.
+bool LoadGeneralOptions(const ConfigDocument& document, GeneralOptions& options, LoadObserver* observer = nullptr);
+void LoadPrerequisites(const ConfigDocument& document, ChainerOptions& options, LocationExpander expand,
+                       LoadObserver* observer = nullptr);
+[[nodiscard]] bool LoadPrerequisite(const ConfigDocument& document, int index, Prerequisite& record,
+                                    LoadObserver* observer = nullptr);
+[[nodiscard]] bool LoadSearches(const ConfigSection& section, std::vector<PrereqSearch>& searches,
+                                LoadObserver* observer = nullptr);
+[[nodiscard]] bool LoadChainerSection(const ConfigDocument& document, ChainerSection& chainer,
+                                      LoadObserver* observer = nullptr);
 
 }  // namespace tessaro

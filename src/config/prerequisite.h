@@ -38,6 +38,14 @@ enum SearchType : std::int32_t {
   kValueNames = 12,
 };
 
+// A type outside the list runs no search, and its outcome is always true.
+[[nodiscard]] constexpr bool IsKnownSearchType(std::int32_t type) { return type >= kFileVersion && type <= kValueNames; }
+
+// "Operator": how a prerequisite's search outcomes combine. Any other value
+// combines nothing, and the searches never find the prerequisite.
+inline constexpr std::int32_t kOperatorAll = 0;
+inline constexpr std::int32_t kOperatorAny = 1;
+
 struct PrereqSearch {
   std::int32_t type = kFileVersion;
   std::wstring searchString;

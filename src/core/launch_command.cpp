@@ -1,12 +1,10 @@
 #include "core/launch_command.h"
 
+#include "config/option_letters.h"
+
 namespace tessaro {
 namespace {
 
-constexpr wchar_t kBasicUiLetter = L'b';
-constexpr wchar_t kSilentLetter = L'q';
-constexpr wchar_t kRebootLetter = L'r';
-constexpr wchar_t kRebootIfFoundLetter = L'R';
 
 constexpr std::uint32_t kSuccessRebootRequired = 3010;  // ERROR_SUCCESS_REBOOT_REQUIRED
 constexpr std::uint32_t kSeverityErrorBits = 0xC0000000;
@@ -18,8 +16,8 @@ wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wcha
 }  // namespace
 
 CommandLineLevel CommandLineLevelFor(const std::wstring& generalOptions) {
-  if (Contains(generalOptions, kBasicUiLetter)) return CommandLineLevel::Basic;
-  if (Contains(generalOptions, kSilentLetter)) return CommandLineLevel::Silent;
+  if (Contains(generalOptions, kOptionBasicUi)) return CommandLineLevel::Basic;
+  if (Contains(generalOptions, kOptionSilent)) return CommandLineLevel::Silent;
   return CommandLineLevel::Full;
 }
 
@@ -36,8 +34,8 @@ const std::wstring& CommandLineOf(const Prerequisite& record, CommandLineLevel l
 }
 
 RebootMode RebootModeFor(const std::wstring& prerequisiteOptions) {
-  if (!Contains(prerequisiteOptions, kRebootLetter)) return RebootMode::Never;
-  return Contains(prerequisiteOptions, kRebootIfFoundLetter) ? RebootMode::AfterSuccessIfFound
+  if (!Contains(prerequisiteOptions, kOptionReboot)) return RebootMode::Never;
+  return Contains(prerequisiteOptions, kOptionRebootIfFound) ? RebootMode::AfterSuccessIfFound
                                                              : RebootMode::AfterSuccess;
 }
 

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "config/option_letters.h"
 #include "core/interboot_store.h"
 #include "core/user_launch.h"
 #include "download/site_opener.h"
@@ -23,7 +24,6 @@
 namespace tessaro {
 namespace {
 
-constexpr wchar_t kOptionMandatory = L'm';
 // Time a setup that asked for a reboot or crashed gets to settle.
 constexpr DWORD kSettlePauseMs = 2000;
 

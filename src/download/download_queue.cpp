@@ -4,9 +4,10 @@
 
 #include <utility>
 
+#include "config/option_letters.h"
+#include "download/digest_text.h"
 #include "download/file_md5.h"
 #include "download/file_sha256.h"
-#include "download/md5.h"
 #include "download/transfer_session.h"
 #include "log/logger.h"
 #include "package/download_path.h"
@@ -20,7 +21,6 @@
 namespace tessaro {
 namespace {
 
-constexpr wchar_t kOptionMandatory = L'm';
 
 // 0 when the file cannot be opened: no configured size is 0, so such a
 // file is rejected.
@@ -30,22 +30,9 @@ std::uint32_t ExclusiveFileSize(const std::wstring& path) {
   return file ? GetFileSize(file.Get(), nullptr) : 0;
 }
 
-// The configured "SHA256" is taken only whole: a value cut short or mistyped
-// rejects the download rather than letting it through unchecked.
 bool Sha256Matches(const std::wstring& path, const std::wstring& configured) {
-  constexpr std::size_t kHexDigits = 64;
   std::wstring hex;
-  if (!FileSha256Hex(path, hex)) return false;
-  for (std::size_t i = 0; i < kHexDigits; ++i) {
-    // Once the value is known to be hexadecimal, setting bit 5 lowers A to F
-    // and leaves digits alone.
-    if (static_cast<wchar_t>(configured[i] | 0x20) != hex[i]) return false;
-  }
-  return true;
-}
-
-bool IsSha256Text(const std::wstring& text) {
-  return text.size() == 64 && text.find_first_not_of(L"0123456789abcdefABCDEF") == std::wstring::npos;
+  return FileSha256Hex(path, hex) && Sha256TextMatches(hex, configured);
 }
 
 std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }

@@ -7,7 +7,6 @@ namespace {
 
 constexpr std::size_t kBlockBytes = 64;
 constexpr std::size_t kLengthOffset = 56;  // where the bit count goes in the last block
-constexpr std::size_t kHexDigits = 32;
 
 // Per-round shift amounts and the sine-derived constants of the RFC.
 constexpr int kShift[64] = {7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22,
@@ -26,7 +25,6 @@ constexpr std::uint32_t kSine[64] = {
 
 constexpr std::uint32_t RotateLeft(std::uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
 
-wchar_t LowerHex(wchar_t c) { return c >= L'A' && c <= L'F' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
 }  // namespace
 
@@ -119,14 +117,6 @@ std::wstring BytesHex(const std::uint8_t* bytes, std::size_t count) {
     text += kDigits[bytes[i] & 0x0F];
   }
   return text;
-}
-
-bool DigestMatches(const std::wstring& digestHex, const std::wstring& configured) {
-  if (digestHex.size() != kHexDigits || configured.size() < kHexDigits) return false;
-  for (std::size_t i = 0; i < kHexDigits; ++i) {
-    if (LowerHex(configured[i]) != digestHex[i]) return false;
-  }
-  return true;
 }
 
 }  // namespace tessaro

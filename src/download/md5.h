@@ -29,9 +29,5 @@ class Md5 {
 // Two lower-case hexadecimal characters per byte, for any digest.
 [[nodiscard]] std::wstring BytesHex(const std::uint8_t* bytes, std::size_t count);
 
-// The check a downloaded file's digest must pass: the configured text's first
-// 32 characters, letters A to F in either case, equal the lower-case digest;
-// anything after them is ignored.
-[[nodiscard]] bool DigestMatches(const std::wstring& digestHex, const std::wstring& configured);
 
 }  // namespace tessaro

@@ -36,5 +36,8 @@ template <std::integral Integer>
 // optional "+", then digits up to the first non-digit; no digit gives 0. Digits
 // beyond 32 bits wrap, they are not checked.
 [[nodiscard]] std::int32_t ParseDecimalInt(const std::wstring& text);
+// Whether ParseDecimalInt reads |text| as it says: at least one digit, nothing
+// after the digits, and no wrap.
+[[nodiscard]] bool IsPlainDecimal(const std::wstring& text);
 
 }  // namespace tessaro

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "config/option_letters.h"
 #include "config/options_loader.h"
 #include "package/download_path.h"
 #include "log/logger.h"
@@ -16,14 +17,6 @@
 namespace tessaro {
 namespace {
 
-constexpr wchar_t kOptionUse64BitView = L'x';
-constexpr wchar_t kOptionMandatory = L'm';
-
-constexpr std::int32_t kOperatorAll = 0;
-constexpr std::int32_t kOperatorAny = 1;
-
-
-constexpr wchar_t kOsListSeparator[] = L", ";
 constexpr wchar_t kLanguageTerminator = L';';
 
 void Log(const wchar_t* text, const std::wstring& name) {
@@ -58,15 +51,10 @@ Outcome OutcomeOf(std::int32_t type) {
 bool ListNamesRunningSystem(const std::wstring& list) {
   const std::wstring& detailed = GetDetailedOsName();
   const std::wstring& generic = GetGenericOsName();
-  const std::size_t separatorLength = std::char_traits<wchar_t>::length(kOsListSeparator);
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = list.find(kOsListSeparator, start);
-    const std::wstring item = list.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+  for (const std::wstring& item : OsListItems(list)) {
     if (item == detailed || item == generic) return true;
-    if (end == std::wstring::npos) return false;
-    start = end + separatorLength;
   }
+  return false;
 }
 
 }  // namespace
@@ -177,7 +165,7 @@ bool PrereqEvaluator::EvaluateSearches(const std::vector<PrereqSearch>& searches
     const Outcome rule = OutcomeOf(search.type);
     if (search.type == kPackageProgram) {
       searcher_.RunPackageProgramSearch(search, result, prerequisites);
-    } else if (search.type >= 0 && search.type <= kValueNames) {
+    } else if (IsKnownSearchType(search.type)) {
       searcher_.RunSearch(search, use64BitView, result);
     }
 

@@ -5,6 +5,7 @@ namespace tessaro {
 namespace {
 
 constexpr const wchar_t* kOsNotIdentified = L"OsNotIdentified";
+constexpr wchar_t kOsListSeparator[] = L", ";
 
 struct Windows10Release {
   std::uint32_t build;
@@ -52,6 +53,51 @@ std::wstring DetailedWindows10Name(const OsDescription& os) {
 }
 
 }  // namespace
+
+std::vector<std::wstring> OsListItems(const std::wstring& list) {
+  std::vector<std::wstring> items;
+  const std::size_t separatorLength = std::char_traits<wchar_t>::length(kOsListSeparator);
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = list.find(kOsListSeparator, start);
+    items.push_back(list.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start));
+    if (end == std::wstring::npos) return items;
+    start = end + separatorLength;
+  }
+}
+
+std::vector<std::wstring> AllOsNames() {
+  // Every version the names know, each with every service pack they name,
+  // both kinds and both widths, and every Windows 10 build named by release.
+  static constexpr std::uint32_t kVersions[][2] = {{5, 1}, {5, 2}, {6, 0}, {6, 1}, {6, 2}, {6, 3}, {10, 0}};
+  std::vector<std::uint32_t> builds = {0};
+  for (const Windows10Release& release : kWindows10Releases) builds.push_back(release.build);
+  std::vector<std::wstring> names;
+  const auto add = [&names](const std::wstring& name) {
+    for (const std::wstring& known : names) {
+      if (known == name) return;
+    }
+    names.push_back(name);
+  };
+  for (const auto& version : kVersions) {
+    for (std::uint32_t servicePack = 0; servicePack <= 4; ++servicePack) {
+      for (int kind = 0; kind < 4; ++kind) {
+        for (std::uint32_t build : builds) {
+          OsDescription os;
+          os.major = version[0];
+          os.minor = version[1];
+          os.servicePack = servicePack;
+          os.isServer = (kind & 1) != 0;
+          os.is64Bit = (kind & 2) != 0;
+          os.build = build;
+          add(DetailedOsName(os));
+          add(GenericOsName(os));
+        }
+      }
+    }
+  }
+  return names;
+}
 
 std::wstring GenericOsName(const OsDescription& os) {
   if (Is(os, 10, 0)) return IsServer64(os) ? L"Windows Server x64" : ForArch(os, L"Windows 10");

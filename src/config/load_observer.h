@@ -1,0 +1,32 @@
+#pragma once
+// What reading a configuration really did, for the author's checker: every
+// entry a loader looked at, and every place where text was dropped, cut
+// short or read as something other than what it says. The product passes no
+// observer; the rules stay in the parser and the loaders, and the checker
+// only reports what they did.
+#include <string>
+
+#include "config/config_document.h"
+
+namespace tessaro {
+
+enum class LoadEvent : int {
+  IgnoredOutsideSection,   // a line before the first header
+  IgnoredWithoutSeparator, // a line in a section that holds no "="
+  LoneLineBreak,           // a lone LF or CR inside a line: only CR LF ends lines
+  NotADecimalNumber,       // read as its leading digits, or 0; subject: the key
+  ListedSectionMissing,    // "AppN" names no section: the list ends; subject: the name
+  NoLocation,              // no SetupFile, OpenSite or Url: the list ends; subject: the section
+  SearchWithoutString,     // "SearchTypeN" without "SearchStringN": the list ends; subject: the key
+  NumberingEnds,           // a numbered list stops; subject: the first key not present
+};
+
+class LoadObserver {
+ public:
+  virtual ~LoadObserver() = default;
+  virtual void EntryRead(const ConfigEntry& entry) = 0;
+  // |line| is 1-based; 0 when the event has no line of its own.
+  virtual void Noted(LoadEvent event, int line, const std::wstring& subject) = 0;
+};
+
+}  // namespace tessaro
