@@ -49,6 +49,12 @@ echo "== setup.ini"
 utf16 "$DEMO/first/setup.ini" | tr -d '\r'
 echo
 
+# What an author runs before shipping: the checker from the same tree.
+echo "== tessaro-check setup.ini (the configuration as Tessaro reads it)"
+(cd "$DEMO/first" && "$WINE" "$(dirname "$EXE")/tessaro-check.exe" setup.ini </dev/null) | tr -d '\r'
+echo "tessaro-check exit code: ${PIPESTATUS[0]} (0: no findings)"
+echo
+
 # What a run of the sample installs: cleared first, so that every demo
 # starts from a machine without "Sample Library".
 "$WINE" reg delete 'HKCU\Software\Sample Vendor' /f >/dev/null 2>&1

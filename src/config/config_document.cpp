@@ -79,8 +79,8 @@ void ConfigDocument::Parse(const std::wstring& text, LoadObserver* observer) {
   ConfigSection* current = nullptr;
   int lineNumber = 0;
   std::size_t lineStart = 0;
-  const auto note = [observer, &lineNumber](LoadEvent event) {
-    if (observer != nullptr) observer->Noted(event, lineNumber, {});
+  const auto note = [observer, &lineNumber](LoadEvent event, const std::wstring& line) {
+    if (observer != nullptr) observer->Noted(event, lineNumber, line);
   };
   while (lineStart < text.size()) {
     // Only the pair CR LF ends a line; a lone CR or LF is ordinary text.
@@ -92,7 +92,7 @@ void ConfigDocument::Parse(const std::wstring& text, LoadObserver* observer) {
 
     if (++lineNumber == 1 && !line.empty() && line.front() == kByteOrderMark) line.erase(0, 1);
     if (line.empty()) continue;
-    if (line.find_first_of(L"\r\n") != std::wstring::npos) note(LoadEvent::LoneLineBreak);
+    if (line.find_first_of(L"\r\n") != std::wstring::npos) note(LoadEvent::LoneLineBreak, line);
 
     std::wstring name;
     if (ParseHeader(line, name)) {
@@ -104,7 +104,7 @@ void ConfigDocument::Parse(const std::wstring& text, LoadObserver* observer) {
     if (current == nullptr || separator == std::wstring::npos) {
       // Blank lines and lines of blanks are how authors space a file out.
       if (Trim(line, 0, line.size()).empty()) continue;
-      note(current == nullptr ? LoadEvent::IgnoredOutsideSection : LoadEvent::IgnoredWithoutSeparator);
+      note(current == nullptr ? LoadEvent::IgnoredOutsideSection : LoadEvent::IgnoredWithoutSeparator, line);
       continue;
     }
     current->entries.push_back(

@@ -11,10 +11,11 @@
 namespace tessaro {
 
 enum class LoadEvent : int {
-  IgnoredOutsideSection,   // a line before the first header
-  IgnoredWithoutSeparator, // a line in a section that holds no "="
+  IgnoredOutsideSection,   // a line before the first header; subject: the line
+  IgnoredWithoutSeparator, // a line in a section that holds no "="; subject: the line
   LoneLineBreak,           // a lone LF or CR inside a line: only CR LF ends lines
   NotADecimalNumber,       // read as its leading digits, or 0; subject: the key
+  UnknownWord,             // a word key whose value is none of its words: read as absent
   ListedSectionMissing,    // "AppN" names no section: the list ends; subject: the name
   NoLocation,              // no SetupFile, OpenSite or Url: the list ends; subject: the section
   SearchWithoutString,     // "SearchTypeN" without "SearchStringN": the list ends; subject: the key

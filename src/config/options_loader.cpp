@@ -175,7 +175,11 @@ bool LoadGeneralOptions(const ConfigDocument& document, GeneralOptions& options,
   // "ExtractionFolder" is made a full path only where the file system is at
   // hand: the effective folder does that on Windows.
   ReadTexts(section, kGeneralTextKeys, options);
-  options.keepFiles = KeepFilesFromText(section.TextOrEmpty(L"KeepFiles"));
+  const ConfigEntry* keepFiles = section.Find(L"KeepFiles");
+  options.keepFiles = keepFiles == nullptr ? 0 : KeepFilesFromText(keepFiles->value);
+  if (keepFiles != nullptr && options.keepFiles == 0 && !keepFiles->value.empty()) {
+    section.Note(LoadEvent::UnknownWord, keepFiles->line, keepFiles->key);
+  }
   options.packJars = IsTrueText(section.TextOrEmpty(L"PackJars"));
   options.allPlatforms = IsTrueText(section.TextOrEmpty(L"AllPlatforms"));
   options.is64PlatformTransf = IsTrueText(section.TextOrEmpty(L"Is64PlatformTransf"));

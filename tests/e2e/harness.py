@@ -107,7 +107,19 @@ class Context:
             raw = (b"\xff\xfe" if bom else b"") + body.encode("utf-16-le")
         with open(path, "wb") as f:
             f.write(raw)
+        self.check_config(path)
         return path
+
+    def check_config(self, path):
+        """Every configuration a scenario writes also goes through the
+        author's checker (the Linux build, with sanitizers): whatever the
+        file holds, it must end with findings, never with a crash."""
+        checker = os.path.join(self.build, "host", "bin", "tessaro-check")
+        if not os.path.exists(checker):
+            return
+        done = subprocess.run([checker, "--quiet", path], capture_output=True, stdin=subprocess.DEVNULL, timeout=60)
+        check(done.returncode in (0, 1) and not done.stderr,
+              "tessaro-check on %s: exit %d, %s" % (path, done.returncode, done.stderr.decode(errors="replace")))
 
     def fresh_setup(self, stem, **ini):
         """A copy of the chainer named stem.exe beside its own stem.ini (written

@@ -1,0 +1,111 @@
+"""tessaro-check against broken configurations: each one must give exactly
+the one finding that names its fault, on the right line, and exit with 1;
+the good configuration must give none and exit with 0.
+
+    checker_table.py [EMULATOR...] PATH/TO/tessaro-check
+
+The Windows builds run under Wine: the emulator's words come first.
+"""
+import os
+import subprocess
+import sys
+import tempfile
+
+GOOD = [
+    "[GeneralOptions]", "Options=q",
+    "[PREREQUISITES]", "App1=A", "App2=B",
+    "[A]", "SetupFile=a.exe", "NoUiCommandLine=/quiet", "SearchType1=2",
+    "SearchString1=HKLM\\Software\\A\\Version", "VerMin1=1.0",
+    "[B]", "Url=http://127.0.0.1/b.exe", "MD5=" + "0" * 32, "SHA256=" + "aB" * 32, "Options=mx",
+    "SearchType1=5", "SearchString1=HKLM\\Software\\B", "WinNTVersions=Windows XP x86, Windows 7 SP1 x86",
+]
+# Lines as numbered in GOOD (1-based).
+GENERAL, LIST, A, B = 1, 3, 6, 12
+
+
+def edit(after=None, add=(), replace=None):
+    """GOOD with |add| inserted after line |after|, or line |replace| swapped."""
+    lines = list(GOOD)
+    if replace is not None:
+        lines[replace[0] - 1] = replace[1]
+    if after is not None:
+        lines[after:after] = list(add)
+    return lines
+
+
+# (what is broken, lines, expected line, words the finding must hold)
+CASES = [
+    ("section twice", GOOD + ["[A]", "SetupFile=other.exe"], 20, "repeats the section of line 6"),
+    ("key twice", edit(A + 1, ["SetupFile=b.exe"]), A + 2, "repeats line 7"),
+    ("list names a missing section", edit(LIST + 2, ["App3=C"]), LIST + 3, "names no section [C]"),
+    ("gap in the list", edit(LIST + 2, ["App4=A"]), LIST + 3, "the numbering stops at the missing 'App3'"),
+    ("no location key", edit(replace=(B + 1, "Uri=http://127.0.0.1/b.exe")), B, "has no SetupFile, OpenSite or Url"),
+    ("search without its string", edit(A + 5, ["SearchType2=5"]), A + 6, "has no SearchString2"),
+    ("gap in the searches", edit(A + 5, ["SearchType3=5", "SearchString3=x"]), A + 6,
+     "the numbering stops at the missing 'SearchType2'"),
+    ("type not a number", edit(replace=(A + 3, "SearchType1=2nd")), A + 3, "reads it as 2"),
+    ("unknown search type", edit(replace=(A + 3, "SearchType1=14")), A + 3, "no search type"),
+    ("version text", edit(replace=(A + 5, "VerMin1=latest")), A + 5, "not a version"),
+    ("bound for no search", edit(A + 1, ["VerMin=1.0"]), A + 2, "bounds no search"),
+    ("unknown OS name", edit(replace=(19, "WinNTVersions=Windows XP x86, Windows 11 x86")), 19, "'Windows 11 x86'"),
+    ("OS list with another separator", edit(replace=(19, "WinNTVersions=Windows XP x86;Windows 7 x86")), 19,
+     "names no system"),
+    ("prerequisite letter", edit(replace=(B + 4, "Options=mxz")), B + 4, "'z' read by nothing"),
+    ("general letter", edit(replace=(GENERAL + 1, "Options=qv")), GENERAL + 1, "'v' read by nothing"),
+    ("misspelt key", edit(A + 1, ["NoUICommandLine=/q"]), A + 2, "'NoUICommandLine' is never read"),
+    ("second location key", edit(A + 1, ["Url=http://127.0.0.1/a.exe"]), A + 2, "'Url' is never read"),
+    ("section nobody lists", GOOD + ["[C]", "SetupFile=c.exe"], 20, "[C] is never read"),
+    ("short MD5", edit(replace=(B + 2, "MD5=" + "0" * 31)), B + 2, "32 hexadecimal digits"),
+    ("long SHA256", edit(replace=(B + 3, "SHA256=" + "a" * 65)), B + 3, "64 hexadecimal digits"),
+    ("operator", edit(B + 1, ["Operator=2"]), B + 2, "neither 0"),
+    ("size not a number", edit(B + 1, ["ExactSize=12 kB"]), B + 2, "reads it as 12"),
+    ("KeepFiles word", edit(GENERAL + 1, ["KeepFiles=Complete"]), GENERAL + 2, "no value this key knows"),
+    ("line without =", edit(A + 1, ["CommandLine /s"]), A + 2, "without \"=\" is ignored"),
+    ("text before the first section", ["Options=q"] + GOOD, 1, "before the first [section]"),
+]
+
+
+def run(checker, lines, folder, raw=None, args=()):
+    path = os.path.join(folder, "setup.ini")
+    with open(path, "wb") as f:
+        f.write(raw if raw is not None else b"\xff\xfe" + ("\r\n".join(lines) + "\r\n").encode("utf-16-le"))
+    done = subprocess.run([*checker, *args, path], capture_output=True, text=True, timeout=60, stdin=subprocess.DEVNULL)
+    findings = [line for line in done.stdout.splitlines() if ": warning: " in line]
+    if done.stderr:
+        raise AssertionError("stderr: " + done.stderr)
+    return done.returncode, findings, done.stdout
+
+
+def main(checker):
+    failures = []
+    with tempfile.TemporaryDirectory() as folder:
+        code, findings, out = run(checker, GOOD, folder)
+        if code != 0 or findings or "2 prerequisite(s)" not in out:
+            failures.append("good configuration: exit %d, %s" % (code, findings))
+        body = "\r\n".join(GOOD).encode("utf-16-le")
+        raw_cases = [
+            ("no byte-order mark", body, 1, "first character, '[', is lost"),
+            ("8-bit text", "\r\n".join(GOOD).encode("utf-8"), 1, "not UTF-16LE"),
+            ("LF line ends", b"\xff\xfe" + "\n".join(GOOD).encode("utf-16-le"), 1, "Windows line ends"),
+        ]
+        for name, lines, line, words in CASES + raw_cases:
+            raw = lines if isinstance(lines, bytes) else None
+            code, findings, _ = run(checker, lines, folder, raw=raw, args=("--quiet",))
+            wanted = ":%d: warning: " % line
+            if code != 1 or len(findings) != 1 or wanted not in findings[0] or words not in findings[0]:
+                failures.append("%s: exit %d, findings %s; wanted one at line %d with %r"
+                                % (name, code, findings, line, words))
+        code, findings, out = run(checker, CASES[0][1], folder, args=("--quiet",))
+        if "prerequisite(s)" in out:
+            failures.append("--quiet printed the prerequisites")
+    missing = subprocess.run([*checker, os.path.join(folder, "gone.ini")], capture_output=True, timeout=60, stdin=subprocess.DEVNULL)
+    if missing.returncode != 2:
+        failures.append("an unreadable file gave exit %d, not 2" % missing.returncode)
+    for failure in failures:
+        print("FAIL:", failure)
+    print("%d broken configurations, %d failures" % (len(CASES) + 3, len(failures)))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
