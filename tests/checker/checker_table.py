@@ -80,8 +80,14 @@ def main(checker):
     failures = []
     with tempfile.TemporaryDirectory() as folder:
         code, findings, out = run(checker, GOOD, folder)
-        if code != 0 or findings or "2 prerequisite(s)" not in out:
-            failures.append("good configuration: exit %d, %s" % (code, findings))
+        listing = ["silent: NoUiCommandLine is used", "2 prerequisite(s)", "1. A\n", "2. B\n",
+                   "run from the package: a.exe (SetupFile)", "downloaded from http://127.0.0.1/b.exe (Url)",
+                   "1. type 2 (registry value as a version): \"HKLM\\Software\\A\\Version\", at least 1.0",
+                   "every 32-bit system except Windows XP x86, Windows 7 SP1 x86; every 64-bit system",
+                   'silent "/quiet"', "mandatory, 64-bit registry and file views"]
+        if code != 0 or findings or not all(words in out for words in listing):
+            failures.append("good configuration: exit %d, %s, listing lacks %s"
+                            % (code, findings, [w for w in listing if w not in out]))
         body = "\r\n".join(GOOD).encode("utf-16-le")
         raw_cases = [
             ("no byte-order mark", body, 1, "first character, '[', is lost"),
