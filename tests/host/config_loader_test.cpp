@@ -37,6 +37,11 @@ TEST(ConfigDecimalInt, LeadingSpacesSignsDigitsAndWrap) {
   for (const Cases& cases : {signs, wraps, Cases{{L"99999999999999999999999", -159383553}}}) {
     for (const auto& [text, expected] : cases) EXPECT_EQ(ParseDecimalInt(text), expected) << text;
   }
+  // Read as written: digits to the end, none lost to the wrap.
+  for (const wchar_t* plain : {L"0", L"  -+7", L"4294967295", L"-2147483648"}) EXPECT_TRUE(IsPlainDecimal(plain));
+  for (const wchar_t* misread : {L"", L"-", L"12abc", L"12 ", L"\t7", L"4294967296"}) {
+    EXPECT_FALSE(IsPlainDecimal(misread)) << misread;
+  }
 }
 
 TEST(ConfigGeneralOptions, StringKeysPresentSetAbsentKeep) {
