@@ -35,6 +35,7 @@ def edit(after=None, add=(), replace=None):
 
 # (what is broken, lines, expected line, words the finding must hold)
 CASES = [
+    ("listed twice", edit(LIST + 2, ["App3=A"]), LIST + 3, "lists [A] again (line 4)"),
     ("section twice", GOOD + ["[A]", "SetupFile=other.exe"], 20, "repeats the section of line 6"),
     ("key twice", edit(A + 1, ["SetupFile=b.exe"]), A + 2, "repeats line 7"),
     ("list names a missing section", edit(LIST + 2, ["App3=C"]), LIST + 3, "names no section [C]"),

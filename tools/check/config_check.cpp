@@ -261,6 +261,7 @@ void ConfigCheck::ReportPrerequisites() {
   if (options_.prerequisites.empty() && findings_.empty()) {
     Add(0, L"no prerequisite is listed: [PREREQUISITES] with App1, App2, ... names them");
   }
+  ReportListedTwice();
   for (const Prerequisite& record : options_.prerequisites) {
     const ConfigSection* section = document_.FindSection(record.name);
     if (section == nullptr) continue;
@@ -268,6 +269,22 @@ void ConfigCheck::ReportPrerequisites() {
     ReportDigestsAndOperator(record, *section);
     ReportOsLists(record, *section);
     ReportLetters(record.options, kPrerequisiteOptionLetters, ConfigDocument::FindEntry(*section, L"Options"));
+  }
+}
+
+void ConfigCheck::ReportListedTwice() {
+  const ConfigSection* list = document_.FindSection(kListSection);
+  if (list == nullptr) return;
+  std::vector<const ConfigEntry*> listed;
+  for (const ConfigEntry& entry : list->entries) {
+    if (!WasRead(entry)) continue;
+    const auto first = std::find_if(listed.begin(), listed.end(),
+                                    [&entry](const ConfigEntry* other) { return other->value == entry.value; });
+    if (first != listed.end()) {
+      Add(entry.line, Assignment(entry) + L" lists [" + entry.value + L"] again (line " +
+                          DecimalText((*first)->line) + L"): Tessaro loads and handles it twice");
+    }
+    listed.push_back(&entry);
   }
 }
 

@@ -43,6 +43,7 @@ class ConfigCheck : private LoadObserver {
   void ReportUnread();
   void ReportSectionUnread(const ConfigSection& section);
   void ReportPrerequisites();
+  void ReportListedTwice();
   void ReportSearches(const Prerequisite& record, const ConfigSection& section);
   void ReportDigestsAndOperator(const Prerequisite& record, const ConfigSection& section);
   void ReportOsLists(const Prerequisite& record, const ConfigSection& section);
