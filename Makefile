@@ -8,7 +8,7 @@ CMAKE_WIN32 := -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/toolchain-mingw-i686.cmake -
 CMAKE_WIN64 := -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/toolchain-mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
 CMAKE_HOST := -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug
 
-.PHONY: all deps build build-win32 build-win64 build-host test demo bench fuzz clean
+.PHONY: all deps build build-win32 build-win64 build-host test demo bench fuzz dist clean
 
 all: build
 
@@ -42,6 +42,10 @@ bench: build
 
 fuzz: build-host
 	@bash scripts/run-fuzz.sh $(B) $${FUZZ_SECONDS:-60}
+
+# The release: the i686 product and checker, the guide and the sample, zipped.
+dist: build-win32
+	@bash scripts/dist.sh $(B) win32
 
 clean:
 	rm -rf $(B)

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds the release a package author downloads: dist/tessaro-VERSION.zip,
+# everything under one folder tessaro-VERSION/ (the product, the checker,
+# the guide, the sample package, README.txt and SHA256SUMS). Takes the
+# programs of one built tree: win32 is the release; win64 makes the same
+# layout as dist/tessaro-VERSION-win64.zip, for machines that cannot run the
+# i686 programs (the tests), and is never the release.
+# Builds nothing itself (`make dist` builds first). Usage: dist.sh BUILD_DIR [TREE]
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+B="$(cd "${1:-$ROOT/build}" && pwd)"
+TREE="${2:-win32}"
+case "$TREE" in
+  win32) OBJDUMP=i686-w64-mingw32-objdump; SUFFIX="" ;;
+  win64) OBJDUMP=x86_64-w64-mingw32-objdump; SUFFIX="-win64" ;;
+  *) echo "dist: TREE is win32 or win64, not $TREE" >&2; exit 2 ;;
+esac
+VERSION="$(head -n 1 "$ROOT/VERSION")"
+NAME="tessaro-$VERSION"
+ZIP="$ROOT/dist/$NAME$SUFFIX.zip"
+STAGE="$B/dist/$TREE/$NAME"
+
+# What an author runs must be what the tree built: stripped (the build
+# strips both; a release with symbols would mean the build changed).
+for program in tessaro tessaro-check; do
+  exe="$B/$TREE/bin/$program.exe"
+  [ -f "$exe" ] || { echo "dist: $exe is missing; build first (make dist)" >&2; exit 1; }
+  if ! "$OBJDUMP" -t "$exe" | grep -q '^no symbols$' || "$OBJDUMP" -h "$exe" | grep -q ' \.debug'; then
+    echo "dist: $exe is not stripped" >&2; exit 1
+  fi
+done
+
+rm -rf "$STAGE"
+mkdir -p "$STAGE/examples/basic/package"
+cp "$B/$TREE/bin/tessaro.exe" "$B/$TREE/bin/tessaro-check.exe" "$STAGE/"
+cp -R "$ROOT/docs" "$STAGE/docs"
+# The sample split as an author meets it: package/ is what ships (setup.exe
+# joins it), web/ stands for the vendor's server, README.md explains both.
+cp -R "$ROOT/examples/basic/." "$STAGE/examples/basic/package/"
+mv "$STAGE/examples/basic/package/README.md" "$STAGE/examples/basic/package/web" "$STAGE/examples/basic/"
+# README.txt is the README's section on the zip, so the steps live in one place.
+{
+  printf 'Tessaro %s\n\n' "$VERSION"
+  awk '/^## From the release zip/ { on = 1 } on && /^## / && !/^## From the release zip/ { exit } on' "$ROOT/README.md"
+} | sed 's/$/\r/' >"$STAGE/README.txt"
+grep -q '^## From the release zip' "$STAGE/README.txt" \
+  || { echo "dist: README.md has no section on the release zip" >&2; exit 1; }
+(cd "$STAGE" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort | xargs -d '\n' sha256sum) >"$STAGE/SHA256SUMS"
+
+# Dated by the commit it was built from, so that rebuilding a tree gives the same bytes.
+export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct 2>/dev/null || echo 315532800)}"
+mkdir -p "$ROOT/dist"
+/usr/bin/python3 "$ROOT/scripts/zip_tree.py" "$STAGE" "$ZIP"
+echo "dist: $ZIP ($TREE, $(stat -c %s "$ZIP") bytes)"
