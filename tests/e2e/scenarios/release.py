@@ -1,0 +1,172 @@
+"""The release as a package author gets it: the zip of scripts/dist.sh,
+unpacked into a fresh folder, its SHA256SUMS checked, VERSION in both
+programs' version resources and in the checker's --version, and the sample
+package laid out by the README's steps and run from that folder against a
+loopback web server for its framework.
+
+Under --tree win32 this is the release itself (the i686 programs). Under
+--tree win64 it is the same layout built from the 64-bit tree, for machines
+that cannot run i686 code; the scenario says so on its output."""
+import hashlib
+import os
+import shutil
+import struct
+import subprocess
+import zipfile
+
+from harness import ROOT, WINE, check, pe_machine, scenario, win_path
+from web_server import WebServer
+
+SAMPLE_KEY = r"HKCU\Software\Sample Vendor"
+RT_VERSION = 16
+
+
+def read_version():
+    with open(os.path.join(ROOT, "VERSION")) as f:
+        return f.readline().strip()
+
+
+def build_zip(ctx, version):
+    """Runs dist.sh for the context's tree twice; the two zips must be the
+    same bytes. Returns the zip's path."""
+    suffix = "" if ctx.tree == "win32" else "-" + ctx.tree
+    path = os.path.join(ROOT, "dist", "tessaro-%s%s.zip" % (version, suffix))
+    digests = []
+    for _ in range(2):
+        proc = subprocess.run(["bash", os.path.join(ROOT, "scripts", "dist.sh"), ctx.build, ctx.tree],
+                              capture_output=True, text=True, timeout=120)
+        check(proc.returncode == 0, "dist.sh failed: " + proc.stderr[-500:])
+        with open(path, "rb") as f:
+            digests.append(hashlib.sha256(f.read()).hexdigest())
+    check(digests[0] == digests[1], "two builds of the same tree gave different zips")
+    return path
+
+
+def unpack(path, target, top):
+    """Extracts the zip into a fresh folder; every entry must lie under top/."""
+    shutil.rmtree(target, ignore_errors=True)
+    with zipfile.ZipFile(path) as archive:
+        strays = [n for n in archive.namelist() if not n.startswith(top + "/")]
+        check(not strays, "entries outside %s/: %s" % (top, strays))
+        archive.extractall(target)
+    return os.path.join(target, top)
+
+
+def check_sums(folder):
+    """SHA256SUMS names every other file of the release, each with its digest."""
+    listed = {}
+    with open(os.path.join(folder, "SHA256SUMS")) as f:
+        for line in f:
+            digest, name = line.rstrip("\n").split("  ", 1)
+            listed[name] = digest
+    present = {os.path.relpath(os.path.join(base, n), folder).replace(os.sep, "/")
+               for base, _, files in os.walk(folder) for n in files} - {"SHA256SUMS"}
+    check(set(listed) == present, "SHA256SUMS lists %s, the zip holds %s" % (sorted(listed), sorted(present)))
+    for name, digest in listed.items():
+        with open(os.path.join(folder, name), "rb") as f:
+            check(hashlib.sha256(f.read()).hexdigest() == digest, "wrong digest for " + name)
+    return present
+
+
+def version_resource(path):
+    """(FILEVERSION as four numbers, {string name: value}) from the first
+    RT_VERSION resource of a PE file."""
+    with open(path, "rb") as f:
+        data = f.read()
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    sections, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
+    optional = pe + 24
+    directories = optional + (96 if struct.unpack_from("<H", data, optional)[0] == 0x10B else 112)
+    rsrc_rva = struct.unpack_from("<I", data, directories + 2 * 8)[0]
+    table = [struct.unpack_from("<II4xI", data, optional + optional_size + 40 * i + 8) for i in range(sections)]
+    rsrc = next(raw + rsrc_rva - rva for size, rva, raw in table if rva <= rsrc_rva < rva + size)
+
+    def entry(directory, wanted=None):
+        named, ids = struct.unpack_from("<HH", data, rsrc + directory + 12)
+        for i in range(named + ids):
+            ident, target = struct.unpack_from("<II", data, rsrc + directory + 16 + 8 * i)
+            if wanted is None or ident == wanted:
+                return target & 0x7FFFFFFF
+        raise AssertionError("%s has no version resource" % path)
+
+    leaf = entry(entry(entry(0, RT_VERSION)))
+    leaf_rva = struct.unpack_from("<I", data, rsrc + leaf)[0]
+    start = rsrc + leaf_rva - rsrc_rva
+    strings = {}
+
+    def walk(at, end):
+        # Each block: length, value length, type (1: text in UTF-16 units),
+        # key, value, children; all aligned to four bytes.
+        while at < end:
+            length, value_length, text = struct.unpack_from("<HHH", data, at)
+            key_end = at + 6
+            while data[key_end:key_end + 2] != b"\0\0":
+                key_end += 2
+            value = (key_end + 5) & ~3
+            value_end = value + value_length * (2 if text else 1)
+            if text:
+                strings[data[at + 6:key_end].decode("utf-16-le")] = \
+                    data[value:value_end].decode("utf-16-le").rstrip("\0")
+            walk((value_end + 3) & ~3, at + length)
+            at = (at + length + 3) & ~3
+
+    walk(start, start + struct.unpack_from("<H", data, start)[0])
+    fixed = data.index(b"\xbd\x04\xef\xfe", start)  # VS_FIXEDFILEINFO's signature
+    ms, ls = struct.unpack_from("<II", data, fixed + 8)
+    return (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF), strings
+
+
+@scenario("release: the zip from a fresh folder runs the sample package")
+def release_zip(ctx):
+    version = read_version()
+    if ctx.tree != "win32":
+        print("NOTE: release (%s): runs a zip built from the %s tree, NOT the i686 release; "
+              "the release's own programs run under --tree win32" % (ctx.tree, ctx.tree), flush=True)
+    top = "tessaro-" + version
+    folder = unpack(build_zip(ctx, version), os.path.join(ctx.dir, "unpacked"), top)
+    present = check_sums(folder)
+    for name in ("tessaro.exe", "tessaro-check.exe", "README.txt", "docs/configuration.md",
+                 "docs/images/progress.png", "examples/basic/README.md",
+                 "examples/basic/package/setup.ini", "examples/basic/web/framework_setup.cmd"):
+        check(name in present, "the release has no " + name)
+
+    # The version of VERSION, and nothing else, in both programs.
+    quad = version + ".0"
+    for program in ("tessaro.exe", "tessaro-check.exe"):
+        exe = os.path.join(folder, program)
+        check(pe_machine(exe) == ctx.machine, "%s is %s, not %s" % (program, pe_machine(exe), ctx.machine))
+        numbers, strings = version_resource(exe)
+        check(".".join(map(str, numbers)) == quad, "%s: FILEVERSION %s, VERSION says %s" % (program, numbers, version))
+        check(strings.get("FileVersion") == quad and strings.get("ProductVersion") == quad,
+              "%s: version strings %s, VERSION says %s" % (program, strings, version))
+    checker = os.path.join(folder, "tessaro-check.exe")
+    proc = subprocess.run([WINE, checker, "--version"], env=ctx.env(), cwd=ctx.dir,
+                          capture_output=True, text=True, timeout=60)
+    check(proc.stdout.strip() == "tessaro-check " + version,
+          "tessaro-check --version printed %r (exit %d)" % (proc.stdout, proc.returncode))
+
+    # The README's steps: the sample's package folder, tessaro.exe beside
+    # its setup.ini as setup.exe, and a server for what the sample downloads.
+    package = os.path.join(ctx.dir, "my-package")
+    shutil.copytree(os.path.join(folder, "examples", "basic", "package"), package)
+    shutil.copy(os.path.join(folder, "tessaro.exe"), os.path.join(package, "setup.exe"))
+    ctx.reg("delete", SAMPLE_KEY, "/f")
+    try:
+        with WebServer(os.path.join(folder, "examples", "basic", "web")) as web:
+            env = dict(ctx.env(), SAMPLE_SERVER="127.0.0.1:%d" % web.port)
+            proc = subprocess.run([WINE, os.path.join(package, "setup.exe")], env=env, cwd=ctx.dir,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=180)
+            served = [(r["uri"], r["status"]) for r in web.requests()]
+        log = ctx.read_log(os.path.join(package, "setup.log")) or ""
+        check(proc.returncode == 0, "the sample ended with %d; log:\n%s" % (proc.returncode, log[-1500:]))
+        check(served == [("/framework_setup.cmd", 200)], "the server was asked for %s" % served)
+        for line in ("Downloaded file was accepted.",
+                     "Launching file:" + win_path(os.path.join(package, "sample_library_setup.cmd")),
+                     "Launching file:" + win_path(os.path.join(package, "downloads", "framework_setup.cmd"))):
+            check(line in log, "the log has no %r:\n%s" % (line, log[-1500:]))
+        check(log.count("Return code of launched file:0") == 2, "a sample setup failed:\n" + log[-1500:])
+        for name, value in (("Library", "1.2"), ("Framework", "4.8")):
+            _, out = ctx.reg("query", SAMPLE_KEY + "\\" + name, "/v", "Version")
+            check(value in out, "the sample's %s setup left no version %s: %r" % (name, value, out))
+    finally:
+        ctx.reg("delete", SAMPLE_KEY, "/f")
