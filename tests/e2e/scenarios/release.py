@@ -1,8 +1,8 @@
 """The release as a package author gets it: the zip of scripts/dist.sh,
 unpacked into a fresh folder, its SHA256SUMS checked, VERSION in both
 programs' version resources and in the checker's --version, and the sample
-package laid out by the README's steps and run from that folder against a
-loopback web server for its framework.
+package laid out by the README's steps, checked by the release's checker and
+run from that folder against a loopback web server for its framework.
 
 Under --tree win32 this is the release itself (the i686 programs). Under
 --tree win64 it is the same layout built from the 64-bit tree, for machines
@@ -116,6 +116,13 @@ def version_resource(path):
     return (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF), strings
 
 
+def check_config(ctx, folder, cwd, *args):
+    """Runs the release's tessaro-check.exe; returns (exit code, output)."""
+    proc = subprocess.run([WINE, os.path.join(folder, "tessaro-check.exe"), *args], env=ctx.env(), cwd=cwd,
+                          stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=60)
+    return proc.returncode, proc.stdout.replace("\r", "")
+
+
 @scenario("release: the zip from a fresh folder runs the sample package")
 def release_zip(ctx):
     version = read_version()
@@ -139,17 +146,18 @@ def release_zip(ctx):
         check(".".join(map(str, numbers)) == quad, "%s: FILEVERSION %s, VERSION says %s" % (program, numbers, version))
         check(strings.get("FileVersion") == quad and strings.get("ProductVersion") == quad,
               "%s: version strings %s, VERSION says %s" % (program, strings, version))
-    checker = os.path.join(folder, "tessaro-check.exe")
-    proc = subprocess.run([WINE, checker, "--version"], env=ctx.env(), cwd=ctx.dir,
-                          capture_output=True, text=True, timeout=60)
-    check(proc.stdout.strip() == "tessaro-check " + version,
-          "tessaro-check --version printed %r (exit %d)" % (proc.stdout, proc.returncode))
+    code, out = check_config(ctx, folder, ctx.dir, "--version")
+    check(out.strip() == "tessaro-check " + version, "tessaro-check --version printed %r (exit %d)" % (out, code))
 
     # The README's steps: the sample's package folder, tessaro.exe beside
-    # its setup.ini as setup.exe, and a server for what the sample downloads.
+    # its setup.ini as setup.exe, the checker on it (the sample is clean),
+    # and a server for what the sample downloads.
     package = os.path.join(ctx.dir, "my-package")
     shutil.copytree(os.path.join(folder, "examples", "basic", "package"), package)
     shutil.copy(os.path.join(folder, "tessaro.exe"), os.path.join(package, "setup.exe"))
+    code, out = check_config(ctx, folder, package, "setup.ini")
+    check(code == 0 and "4 prerequisite(s)" in out and "4. Sample Tool" in out,
+          "tessaro-check setup.ini ended with %d:\n%s" % (code, out[-1500:]))
     ctx.reg("delete", SAMPLE_KEY, "/f")
     try:
         with WebServer(os.path.join(folder, "examples", "basic", "web")) as web:
