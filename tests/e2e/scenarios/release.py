@@ -18,7 +18,6 @@ from harness import ROOT, WINE, check, pe_machine, scenario, win_path
 from web_server import WebServer
 
 SAMPLE_KEY = r"HKCU\Software\Sample Vendor"
-RT_VERSION = 16
 
 
 def read_version():
@@ -69,50 +68,23 @@ def check_sums(folder):
 
 
 def version_resource(path):
-    """(FILEVERSION as four numbers, {string name: value}) from the first
-    RT_VERSION resource of a PE file."""
+    """(FILEVERSION as four numbers, {"FileVersion": ..., "ProductVersion": ...})
+    from the version resource of a PE file: its fixed part by signature, the
+    strings by their UTF-16 keys after it."""
     with open(path, "rb") as f:
         data = f.read()
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    sections, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
-    optional = pe + 24
-    directories = optional + (96 if struct.unpack_from("<H", data, optional)[0] == 0x10B else 112)
-    rsrc_rva = struct.unpack_from("<I", data, directories + 2 * 8)[0]
-    table = [struct.unpack_from("<II4xI", data, optional + optional_size + 40 * i + 8) for i in range(sections)]
-    rsrc = next(raw + rsrc_rva - rva for size, rva, raw in table if rva <= rsrc_rva < rva + size)
-
-    def entry(directory, wanted=None):
-        named, ids = struct.unpack_from("<HH", data, rsrc + directory + 12)
-        for i in range(named + ids):
-            ident, target = struct.unpack_from("<II", data, rsrc + directory + 16 + 8 * i)
-            if wanted is None or ident == wanted:
-                return target & 0x7FFFFFFF
-        raise AssertionError("%s has no version resource" % path)
-
-    leaf = entry(entry(entry(0, RT_VERSION)))
-    leaf_rva = struct.unpack_from("<I", data, rsrc + leaf)[0]
-    start = rsrc + leaf_rva - rsrc_rva
-    strings = {}
-
-    def walk(at, end):
-        # Each block: length, value length, type (1: text in UTF-16 units),
-        # key, value, children; all aligned to four bytes.
-        while at < end:
-            length, value_length, text = struct.unpack_from("<HHH", data, at)
-            key_end = at + 6
-            while data[key_end:key_end + 2] != b"\0\0":
-                key_end += 2
-            value = (key_end + 5) & ~3
-            value_end = value + value_length * (2 if text else 1)
-            if text:
-                strings[data[at + 6:key_end].decode("utf-16-le")] = \
-                    data[value:value_end].decode("utf-16-le").rstrip("\0")
-            walk((value_end + 3) & ~3, at + length)
-            at = (at + length + 3) & ~3
-
-    walk(start, start + struct.unpack_from("<H", data, start)[0])
-    fixed = data.index(b"\xbd\x04\xef\xfe", start)  # VS_FIXEDFILEINFO's signature
+    fixed = data.index(b"\xbd\x04\xef\xfe")  # VS_FIXEDFILEINFO's signature
     ms, ls = struct.unpack_from("<II", data, fixed + 8)
+    strings = {}
+    for key in ("FileVersion", "ProductVersion"):
+        # A string block: the key, NUL, padding to four bytes, the value, NUL.
+        at = data.index(key.encode("utf-16-le") + b"\0\0", fixed) + 2 * len(key) + 2
+        while data[at:at + 2] == b"\0\0":
+            at += 2
+        end = at
+        while data[end:end + 2] != b"\0\0":
+            end += 2
+        strings[key] = data[at:end].decode("utf-16-le")
     return (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF), strings
 
 
