@@ -16,13 +16,21 @@ answers 404. Behaviours (all optional):
   drop_after=None   the first `drops` answers send this many body bytes, then
                     close the connection (the length announced is still the full one)
   drops=1
-  length=None       the Content-Length to announce instead of the true one
-                    (the connection closes after the bytes actually sent)
+  length=None       the Content-Length to announce instead of the true one, or
+                    a function of the true one (the connection closes after
+                    the bytes actually sent)
   trickle=None      (bytes, seconds): the body goes out in pieces of that many
                     bytes with that pause after each
   headers={}        more response headers, e.g. {"Content-Type": "text/plain"}
   auth=None         (user, password): Basic authorization wanted; without it
                     the answer is 401 with WWW-Authenticate: Basic realm="Files"
+  restart=None      seconds: after this answer's bytes the server stops
+                    listening (connections are refused), then listens again on
+                    the same port after that long (server.listening is the
+                    event that tells when it does)
+  answers=[]        behaviours of the first answers one by one: answer i takes
+                    answers[i] on top of the route's own (a drop_after there
+                    drops that answer)
 
 closed_port() gives a port on which nothing listens.
 
@@ -69,6 +77,8 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             route = server.routes.get(path)
             answered = server.answered[path]
             server.answered[path] += 1
+        if route is not None and answered < len(route.get("answers", ())):
+            route = {**route, "drops": answered + 1, **route["answers"][answered]}
         if route is None:
             self._send(404, b"not here", {})
             return
@@ -88,10 +98,15 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             headers["Content-Range"] = "bytes %d-%d/%d" % (start, len(body) - 1, len(body))
             body, status = body[start:], 206
         announced = route.get("length")
+        if callable(announced):
+            announced = announced(len(body))
         if route.get("drop_after") is not None and answered < route.get("drops", 1):
             announced = len(body) if announced is None else announced
             body = body[:route["drop_after"]]
         self._send(status, body, headers, announced, route.get("trickle"))
+        if route.get("restart") is not None:
+            # Before this connection closes: the client's reconnection must find the port shut.
+            server.restart(route["restart"])
 
     def _send(self, status, body, headers, length=None, trickle=None):
         self.send_response(status)
@@ -117,25 +132,60 @@ class FaultServer:
         self.requests = []
         self.answered = collections.Counter()
         self.lock = threading.Lock()
-        self._http = http.server.ThreadingHTTPServer(("127.0.0.1", 0), _Handler)
-        self._http.daemon_threads = True
-        self._http.owner = self
-        self.port = self._http.server_address[1]
+        self._server_lock = threading.Lock()  # guards _http, None while restarting or stopped
+        self._stopped = False
+        self.listening = threading.Event()
+        self.port = 0
+        self._http = self._listen()
         self._timer = threading.Timer(lifetime, self.stop)
         self._timer.daemon = True
 
+    def _listen(self):
+        http_server = http.server.ThreadingHTTPServer(("127.0.0.1", self.port), _Handler)
+        http_server.daemon_threads = True
+        http_server.owner = self
+        self.port = http_server.server_address[1]
+        return http_server
+
+    def _serve(self):
+        # A short poll: a restart waits for the loop to notice it.
+        threading.Thread(target=self._http.serve_forever, kwargs={"poll_interval": 0.05}, daemon=True).start()
+        self.listening.set()
+
     def __enter__(self):
-        threading.Thread(target=self._http.serve_forever, daemon=True).start()
+        self._serve()
         self._timer.start()
         return self
 
     def __exit__(self, *exc):
         self.stop()
 
+    def _close(self):
+        self.listening.clear()
+        if self._http is not None:
+            self._http.shutdown()
+            self._http.server_close()
+            self._http = None
+
     def stop(self):
         self._timer.cancel()
-        self._http.shutdown()
-        self._http.server_close()
+        with self._server_lock:
+            self._stopped = True
+            self._close()
+
+    def restart(self, downtime):
+        """Stops listening now and listens again on the same port after |downtime| seconds."""
+        with self._server_lock:
+            self._close()
+        reopen = threading.Timer(downtime, self._reopen)
+        reopen.daemon = True
+        reopen.start()
+
+    def _reopen(self):
+        with self._server_lock:
+            if not self._stopped and self._http is None:
+                self._http = self._listen()
+                self._serve()
 
     def route(self, path, **behaviour):
         with self.lock:

@@ -1,0 +1,210 @@
+"""The download fault matrix: connections dropped at random offsets, lengths
+announced shorter and longer than the truth, and a server that restarts in
+the middle of a transfer, many times over. Every run must end with the exact
+file, or with a clean error that keeps what it received in a ".part" (a true
+prefix of the file) from which the next run finishes. The engine runs many
+times through tests/helpers/transfer_probe; the product runs a few times,
+and there the download step's MD5 and SHA-256 checks judge what the engine
+delivered.
+
+The engine trusts the length a server announces: told less than the whole,
+it hands over what it was promised ("short on the server's word"). Only the
+download step can tell, and the product runs prove that it does.
+
+The faults come from a seeded generator: the summary line names the seed,
+and TESSARO_FAULT_SEED=N replays that run of the matrix."""
+import collections
+import hashlib
+import os
+import random
+
+from fault_server import FaultServer
+from harness import ScenarioFailed, check, scenario, win_path
+from scenarios.download import Downloads, downloaded
+from scenarios.transfer_http import Target, download
+
+SEED_VARIABLE = "TESSARO_FAULT_SEED"
+ENGINE_RUNS = 40
+ENGINE_SIZE = 300_000
+# 0 lets the engine's first reconnection find the port open again; the
+# others outlast all seven of its connection tries.
+DOWNTIMES = (0, 0.05, 0.3)
+KINDS = ("drop", "drop", "restart", "longer", "shorter")
+
+
+def digests(data):
+    return hashlib.md5(data).hexdigest(), hashlib.sha256(data).hexdigest()
+
+
+def contents(path):
+    if not os.path.exists(path):
+        return None
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def fault(rng, size, kind=None, downtime=None):
+    """One answer's misbehaviour: (its description, the fault server's behaviour)."""
+    kind = kind or rng.choice(KINDS)
+    if kind in ("drop", "restart"):
+        behaviour = {"drop_after": rng.randrange(1, size)}
+        if kind == "restart":
+            behaviour["restart"] = rng.choice(DOWNTIMES) if downtime is None else downtime
+        return "%s@%d%s" % (kind, behaviour["drop_after"], "+%gs" % behaviour.get("restart", 0)
+                            if kind == "restart" else ""), behaviour
+    lie = rng.randint(1, 4096)
+    announce = (lambda n: n + lie) if kind == "longer" else (lambda n: max(n - lie, 1))
+    return "%s%+d" % (kind, lie if kind == "longer" else -lie), {"length": announce}
+
+
+class Matrix:
+    """The served file, the counts of how runs ended, and what was wrong."""
+
+    def __init__(self, ctx, faults, data):
+        self.ctx, self.faults, self.data = ctx, faults, data
+        self.digests = digests(data)
+        self.counts = collections.Counter()
+        self.wrongs = []
+
+    def wrong(self, text):
+        self.wrongs.append(text)
+        return "wrong"
+
+    def judge(self, outcome, target, understated, what):
+        """How one engine run ended: "exact", "short" (the server announced less
+        than the whole, and the target holds what it promised), "error" (reported
+        once, the .part a prefix) or "wrong"."""
+        got, kept = target.read(), target.read(target.part)
+        if outcome.result == 0:
+            if kept is not None:
+                return self.wrong(what + "a .part is left beside the target")
+            if got is not None and digests(got) == self.digests:
+                return "exact"
+            if got is not None and understated and self.data.startswith(got):
+                return "short"
+            return self.wrong(what + "success with %s" % ("no target" if got is None else "a wrong file of %d bytes"
+                                                            % len(got)))
+        if got is not None:
+            return self.wrong(what + "an error (0x%08X) left a target" % outcome.result)
+        if kept is not None and not self.data.startswith(kept):
+            return self.wrong(what + "the .part (%d bytes) is not a prefix of the file" % len(kept))
+        if [int(e.split()[2], 16) for e in outcome.errors] != [outcome.result]:
+            return self.wrong(what + "0x%08X reported as %r" % (outcome.result, outcome.errors))
+        return "error"
+
+    def engine_run(self, rng, index):
+        path = "/engine%d" % index
+        plan = [fault(rng, ENGINE_SIZE) for _ in range(rng.randint(1, 3))]
+        options = ["--expected-size", ENGINE_SIZE] if rng.random() < 0.5 else []
+        what = "engine run %d (%s%s): " % (index, ", ".join(d for d, _ in plan), ", expected size" * bool(options))
+        self.faults.route(path, body=self.data, answers=[b for _, b in plan])
+        target = Target(self.ctx, "engine%d.bin" % index)
+        outcome = download(self.ctx, target, self.faults.url(path), options=options)
+        check(self.faults.listening.wait(10), what + "the server did not come back")
+        asked = self.faults.requests_for(path)
+        understated = any(d.startswith("shorter") for d, _ in plan[:len(asked)]) or self.asked_past_end(asked)
+        ended = self.judge(outcome, target, understated, what)
+        self.counts["engine " + ended] += 1
+        if ended != "error":
+            return
+        part = target.read(target.part)
+        self.counts["engine kept"] += bool(part)
+        # The next run meets a server that behaves: it must finish from the .part.
+        self.faults.route(path, body=self.data)
+        outcome = download(self.ctx, target, self.faults.url(path))
+        what += "the next run, from %s bytes: " % (len(part) if part else "no")
+        ended = self.judge(outcome, target, part is not None and len(part) == len(self.data), what)
+        if ended == "error":
+            ended = self.wrong(what + "failed again (0x%08X)" % outcome.result)
+        elif ended == "exact" and part:
+            sent = self.faults.requests_for(path)[-1].headers.get("Range")
+            if sent != "bytes=%d-" % len(part) or outcome.progress[0] != len(part):
+                ended = self.wrong(what + "asked for %r, first progress %d" % (sent, outcome.progress[0]))
+        self.counts["next " + ("resumed" if ended == "exact" and part else ended)] += 1
+
+    def asked_past_end(self, requests):
+        # A range from the end on gets 416 and an empty body, which the engine
+        # keeps as the whole answer: a complete .part cannot finish here.
+        return any(r.headers.get("Range") == "bytes=%d-" % len(self.data) for r in requests)
+
+    def attempt(self, what, run, *args):
+        try:
+            run(*args)
+        except ScenarioFailed as e:  # a run without a result: a crash
+            self.counts[what + " wrong"] += 1
+            self.wrong("%s: %s" % (what, e))
+
+
+# How a run of the product can end: the step's log lines after the first.
+ACCEPTED = downloaded("Faulty")[1:]
+REJECTED = ["Download completed succesfully.", "Downloaded file was rejected.(Invalid size or MD5)."]
+FAILED = "Download failed. Error:"
+# (what, faults of the first run's answers, how its runs end); the runs after
+# the first meet a server that behaves.
+PRODUCT_CASES = (
+    ("three drops", ("drop", "drop", "drop"), ("accepted",)),
+    ("cut short after a drop", ("drop", "shorter"), ("rejected", "accepted")),
+    ("a restart that outlasts the reconnection", ("restart",), ("failed", "accepted")),
+    ("announced longer after a drop", ("drop", "longer"), ("failed", "rejected", "accepted")),
+)
+
+
+def product_case(matrix, rng, index, what, kinds, endings):
+    pkg = Downloads(matrix.ctx)
+    data = pkg.serve("setup.exe", rng.randbytes(rng.randrange(1, 50_000)))
+    plan = [fault(rng, len(data), kind, downtime=0.3) for kind in kinds]
+    what = "product case %d, %s (%s): " % (index, what, ", ".join(d for d, _ in plan))
+    path = "/product%d/setup.exe" % index
+    faults = matrix.faults
+    faults.route(path, body=data, answers=[b for _, b in plan])
+    dl = os.path.join(matrix.ctx.dir, "dl%d" % index)
+    target = os.path.join(dl, "setup.exe")
+    part = None
+    for run, wanted in enumerate(endings):
+        marker = "product%d-%d.txt" % (index, run)
+        keys = {"Url": faults.url(path), "MD5": digests(data)[0], "SHA256": digests(data)[1].upper(),
+                "NoUiCommandLine": pkg.writes(marker)}
+        asked = len(faults.requests_for(path))
+        lines = pkg.run([("Options", "q"), ("DownloadFolder", win_path(dl)), ("KeepFiles", "complete")],
+                        [("Faulty", keys)])
+        check(faults.listening.wait(10), what + "the server did not come back")
+        ended = ("accepted" if lines[1:3] == ACCEPTED else "rejected" if lines[1:] == REJECTED
+                 else "failed" if len(lines) == 2 and lines[1].startswith(FAILED) else repr(lines))
+        matrix.counts["product " + ended] += 1
+        check(ended == wanted, "%srun %d ended %s, wanted %s" % (what, run + 1, ended, wanted))
+        got, kept = contents(target), contents(target + ".part")
+        check((got is not None and digests(got) == digests(data)) == (ended == "accepted"),
+              "%srun %d left %s bytes" % (what, run + 1, None if got is None else len(got)))
+        check(pkg.wrote(marker) == (ended == "accepted"), "%srun %d: the setup ran: %s" % (
+            what, run + 1, pkg.wrote(marker)))
+        check((kept is not None) == (ended == "failed") and (kept is None or data.startswith(kept)),
+              "%srun %d kept a .part of %s bytes" % (what, run + 1, None if kept is None else len(kept)))
+        if part:
+            sent = faults.requests_for(path)[asked].headers.get("Range")
+            check(sent == "bytes=%d-" % len(part), "%srun %d asked for %r after a .part of %d bytes" % (
+                what, run + 1, sent, len(part)))
+            matrix.counts["product resumed"] += ended == "accepted"
+        part = kept
+        faults.route(path, body=data)
+
+
+@scenario("fault matrix: dropped, lying and restarting servers end in the exact file or a .part the next run finishes")
+def fault_matrix(ctx):
+    seed = int(os.environ.get(SEED_VARIABLE) or random.randrange(10 ** 6))
+    rng = random.Random(seed)
+    with FaultServer(lifetime=300) as faults:
+        matrix = Matrix(ctx, faults, rng.randbytes(ENGINE_SIZE))
+        for index in range(ENGINE_RUNS):
+            matrix.attempt("engine", matrix.engine_run, rng, index)
+        for index, case in enumerate(PRODUCT_CASES):
+            matrix.attempt("product", product_case, matrix, rng, index, *case)
+    c = matrix.counts
+    print("fault matrix (seed %d, %s=%d replays it): %d engine runs: %d exact, %d clean errors (%d kept a .part), "
+          "%d short on the server's word; their next runs: %d resumed to exact, %d exact from nothing, "
+          "%d short (a whole .part answered 416); %d product runs: %d accepted, %d rejected, "
+          "%d failed with the .part kept, %d resumed to an accepted file; %d wrong" % (
+              seed, SEED_VARIABLE, seed, ENGINE_RUNS, c["engine exact"], c["engine error"], c["engine kept"],
+              c["engine short"], c["next resumed"], c["next exact"], c["next short"],
+              sum(len(case[2]) for case in PRODUCT_CASES), c["product accepted"], c["product rejected"],
+              c["product failed"], c["product resumed"], len(matrix.wrongs)), flush=True)
+    check(not matrix.wrongs, "seed %d: %d wrong: %s" % (seed, len(matrix.wrongs), "; ".join(matrix.wrongs[:3])))
