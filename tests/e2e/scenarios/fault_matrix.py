@@ -69,17 +69,17 @@ class Matrix:
         self.wrongs.append(text)
         return "wrong"
 
-    def judge(self, outcome, target, understated, what):
-        """How one engine run ended: "exact", "short" (the server announced less
-        than the whole, and the target holds what it promised), "error" (reported
-        once, the .part a prefix) or "wrong"."""
+    def judge(self, outcome, target, promised, what):
+        """How one engine run ended: "exact", "short" (the target holds exactly
+        the |promised| bytes that the server announced as the whole), "error"
+        (reported once, the .part a prefix) or "wrong"."""
         got, kept = target.read(), target.read(target.part)
         if outcome.result == 0:
             if kept is not None:
                 return self.wrong(what + "a .part is left beside the target")
             if got is not None and digests(got) == self.digests:
                 return "exact"
-            if got is not None and understated and self.data.startswith(got):
+            if got is not None and promised is not None and got == self.data[:promised]:
                 return "short"
             return self.wrong(what + "success with %s" % ("no target" if got is None else "a wrong file of %d bytes"
                                                             % len(got)))
@@ -91,40 +91,48 @@ class Matrix:
             return self.wrong(what + "0x%08X reported as %r" % (outcome.result, outcome.errors))
         return "error"
 
+    def promised(self, plan, asked):
+        """The length of the file by the last answer's word when that is short
+        of the truth (the engine has no other), else None."""
+        if not asked:
+            return None
+        start = int((asked[-1].headers.get("Range") or "bytes=0-")[len("bytes="):-1])
+        if start >= len(self.data):
+            return 0  # 416 and an empty body, which the engine keeps as the whole answer
+        lie = plan[len(asked) - 1] if len(asked) <= len(plan) else ("", {})
+        return start + lie[1]["length"](len(self.data) - start) if lie[0].startswith("shorter") else None
+
+    def download(self, path, plan, target, what, options=()):
+        """One engine run against the route |path| answering by |plan|."""
+        self.faults.route(path, body=self.data, answers=[b for _, b in plan])
+        before = len(self.faults.requests_for(path))
+        outcome = download(self.ctx, target, self.faults.url(path), options=options)
+        check(self.faults.listening.wait(10), what + "the server did not come back")
+        asked = self.faults.requests_for(path)[before:]
+        return outcome, asked, self.judge(outcome, target, self.promised(plan, asked), what)
+
     def engine_run(self, rng, index):
         path = "/engine%d" % index
         plan = [fault(rng, ENGINE_SIZE) for _ in range(rng.randint(1, 3))]
         options = ["--expected-size", ENGINE_SIZE] if rng.random() < 0.5 else []
         what = "engine run %d (%s%s): " % (index, ", ".join(d for d, _ in plan), ", expected size" * bool(options))
-        self.faults.route(path, body=self.data, answers=[b for _, b in plan])
         target = Target(self.ctx, "engine%d.bin" % index)
-        outcome = download(self.ctx, target, self.faults.url(path), options=options)
-        check(self.faults.listening.wait(10), what + "the server did not come back")
-        asked = self.faults.requests_for(path)
-        understated = any(d.startswith("shorter") for d, _ in plan[:len(asked)]) or self.asked_past_end(asked)
-        ended = self.judge(outcome, target, understated, what)
+        _, _, ended = self.download(path, plan, target, what, options)
         self.counts["engine " + ended] += 1
         if ended != "error":
             return
         part = target.read(target.part)
         self.counts["engine kept"] += bool(part)
         # The next run meets a server that behaves: it must finish from the .part.
-        self.faults.route(path, body=self.data)
-        outcome = download(self.ctx, target, self.faults.url(path))
         what += "the next run, from %s bytes: " % (len(part) if part else "no")
-        ended = self.judge(outcome, target, part is not None and len(part) == len(self.data), what)
+        outcome, asked, ended = self.download(path, [], target, what)
         if ended == "error":
             ended = self.wrong(what + "failed again (0x%08X)" % outcome.result)
         elif ended == "exact" and part:
-            sent = self.faults.requests_for(path)[-1].headers.get("Range")
+            sent = asked[0].headers.get("Range")
             if sent != "bytes=%d-" % len(part) or outcome.progress[0] != len(part):
                 ended = self.wrong(what + "asked for %r, first progress %d" % (sent, outcome.progress[0]))
         self.counts["next " + ("resumed" if ended == "exact" and part else ended)] += 1
-
-    def asked_past_end(self, requests):
-        # A range from the end on gets 416 and an empty body, which the engine
-        # keeps as the whole answer: a complete .part cannot finish here.
-        return any(r.headers.get("Range") == "bytes=%d-" % len(self.data) for r in requests)
 
     def attempt(self, run, *args):
         try:
