@@ -13,8 +13,9 @@ answers 404. Behaviours (all optional):
   status=200        the status of a full answer; any status is sent with the body
   ranges=True       a "Range: bytes=N-" request gets 206 and the bytes from N;
                     False answers 200 and the whole body, as if Range were unknown
-  drop_after=None   the first `drops` answers send this many body bytes, then
-                    close the connection (the length announced is still the full one)
+  drop_after=None   the first `drops` answers send this many body bytes (or a
+                    function of the answer's body length), then close the
+                    connection (the length announced is still the full one)
   drops=1
   length=None       the Content-Length to announce instead of the true one, or
                     a function of the true one (the connection closes after
@@ -97,12 +98,11 @@ class _Handler(http.server.BaseHTTPRequestHandler):
                 return
             headers["Content-Range"] = "bytes %d-%d/%d" % (start, len(body) - 1, len(body))
             body, status = body[start:], 206
-        announced = route.get("length")
-        if callable(announced):
-            announced = announced(len(body))
-        if route.get("drop_after") is not None and answered < route.get("drops", 1):
+        announced, cut = (value(len(body)) if callable(value) else value
+                          for value in (route.get("length"), route.get("drop_after")))
+        if cut is not None and answered < route.get("drops", 1):
             announced = len(body) if announced is None else announced
-            body = body[:route["drop_after"]]
+            body = body[:cut]
         self._send(status, body, headers, announced, route.get("trickle"))
         if route.get("restart") is not None:
             # Before this connection closes: the client's reconnection must find the port shut.

@@ -43,15 +43,24 @@ def contents(path):
         return f.read()
 
 
-def fault(rng, size, kind=None, downtime=None):
-    """One answer's misbehaviour: (its description, the fault server's behaviour)."""
+def fault(rng, kind=None, downtime=None, tame=False):
+    """One answer's misbehaviour: (its description, the fault server's behaviour).
+    Drops fall anywhere in the answer's body, and now and then in its last
+    kilobyte, where a transfer that stops early would pass for complete. A
+    tame drop falls between a tenth and nine tenths of the body, so that the
+    next answer has enough left to lie about."""
     kind = kind or rng.choice(KINDS)
-    if kind == "drop":
-        offset = rng.randrange(1, size)
-        return "drop@%d" % offset, {"drop_after": offset}
-    if kind == "restart":
-        offset, down = rng.randrange(1, size), rng.choice(DOWNTIMES) if downtime is None else downtime
-        return "restart@%d+%gs" % (offset, down), {"drop_after": offset, "restart": down}
+    if kind in ("drop", "restart"):
+        if not tame and rng.random() < 0.25:
+            before_end = rng.randint(1, 1024)
+            where, cut = "end-%d" % before_end, lambda n: max(n - before_end, 0)
+        else:
+            share = rng.uniform(0.1, 0.9) if tame else rng.random()
+            where, cut = "%.1f%%" % (100 * share), lambda n: int(n * share)
+        if kind == "drop":
+            return "drop@" + where, {"drop_after": cut}
+        down = rng.choice(DOWNTIMES) if downtime is None else downtime
+        return "restart@%s+%gs" % (where, down), {"drop_after": cut, "restart": down}
     lie = rng.randint(1, 4096) * (1 if kind == "longer" else -1)
     return "%s%+d" % (kind, lie), {"length": lambda n: max(n + lie, 1)}
 
@@ -113,7 +122,7 @@ class Matrix:
 
     def engine_run(self, rng, index):
         path = "/engine%d" % index
-        plan = [fault(rng, ENGINE_SIZE) for _ in range(rng.randint(1, 3))]
+        plan = [fault(rng) for _ in range(rng.randint(1, 3))]
         options = ["--expected-size", ENGINE_SIZE] if rng.random() < 0.5 else []
         what = "engine run %d (%s%s): " % (index, ", ".join(d for d, _ in plan), ", expected size" * bool(options))
         target = Target(self.ctx, "engine%d.bin" % index)
@@ -158,7 +167,7 @@ PRODUCT_CASES = (
 def product_case(matrix, rng, index, what, kinds, endings):
     pkg = Downloads(matrix.ctx)
     data = pkg.serve("setup.exe", rng.randbytes(rng.randrange(1, 50_000)))
-    plan = [fault(rng, len(data), kind, downtime=1) for kind in kinds]
+    plan = [fault(rng, kind, downtime=1, tame=True) for kind in kinds]
     what = "product case %d, %s (%s): " % (index, what, ", ".join(d for d, _ in plan))
     path = "/product%d/setup.exe" % index
     faults = matrix.faults
