@@ -56,6 +56,8 @@ CASES = [
     ("misspelt key", edit(A + 1, ["NoUICommandLine=/q"]), A + 2, "'NoUICommandLine' is never read"),
     ("second location key", edit(A + 1, ["Url=http://127.0.0.1/a.exe"]), A + 2, "'Url' is never read"),
     ("section nobody lists", GOOD + ["[C]", "SetupFile=c.exe"], 20, "[C] is never read"),
+    ("download unchecked", [line for line in GOOD if not line.startswith(("MD5=", "SHA256="))], B + 1,
+     "without ExactSize, MD5 or SHA256"),
     ("short MD5", edit(replace=(B + 2, "MD5=" + "0" * 31)), B + 2, "32 hexadecimal digits"),
     ("long SHA256", edit(replace=(B + 3, "SHA256=" + "a" * 65)), B + 3, "64 hexadecimal digits"),
     ("operator", edit(B + 1, ["Operator=2"]), B + 2, "neither 0"),

@@ -324,6 +324,12 @@ void ConfigCheck::ReportDigestsAndOperator(const Prerequisite& record, const Con
   if (sha != nullptr && !record.sha256.empty() && !IsSha256Text(record.sha256)) {
     Add(sha->line, Assignment(*sha) + L" is not 64 hexadecimal digits: every download is rejected");
   }
+  const ConfigEntry* url = ConfigDocument::FindEntry(section, L"Url");
+  if (record.sourceKind == SourceKind::Download && url != nullptr && record.exactSize == 0 && record.md5.empty() &&
+      record.sha256.empty()) {
+    Add(url->line, L"[" + record.name + L"] is downloaded without ExactSize, MD5 or SHA256: a file cut short or "
+                                        L"replaced on the way is run as it is");
+  }
   const ConfigEntry* op = ConfigDocument::FindEntry(section, L"Operator");
   if (op != nullptr && record.op != kOperatorAll && record.op != kOperatorAny) {
     Add(op->line, Assignment(*op) + L" is neither 0 (all searches) nor 1 (any search): the searches never "
