@@ -262,12 +262,13 @@ void ConfigCheck::ReportPrerequisites() {
     Add(0, L"no prerequisite is listed: [PREREQUISITES] with App1, App2, ... names them");
   }
   ReportListedTwice();
+  const std::vector<std::wstring> osNames = AllOsNames();
   for (const Prerequisite& record : options_.prerequisites) {
     const ConfigSection* section = document_.FindSection(record.name);
     if (section == nullptr) continue;
     ReportSearches(record, *section);
     ReportDigestsAndOperator(record, *section);
-    ReportOsLists(record, *section);
+    ReportOsLists(record, *section, osNames);
     ReportLetters(record.options, kPrerequisiteOptionLetters, ConfigDocument::FindEntry(*section, L"Options"));
   }
 }
@@ -337,8 +338,8 @@ void ConfigCheck::ReportDigestsAndOperator(const Prerequisite& record, const Con
   }
 }
 
-void ConfigCheck::ReportOsLists(const Prerequisite& record, const ConfigSection& section) {
-  static const std::vector<std::wstring> known = AllOsNames();
+void ConfigCheck::ReportOsLists(const Prerequisite& record, const ConfigSection& section,
+                                const std::vector<std::wstring>& known) {
   const struct {
     const wchar_t* key;
     const std::wstring& list;

@@ -46,7 +46,7 @@ class ConfigCheck : private LoadObserver {
   void ReportListedTwice();
   void ReportSearches(const Prerequisite& record, const ConfigSection& section);
   void ReportDigestsAndOperator(const Prerequisite& record, const ConfigSection& section);
-  void ReportOsLists(const Prerequisite& record, const ConfigSection& section);
+  void ReportOsLists(const Prerequisite& record, const ConfigSection& section, const std::vector<std::wstring>& known);
   void ReportLetters(const std::wstring& letters, std::wstring_view known, const ConfigEntry* entry);
   void Add(int line, std::wstring text);
 
