@@ -32,7 +32,7 @@ int TrailingNumber(const std::wstring& key) {
   return ParseDecimalInt(key.substr(digits));
 }
 
-const wchar_t* kLostPrerequisites = L": the list of prerequisites ends here, and every later one is not loaded";
+constexpr wchar_t kLostPrerequisites[] = L": the list of prerequisites ends here, and every later one is not loaded";
 
 }  // namespace
 
@@ -98,12 +98,15 @@ void ConfigCheck::ReportByteOrderMark(const unsigned char* bytes, std::size_t co
              Quoted(std::wstring(1, static_cast<wchar_t>(bytes[0]))) + L", is lost; save it with a byte-order mark");
 }
 
-void ConfigCheck::ReportNotes() {
+// Ignored lines come as runs: one finding names the first line of a run and
+// counts the rest. A lone line break or a lost first character already
+// explains the lines it spoils, and comment-looking lines are meant.
+void ConfigCheck::ReportIgnoredLines() {
   std::vector<int> brokenLines;
   for (const Note& note : notes_) {
     if (note.event == LoadEvent::LoneLineBreak) brokenLines.push_back(note.line);
   }
-  const Note* run = nullptr;  // the ignored lines reported last, and how many follow it
+  const Note* run = nullptr;
   int runMore = 0;
   const auto closeRun = [&] {
     if (run == nullptr) return;
@@ -116,22 +119,30 @@ void ConfigCheck::ReportNotes() {
     runMore = 0;
   };
   for (const Note& note : notes_) {
+    if (note.event != LoadEvent::IgnoredOutsideSection && note.event != LoadEvent::IgnoredWithoutSeparator) continue;
+    if (LooksLikeComment(note.subject) ||
+        std::find(brokenLines.begin(), brokenLines.end(), note.line) != brokenLines.end() ||
+        (markMissing_ && note.event == LoadEvent::IgnoredOutsideSection)) {
+      continue;
+    }
+    if (run != nullptr && run->event == note.event) {
+      ++runMore;
+      continue;
+    }
+    closeRun();
+    run = &note;
+  }
+  closeRun();
+}
+
+void ConfigCheck::ReportNotes() {
+  ReportIgnoredLines();
+  for (const Note& note : notes_) {
     const ConfigEntry* entry = note.line > 0 ? EntryAt(note.line) : nullptr;
     switch (note.event) {
       case LoadEvent::IgnoredOutsideSection:
       case LoadEvent::IgnoredWithoutSeparator:
-        // A lone line break or a lost first character already explains these.
-        if (LooksLikeComment(note.subject) ||
-            std::find(brokenLines.begin(), brokenLines.end(), note.line) != brokenLines.end() ||
-            (markMissing_ && note.event == LoadEvent::IgnoredOutsideSection)) {
-          break;
-        }
-        if (run != nullptr && run->event == note.event) {
-          ++runMore;
-          break;
-        }
-        closeRun();
-        run = &note;
+      case LoadEvent::NumberingEnds:
         break;
       case LoadEvent::LoneLineBreak:
         Add(note.line, L"a line feed or carriage return stands alone here: Tessaro ends lines only at CR LF, so "
@@ -165,11 +176,8 @@ void ConfigCheck::ReportNotes() {
         Add(note.line, Quoted(note.subject) + L" has no SearchString" + DecimalText(TrailingNumber(note.subject)) +
                            L": its prerequisite is not loaded" + kLostPrerequisites);
         break;
-      case LoadEvent::NumberingEnds:
-        break;
     }
   }
-  closeRun();
 }
 
 bool ConfigCheck::IsCutOff(const ConfigSection& section) const {

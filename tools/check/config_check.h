@@ -40,6 +40,7 @@ class ConfigCheck : private LoadObserver {
 
   void ReportByteOrderMark(const unsigned char* bytes, std::size_t count);
   void ReportNotes();
+  void ReportIgnoredLines();
   void ReportUnread();
   void ReportSectionUnread(const ConfigSection& section);
   void ReportPrerequisites();
