@@ -16,10 +16,12 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "servers"))  # scenarios import t
 _scenarios = []
 
 
-def scenario(name):
-    """Registers a scenario: a function taking an E2E context."""
+def scenario(name, alone=False):
+    """Registers a scenario: a function taking an E2E context. A scenario
+    |alone| runs while no other does: it holds something the whole prefix
+    shares, which would change how the others' runs go."""
     def register(fn):
-        _scenarios.append((name, fn))
+        _scenarios.append((name, fn, alone))
         return fn
     return register
 
@@ -92,6 +94,7 @@ class Context:
         os.makedirs(self.package)
         self.setup = os.path.join(self.package, "setup.exe")
         shutil.copy(self.exe, self.setup)
+        self.fresh_stems = set()
 
     # --- package ---------------------------------------------------------
     def env(self):
@@ -121,12 +124,17 @@ class Context:
         check(done.returncode in (0, 1) and not done.stderr,
               "tessaro-check on %s: exit %d, %s" % (path, done.returncode, done.stderr.decode(errors="replace")))
 
-    def fresh_setup(self, stem, **ini):
+    def fresh_setup(self, stem=None, **ini):
         """A copy of the chainer named stem.exe beside its own stem.ini (written
-        as write_ini does), for one run. A run whose configuration has a
-        PREREQ_CHAINER section deletes its configuration at exit and its
-        executable a few seconds later, through scripts that keep trying, so
-        a scenario that runs again needs a new pair."""
+        as write_ini does), for one run; without a stem, the next free
+        "setupN". A run whose configuration has a PREREQ_CHAINER section
+        deletes its configuration at exit and its executable a few seconds
+        later, through scripts that keep trying: a pair used again in the same
+        scenario could be deleted under the next run, so a name serves once."""
+        if stem is None:
+            stem = "setup%d" % (len(self.fresh_stems) + 1)
+        check(stem not in self.fresh_stems, "%s.exe was already used in this scenario" % stem)
+        self.fresh_stems.add(stem)
         exe = os.path.join(self.package, stem + ".exe")
         shutil.copy(self.exe, exe)
         self.write_ini(name=stem + ".ini", **ini)

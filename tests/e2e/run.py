@@ -19,10 +19,10 @@ def load_scenarios(only):
     for file in sorted(os.listdir(folder)):
         if file.endswith(".py") and not file.startswith("_"):
             importlib.import_module("scenarios." + file[:-3])
-    return [(n, f) for n, f in harness.registered() if not only or any(o in n for o in only)]
+    return [s for s in harness.registered() if not only or any(o in s[0] for o in only)]
 
 
-def run_one(build, tree, name, fn):
+def run_one(build, tree, name, fn, _alone=False):
     try:
         fn(harness.Context(build, name, tree))
         return name, None
@@ -30,6 +30,16 @@ def run_one(build, tree, name, fn):
         return name, str(e)
     except Exception:  # a broken scenario is a failure, never a crash of the run
         return name, traceback.format_exc(limit=3)
+
+
+def run_tree(build, tree, scenarios, jobs):
+    """Yields (name, error) for each scenario, as they end: first those that
+    share the prefix with others, then one by one those that must run alone."""
+    with ThreadPoolExecutor(max_workers=jobs) as pool:
+        yield from pool.map(lambda s: run_one(build, tree, *s), [s for s in scenarios if not s[2]])
+    for s in scenarios:
+        if s[2]:
+            yield run_one(build, tree, *s)
 
 
 def main():
@@ -50,17 +60,15 @@ def main():
             failed += 1
             print("FAIL %s: %s is missing" % (tree, exe), flush=True)
             continue
-        with ThreadPoolExecutor(max_workers=args.jobs) as pool:
-            for name, error in pool.map(lambda s: run_one(args.build, tree, *s), scenarios):
-                if error is None:
-                    passed += 1
-                    print("PASS %s %s" % (tree, name), flush=True)
-                else:
-                    failed += 1
-                    print("FAIL %s %s: %s" % (tree, name, error.strip()), flush=True)
+        for name, error in run_tree(args.build, tree, scenarios, args.jobs):
+            if error is None:
+                passed += 1
+                print("PASS %s %s" % (tree, name), flush=True)
+            else:
+                failed += 1
+                print("FAIL %s %s: %s" % (tree, name, error.strip()), flush=True)
     print("%d passed, %d failed" % (passed, failed))
     return 0 if failed == 0 and passed > 0 else 1
-
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -24,7 +24,7 @@ class Package:
     file, and a registry key of the scenario's own, removed on leaving."""
 
     def __init__(self, ctx, general=()):
-        self.ctx, self.general, self.sections, self.runs = ctx, list(general), [], 0
+        self.ctx, self.general, self.sections = ctx, list(general), []
         self.log = os.path.join(ctx.dir, "run.log")
         self.key = r"HKCU\Software\Tessaro Tests\e2e_%s_%d" % (os.path.basename(ctx.dir), os.getpid())
 
@@ -46,8 +46,7 @@ class Package:
     def run(self):
         # Packaged files (the check programs) lie beside setup.exe: no extraction folder is named.
         listed = [("App%d" % i, name) for i, (name, _) in enumerate(self.sections, 1)]
-        self.runs += 1
-        exe = self.ctx.fresh_setup("setup%d" % self.runs, sections=[("GeneralOptions", self.general),
+        exe = self.ctx.fresh_setup(sections=[("GeneralOptions", self.general),
                                    ("PREREQUISITES", listed)] + self.sections
                                    + [("PREREQ_CHAINER", [("LogFile", win_path(self.log))])])
         if os.path.exists(self.log):

@@ -27,7 +27,7 @@ class Downloads:
     setups are served from."""
 
     def __init__(self, ctx):
-        self.ctx, self.runs = ctx, 0
+        self.ctx = ctx
         self.served = os.path.join(ctx.dir, "served")
         self.log = os.path.join(ctx.dir, "run.log")
 
@@ -45,12 +45,11 @@ class Downloads:
     def run(self, general, prereqs, expected_code=0, spawn=False):
         """Runs a fresh copy with the options |general| and the prerequisites
         [(name, {key: value})]; returns the log's step lines."""
-        self.runs += 1
         listed = [("App%d" % i, name) for i, (name, _) in enumerate(prereqs, 1)]
         sections = ([("GeneralOptions", general), ("PREREQUISITES", listed)] +
                     [(name, list(keys.items()) + ABSENT) for name, keys in prereqs] +
                     [("PREREQ_CHAINER", [("LogFile", win_path(self.log))])])
-        exe = self.ctx.fresh_setup("setup%d" % self.runs, sections=sections)
+        exe = self.ctx.fresh_setup(sections=sections)
         if os.path.exists(self.log):
             os.remove(self.log)
         if spawn:

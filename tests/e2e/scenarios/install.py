@@ -24,7 +24,7 @@ class Package:
     setups leave what a later search finds."""
 
     def __init__(self, ctx, options="q"):
-        self.ctx, self.options, self.sections, self.runs = ctx, options, [], 0
+        self.ctx, self.options, self.sections = ctx, options, []
         self.general = []  # GeneralOptions besides Options
         self.log = os.path.join(ctx.dir, "run.log")
         self.key = r"HKCU\Software\Tessaro Tests\e2e_%s_%d" % (os.path.basename(ctx.dir), os.getpid())
@@ -61,9 +61,8 @@ class Package:
     def write(self):
         """A fresh chainer beside this package's configuration; returns its path."""
         listed = [("App%d" % i, name) for i, (name, _) in enumerate(self.sections, 1)]
-        self.runs += 1
         general = [("Options", self.options)] + self.general
-        exe = self.ctx.fresh_setup("setup%d" % self.runs, sections=[("GeneralOptions", general),
+        exe = self.ctx.fresh_setup(sections=[("GeneralOptions", general),
                                    ("PREREQUISITES", listed)] + self.sections
                                    + [("PREREQ_CHAINER", [("LogFile", win_path(self.log))])])
         if os.path.exists(self.log):

@@ -92,9 +92,10 @@ def configuration_name(ctx):
     logged_to(ctx, "noext.log")
 
 
-# The mutex is global to the Wine prefix; scenarios running meanwhile with a
-# configuration wait for it too, so it is held for a few seconds only.
-@scenario("startup: waits while a Windows Installer installation holds its mutex")
+# The mutex is global to the Wine prefix, and a run that waits for it takes
+# it and never gives it back: a second waiter would find it abandoned and
+# skip its run. So no other scenario runs meanwhile.
+@scenario("startup: waits while a Windows Installer installation holds its mutex", alone=True)
 def waits_for_installer(ctx):
     # How long a run takes when nothing is held, to know what "still waiting" means.
     baseline = run_ok(ctx, "without the mutex: ", exe=ctx.fresh_setup("baseline", sections=chainer_log("waited.log")))
