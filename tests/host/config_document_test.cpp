@@ -94,17 +94,5 @@ TEST(ConfigLookup, FirstMatchWinsAndNamesAreCaseSensitive) {
   EXPECT_EQ(document.FindSection(L"GeneralOptions")->entries.size(), 2u);
 }
 
-TEST(ConfigDocumentInterface, SetValueAppendsAndReparseClears) {
-  ConfigDocument document = Parsed(L"[S]\r\nk=old\r\n");
-  document.SetValue(L"S", L"k", L"new");
-  document.SetValue(L"T", L"k", L"t");
-  EXPECT_EQ(ValueOr(document, L"S", L"k"), L"old");
-  EXPECT_EQ(document.FindSection(L"S")->entries.size(), 2u);
-  EXPECT_EQ(ValueOr(document, L"T", L"k"), L"t");
-  EXPECT_EQ(SectionNames(document), (Names{L"S", L"T"}));
-  document.Parse(L"[U]\r\n");
-  EXPECT_EQ(SectionNames(document), Names{L"U"});
-}
-
 }  // namespace
 }  // namespace tessaro

@@ -31,7 +31,7 @@ TEST(CompareContent, TextLettersAreExactAndCaseSensitive) {
   ExpectCompared(L'X', false, {L"", L"Beta2"});
 }
 
-TEST(CompareContent, NumbersNeedDigitsOnlyOnBothSidesAndAreUnsigned32Bit) {
+TEST(CompareContent, NumbersNeedDigitsOnlyOnBothSidesAndUnknownLettersNeverMatch) {
   // Numbers, not text; empty text is 0; above 2^31 still large; beyond 32 bits it wraps.
   ExpectCompared(L'G', true,
                  {L"0", L"1", L"0010", L"11", L"", L"1", L"1", L"4294967295", L"2147483647", L"2147483648"});
@@ -39,9 +39,7 @@ TEST(CompareContent, NumbersNeedDigitsOnlyOnBothSidesAndAreUnsigned32Bit) {
   // Any other character on either side makes both tests false.
   ExpectCompared(L'G', false, {L"1", L"1", L"10", L"9", L"", L"", L"1", L"2a", L"+1", L"2", L" 1", L"2"});
   ExpectCompared(L'L', false, {L"3", L"-1"});
-}
-
-TEST(CompareContent, UnknownLettersNeverMatch) {
+  // Unknown letters never match.
   for (wchar_t letter : {L'Q', L'm', L'g', L'\0', L' '})
     ExpectCompared(letter, false, {L"", L"", L"1", L"1"});
 }

@@ -14,22 +14,18 @@ void ExpectNames(const std::vector<std::wstring>& pairs) {
   }
 }
 
-TEST(FileNameFromUrl, TakesTheLastPathComponent) {
+TEST(FileNameFromUrl, TakesTheLastPathComponentUpToItsExtension) {
   ExpectNames({L"http://host/dir/setup.exe", L"setup.exe", L"ftp://user:pw@host:21/a/b/c/Runtime.msi",
                L"Runtime.msi", L"\\\\server\\share\\pkg\\setup.exe", L"setup.exe", L"file://C:/pkg/setup.exe",
                L"setup.exe", L"setup.exe", L"setup.exe", L"http://host/dir/README", L"README", L"", L""});
-}
-
-TEST(FileNameFromUrl, WhatFollowsTheExtensionUpToASeparatorIsCut) {
+  // What follows the extension up to a separator is cut.
   ExpectNames({L"http://host/setup.exe?lang=en", L"setup.exe", L"http://host/setup.exe|x", L"setup.exe",
                L"http://host/file.?x", L"file.",
                // The last dot lies in the query, and "=" is no separator.
                L"http://host/get.php?file=setup.exe", L"file=setup.exe",
                // "#" and "&" are allowed in file names, so they stay.
                L"http://host/a.exe#frag", L"a.exe#frag"});
-}
-
-TEST(FileNameFromUrl, SeparatorAtTheEndOrASecondSchemeMarkGiveNoName) {
+  // A separator at the end or a second scheme mark give no name.
   ExpectNames({L"http://localhost/dir/", L"", L"http://localhost:8080/", L"", L"abc://", L"",
                // A dot earlier in the URL moves the end to the separator after it.
                L"http://example.com/dir/", L"example.com", L"http://localhost/go?to=http://other/setup.exe",

@@ -18,7 +18,6 @@ TEST(LaunchCommand, UiLevelPicksTheCommandLine) {
   } levels[] = {{L"q", L"silent"}, {L"b", L"basic"}, {L"qb", L"basic"}, {L"bq", L"basic"},
                 {L"", L"full"},    {L"Q", L"full"},  {L"xmB", L"full"}};
   for (const auto& c : levels) EXPECT_EQ(CommandLineOf(record, CommandLineLevelFor(c.options)), c.commandLine) << c.options;
-
 }
 
 TEST(LaunchCommand, ProcessCommandLinesForPackagesAndPrograms) {
@@ -27,12 +26,10 @@ TEST(LaunchCommand, ProcessCommandLinesForPackagesAndPrograms) {
   EXPECT_FALSE(IsInstallerPackage(L"x.msix"));
   EXPECT_FALSE(IsInstallerPackage(L"msi"));
 
-  EXPECT_EQ(WithLeadingBlank(L""), L"");
-  EXPECT_EQ(WithLeadingBlank(L"/qn"), L" /qn");
-  EXPECT_EQ(WithLeadingBlank(L"  /qn"), L"  /qn");
-  // An empty command line: the quoted path only, and one trailing blank for a program.
+  // An empty command line: the quoted path only, and one trailing blank for a program. A
+  // command line gets one leading blank unless it has its own.
   EXPECT_EQ(InstallerCommandLine(L"C:\\p\\x.MSI", WithLeadingBlank(L"")), L" /i \"C:\\p\\x.MSI\"");
-  EXPECT_EQ(InstallerCommandLine(L"C:\\p\\x.msi", WithLeadingBlank(L"/qn")), L" /i \"C:\\p\\x.msi\" /qn");
+  EXPECT_EQ(InstallerCommandLine(L"C:\\p\\x.msi", WithLeadingBlank(L"  /qn")), L" /i \"C:\\p\\x.msi\"  /qn");
   EXPECT_EQ(ProgramCommandLine(L"C:\\p q\\s.exe", WithLeadingBlank(L"")), L"\"C:\\p q\\s.exe\" ");
   EXPECT_EQ(ProgramCommandLine(L"C:\\s.exe", WithLeadingBlank(L"/quiet")), L"\"C:\\s.exe\"  /quiet");
 

@@ -47,7 +47,7 @@ TEST(OsNames, Windows10ReleasesByBuild) {
   ExpectNames(cases);
 }
 
-TEST(OsNames, Windows10ServersAndUnlistedBuilds) {
+TEST(OsNames, Windows10ServersUnlistedBuildsAndWindows8) {
   ExpectNames({
       {Os(10, 0, 14393, 0, kServer, kX64), L"Windows Server 2016 x64", L"Windows Server x64"},
       {Os(10, 0, 17763, 0, kServer, kX64), L"Windows Server 2019 x64", L"Windows Server x64"},
@@ -56,11 +56,7 @@ TEST(OsNames, Windows10ServersAndUnlistedBuilds) {
       {Os(10, 0, 20348, 0, kServer, kX64), L"Windows Server x64"},
       {Os(10, 0, 19045, 0, kWorkstation, kX64), L"Windows 10 x64"},
       {Os(10, 0, 0, 0, kServer, kX86), L"Windows 10 x86"},
-  });
-}
-
-TEST(OsNames, Windows8And81HaveNoServicePackNames) {
-  ExpectNames({
+      // Windows 8 and 8.1 have no service pack names.
       {Os(6, 3, 9600, 0, kWorkstation, kX64), L"Windows 8.1 x64"},
       {Os(6, 3, 9600, 0, kServer, kX64), L"Windows Server 2012 R2 x64"},
       {Os(6, 3, 9600, 0, kServer, kX86), L"Windows 8.1 x86"},
