@@ -101,8 +101,8 @@ def check_program(ctx, code, report=None):
     return (10, "check.exe", {"SearchCmdLine": str(code) + (" --write " + win_path(report) if report else "")})
 
 
-@scenario("decision: each kind of search finds or misses")
-def each_kind_of_search(ctx):
+@scenario("decision: each kind of search finds or misses; OS and language lists exclude")
+def searches_and_lists(ctx):
     files = os.path.join(ctx.dir, "files")
     os.makedirs(files)
     shutil.copy(ctx.helper("versioned_file"), os.path.join(files, "versioned.dll"))  # 2.5.7.9
@@ -110,7 +110,8 @@ def each_kind_of_search(ctx):
     with Package(ctx) as pkg:
         pkg.reg("values", "Version", "2.5")
         value = pkg.key_path(r"values\Version")
-        pkg.add("KeyPresent", [pkg.present])
+        present = [pkg.present]
+        pkg.add("KeyPresent", present)
         pkg.add("KeyAbsent", [pkg.absent])
         pkg.add("KeyAbsentWanted", [(6, pkg.key_path("absent"))])
         pkg.add("ValueInRange", [(2, value, {"VerMin": "2.0", "VerMax": "2.9"})],
@@ -122,20 +123,53 @@ def each_kind_of_search(ctx):
         pkg.add("FileAbsent", [(0, win_path(os.path.join(files, "absent.dll")))])
         pkg.add("CheckPasses", [check_program(ctx, 0)])
         pkg.add("CheckFails", [check_program(ctx, 3)])
+        # The full platform texts, and a language probe that logs the system language.
+        pkg.add("FullPlatform", present, WinNT64Versions=PLATFORM_64)
+        pkg.add("OtherPlatformText", present, WinNT64Versions=PLATFORM_32)
+        pkg.add("LanguageProbe", present, LanguageList="1")
+        probe = pkg.run()
+        probe.expect({
+            "KeyPresent": FOUND, "KeyAbsent": PACKAGE, "KeyAbsentWanted": FOUND,
+            "ValueInRange": FOUND, "ValueTooOld": DOWNLOAD, "ValueContent": FOUND,
+            "FileInRange": FOUND, "FileTooOld": SITE, "FileAbsent": PACKAGE, "CheckPasses": FOUND,
+            "CheckFails": PACKAGE, "FullPlatform": WRONG_OS, "OtherPlatformText": FOUND, "LanguageProbe": WRONG_OS,
+        })
+        check(sorted(probe.selected) == sorted(["KeyAbsent", "ValueTooOld", "FileTooOld", "FileAbsent", "CheckFails"]),
+              "selected: %s" % probe.selected)
+        check("No prerequisite must be installed." not in probe.lines, "nothing-missing line with missing prerequisites")
+        langs = [l for l in probe.lines if l.startswith("SystemDefault LangID=")]
+        check(len(langs) == 1, "SystemDefault LangID lines: %s" % langs)
+        lang = int(re.match(r"SystemDefault LangID=(\d+)-\S", langs[0]).group(1))
+        other = 1031 if lang != 1031 else 1036
+        detailed, generic = os_names(probe.text)
+
+        # Second run: the names of the running system, and language lists. A
+        # 32-bit process on 64-bit Windows reports the x64 names too, and is
+        # held to WinNT64Versions, never to the x86 list.
+        pkg.sections = []
+        pkg.add("DetailedName", present, WinNT64Versions="Windows 95, %s" % detailed)
+        pkg.add("GenericName", present, WinNT64Versions="%s, Windows 95" % generic)
+        pkg.add("DetailedX86", present, WinNT64Versions=detailed[:-len("x64")] + "x86")
+        pkg.add("GenericX86", present, WinNT64Versions=generic[:-len("x64")] + "x86")
+        pkg.add("NotSplitAtComma", present, WinNT64Versions="Windows 95,%s" % generic)
+        pkg.add("OtherSystems", present, WinNT64Versions="Windows 95, Windows 98")
+        pkg.add("X64NamesInX86List", present, WinNTVersions="%s, %s" % (detailed, generic))
+        pkg.add("Language", present, LanguageList=str(lang))
+        pkg.add("LanguageClosed", present, LanguageList="%d;" % lang)
+        pkg.add("LanguageSecond", present, LanguageList="%d;%d" % (other, lang))
+        pkg.add("OtherLanguage", present, LanguageList="%d;" % other)
+        pkg.add("ExcludedMissing", [pkg.absent], WinNT64Versions=generic)
         log = pkg.run()
-    log.expect({
-        "KeyPresent": FOUND, "KeyAbsent": PACKAGE, "KeyAbsentWanted": FOUND,
-        "ValueInRange": FOUND, "ValueTooOld": DOWNLOAD, "ValueContent": FOUND,
-        "FileInRange": FOUND, "FileTooOld": SITE, "FileAbsent": PACKAGE,
-        "CheckPasses": FOUND, "CheckFails": PACKAGE,
-    })
-    check(sorted(log.selected) == sorted(["KeyAbsent", "ValueTooOld", "FileTooOld", "FileAbsent", "CheckFails"]),
-          "selected: %s" % log.selected)
-    check("No prerequisite must be installed." not in log.lines, "nothing-missing line with missing prerequisites")
+    log.expect({"DetailedName": WRONG_OS, "GenericName": WRONG_OS, "DetailedX86": FOUND, "GenericX86": FOUND,
+                "NotSplitAtComma": FOUND, "OtherSystems": FOUND, "X64NamesInX86List": FOUND, "Language": FOUND,
+                "LanguageClosed": FOUND, "LanguageSecond": FOUND, "OtherLanguage": WRONG_OS,
+                "ExcludedMissing": WRONG_OS})
+    check(log.selected == [], "an excluded prerequisite was selected: %s" % log.selected)
+    check("No prerequisite must be installed." in log.lines, "excluded prerequisites count as missing")
 
 
-@scenario("decision: operators combine searches and stop early")
-def operators(ctx):
+@scenario("decision: operators combine searches and stop early; forced install and parent selection")
+def operators_and_selection(ctx):
     reports = {}
 
     def witness(name):
@@ -153,34 +187,27 @@ def operators(ctx):
         pkg.add("UnknownOperator", [present, witness("UnknownOperator")], Operator="2")
         pkg.add("NoSearchesAll")
         pkg.add("NoSearchesAny", Operator="1")
+        pkg.add("Forced", [present, witness("Forced")], Options="i")
+        pkg.add("FoundParent", [present])
+        pkg.add("ChildOfFound", [absent], ParentPrereq="FoundParent")
+        pkg.add("ChildOfMissing", [absent], ParentPrereq="LateParent")
+        pkg.add("Unrelated", [absent])
+        pkg.add("LateParent", [absent])
+        pkg.add("FoundChild", [present], ParentPrereq="LateParent")
+        pkg.add("Orphan", [absent], ParentPrereq="NoSuchPrerequisite")
         log = pkg.run()
     log.expect({
         "AnyFirstMatches": FOUND, "AnyLastMatches": FOUND, "AllFirstFails": PACKAGE, "AllMatch": FOUND,
         "AllLastFails": PACKAGE, "UnknownOperator": PACKAGE, "NoSearchesAll": FOUND, "NoSearchesAny": PACKAGE,
+        "Forced": PACKAGE, "FoundParent": FOUND, "ChildOfFound": PACKAGE, "ChildOfMissing": PACKAGE,
+        "Unrelated": PACKAGE, "LateParent": PACKAGE, "FoundChild": FOUND, "Orphan": PACKAGE,
     })
+    # A forced prerequisite runs none of its searches.
     ran = {name for name, path in reports.items() if os.path.exists(path)}
     check(ran == {"AnyLastMatches", "AllMatch", "UnknownOperator"}, "second searches that ran: %s" % sorted(ran))
-
-
-@scenario("decision: forced install and parent selection")
-def selection(ctx):
-    forced_report = os.path.join(ctx.dir, "forced.ran")
-    with Package(ctx) as pkg:
-        present, absent = [pkg.present], [pkg.absent]
-        pkg.add("Forced", present + [check_program(ctx, 0, forced_report)], Options="i")
-        pkg.add("FoundParent", present)
-        pkg.add("ChildOfFound", absent, ParentPrereq="FoundParent")
-        pkg.add("ChildOfMissing", absent, ParentPrereq="LateParent")
-        pkg.add("Unrelated", absent)
-        pkg.add("LateParent", absent)
-        pkg.add("FoundChild", present, ParentPrereq="LateParent")
-        pkg.add("Orphan", absent, ParentPrereq="NoSuchPrerequisite")
-        log = pkg.run()
-    log.expect({"Forced": PACKAGE, "FoundParent": FOUND, "ChildOfFound": PACKAGE, "ChildOfMissing": PACKAGE,
-                "Unrelated": PACKAGE, "LateParent": PACKAGE, "FoundChild": FOUND, "Orphan": PACKAGE})
-    check(not os.path.exists(forced_report), "the searches of a forced prerequisite ran")
     # A selected child pulls its parent in at once, ahead of the records between them.
-    check(log.selected == ["Forced", "ChildOfFound", "ChildOfMissing", "LateParent", "Unrelated", "Orphan"],
+    check(log.selected == ["AllFirstFails", "AllLastFails", "UnknownOperator", "NoSearchesAny", "Forced",
+                           "ChildOfFound", "ChildOfMissing", "LateParent", "Unrelated", "Orphan"],
           "selection order: %s" % log.selected)
 
 
@@ -204,46 +231,8 @@ def os_names(header):
     return generic, generic
 
 
-@scenario("decision: OS and language lists")
-def os_and_language_lists(ctx):
-    with Package(ctx) as pkg:
-        present = [pkg.present]
-        # First run: the full platform texts, and a language probe that logs the system language.
-        pkg.add("Everywhere", present)
-        pkg.add("FullPlatform", present, WinNT64Versions=PLATFORM_64)
-        pkg.add("OtherPlatformText", present, WinNT64Versions=PLATFORM_32)
-        pkg.add("LanguageProbe", present, LanguageList="1")
-        probe = pkg.run()
-        probe.expect({"Everywhere": FOUND, "FullPlatform": WRONG_OS, "OtherPlatformText": FOUND,
-                      "LanguageProbe": WRONG_OS})
-        langs = [l for l in probe.lines if l.startswith("SystemDefault LangID=")]
-        check(len(langs) == 1, "SystemDefault LangID lines: %s" % langs)
-        lang = int(re.match(r"SystemDefault LangID=(\d+)-\S", langs[0]).group(1))
-        other = 1031 if lang != 1031 else 1036
-        detailed, generic = os_names(probe.text)
-
-        # Second run: the names of the running system, and language lists.
-        pkg.sections = []
-        pkg.add("DetailedName", present, WinNT64Versions="Windows 95, %s" % detailed)
-        pkg.add("GenericName", present, WinNT64Versions="%s, Windows 95" % generic)
-        pkg.add("NotSplitAtComma", present, WinNT64Versions="Windows 95,%s" % generic)
-        pkg.add("OtherSystems", present, WinNT64Versions="Windows 95, Windows 98")
-        pkg.add("X86ListOnly", present, WinNTVersions=generic)
-        pkg.add("Language", present, LanguageList=str(lang))
-        pkg.add("LanguageClosed", present, LanguageList="%d;" % lang)
-        pkg.add("LanguageSecond", present, LanguageList="%d;%d" % (other, lang))
-        pkg.add("OtherLanguage", present, LanguageList="%d;" % other)
-        pkg.add("ExcludedMissing", [pkg.absent], WinNT64Versions=generic)
-        log = pkg.run()
-    log.expect({"DetailedName": WRONG_OS, "GenericName": WRONG_OS, "NotSplitAtComma": FOUND,
-                "OtherSystems": FOUND, "X86ListOnly": FOUND, "Language": FOUND, "LanguageClosed": FOUND,
-                "LanguageSecond": FOUND, "OtherLanguage": WRONG_OS, "ExcludedMissing": WRONG_OS})
-    check(log.selected == [], "an excluded prerequisite was selected: %s" % log.selected)
-    check("No prerequisite must be installed." in log.lines, "excluded prerequisites count as missing")
-
-
-@scenario("decision: nothing missing ends the run")
-def nothing_missing(ctx):
+@scenario("decision: nothing missing ends the run; no prerequisites, no evaluation")
+def nothing_to_install(ctx):
     with Package(ctx, general=[("Options", "q")]) as pkg:
         pkg.add("Present", [pkg.present])
         pkg.add("NoSearches", location=("Url", "http://127.0.0.1:9/a.exe"))
@@ -254,14 +243,11 @@ def nothing_missing(ctx):
     check(log.lines[-2] == "No prerequisite must be installed." and "End of Log" in log.lines[-1],
           "last lines: %s" % log.lines[-2:])
 
-
-@scenario("decision: no prerequisites, no evaluation")
-def no_prerequisites(ctx):
-    log_path = os.path.join(ctx.dir, "run.log")
     # The list names a section that does not exist: no record at all.
     ctx.write_ini([("GeneralOptions", [("Options", "q")]), ("PREREQUISITES", [("App1", "Missing")]),
-                   ("PREREQ_CHAINER", [("LogFile", win_path(log_path))])])
+                   ("PREREQ_CHAINER", [("LogFile", win_path(pkg.log))])])
+    os.remove(pkg.log)
     result = ctx.run()
     check(result.code == 0, "exit code %d" % result.code)
-    evaluation = [l for l in Log(ctx.read_log(log_path) or "").lines if "End of Log" not in l]
+    evaluation = [l for l in Log(ctx.read_log(pkg.log) or "").lines if "End of Log" not in l]
     check(evaluation == [], "lines logged: %s" % evaluation)

@@ -1,13 +1,13 @@
 """What the program sees of a 64-bit Windows: the registry view and the
-system folder a search looks at with and without the letter "x", the folders
-the properties name and the OS names it reports. The product is a 32-bit
-process under WOW64 here; the 64-bit build runs the same tables, with the
-expectations that its own machine type gives."""
+system folder a search looks at with and without the letter "x", and the
+folders the properties name (decision.py holds the OS names it reports).
+The product is a 32-bit process under WOW64 here; the 64-bit build runs the
+same tables, with the expectations that its own machine type gives."""
 import os
 import shutil
 
 from harness import check, scenario
-from scenarios.decision import FOUND, PACKAGE, WRONG_OS, Package, os_names
+from scenarios.decision import FOUND, PACKAGE, Package
 
 MISSING = PACKAGE  # the searches below name a setup file of the package
 
@@ -71,13 +71,16 @@ def options(x):
     return {"Options": x} if x else {}
 
 
-@scenario("wow64: registry views with and without x, and the OS names reported")
-def registry_views_and_os_names(ctx):
+@scenario("wow64: registry views and system folders with and without x, and the folders properties name")
+def views_and_folders(ctx):
     below = r"Software\Tessaro Tests\e2e_wow64_%s_%d" % (ctx.tree, os.getpid())
     native = "HKLM\\" + below
     node = r"HKLM\Software\Wow6432Node" + below[len("Software"):]
     places = {"VIEW64": native + r"\Only64", "VIEW32": native + r"\Only32", "BOTH": native + r"\Both",
               "NODE32": node + r"\Only32"}
+    drive = os.path.join(ctx.prefix, "drive_c")
+    tag = "tessaro_wow64_%s_%d" % (ctx.tree, os.getpid())
+    markers = {}
 
     def add(key, *value):
         extra = ("/v", value[0], "/d", value[1]) if value else ()
@@ -90,50 +93,23 @@ def registry_views_and_os_names(ctx):
         add(node + r"\Only32")
         add(native + r"\Both", "View", "64")
         add(node + r"\Both", "View", "32")
-        with Package(ctx) as pkg:
-            for name, (kind, where, *extra), x, *_ in REGISTRY:
-                head, _, rest = where.partition("\\")
-                path = places[head] + ("\\" + rest if rest else "")
-                pkg.add(name, [(kind, path, *extra)], **options(x))
-            log = pkg.run()
-            log.expect(expected(ctx, REGISTRY))
-
-            # A 32-bit process on 64-bit Windows reports the x64 names (the
-            # log header says x64 too) and is held to WinNT64Versions, never
-            # to the x86 list.
-            detailed, generic = os_names(log.text)
-            x86 = {name: name[:-len("x64")] + "x86" for name in (detailed, generic)}
-            present = [pkg.present]
-            pkg.sections = []
-            pkg.add("Detailed", present, WinNT64Versions=detailed)
-            pkg.add("Generic", present, WinNT64Versions=generic)
-            pkg.add("DetailedX86", present, WinNT64Versions=x86[detailed])
-            pkg.add("GenericX86", present, WinNT64Versions=x86[generic])
-            pkg.add("X64NamesInX86List", present, WinNTVersions="%s, %s" % (detailed, generic))
-            pkg.run().expect({"Detailed": WRONG_OS, "Generic": WRONG_OS, "DetailedX86": FOUND,
-                              "GenericX86": FOUND, "X64NamesInX86List": FOUND})
-    finally:
-        for key in (native, node):
-            ctx.reg("delete", key, "/f")
-
-
-@scenario("wow64: system folders with and without x, and the folders properties name")
-def system_and_property_folders(ctx):
-    drive = os.path.join(ctx.prefix, "drive_c")
-    tag = "tessaro_wow64_%s_%d" % (ctx.tree, os.getpid())
-    markers = {}
-    try:
         for label, folder in FOLDERS.items():
             where = os.path.join(drive, *folder.split("\\"))
             os.makedirs(where, exist_ok=True)
             markers[label] = os.path.join(where, "%s_%s.dll" % (tag, label))
             shutil.copy(ctx.helper("versioned_file"), markers[label])  # version 2.5.7.9
         with Package(ctx) as pkg:
+            for name, (kind, where, *extra), x, *_ in REGISTRY:
+                head, _, rest = where.partition("\\")
+                path = places[head] + ("\\" + rest if rest else "")
+                pkg.add(name, [(kind, path, *extra)], **options(x))
             for name, folder, label, x, *_ in FILES:
                 search = (0, folder + os.path.basename(markers[label]), {"VerMin": "2.5"})
                 pkg.add(name, [search], **options(x))
-            pkg.run().expect(expected(ctx, FILES))
+            pkg.run().expect({**expected(ctx, REGISTRY), **expected(ctx, FILES)})
     finally:
+        for key in (native, node):
+            ctx.reg("delete", key, "/f")
         for path in markers.values():
             if os.path.exists(path):
                 os.remove(path)
