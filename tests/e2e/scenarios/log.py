@@ -38,27 +38,22 @@ def check_log_bytes(ctx, path, runs):
     return text, match
 
 
-@scenario("log: a configured LogFile gets the header and the closing line")
+@scenario("log: a configured LogFile gets the header and the closing line; a second run, with the same file "
+          "named relative to the executable, appends")
 def configured_log_file(ctx):
-    path = os.path.join(ctx.dir, "logs", "run.log")
+    path = os.path.join(ctx.package, "logs", "run.log")
     os.makedirs(os.path.dirname(path))
-    run_quiet(ctx, win_path(path))
-    _, match = check_log_bytes(ctx, path, runs=1)
+    run_quiet(ctx, win_path(path), stem="absolute")
+    run_quiet(ctx, "logs\\run.log", stem="relative")  # started from the folder above the package
+    check(not os.path.exists(os.path.join(ctx.dir, "logs")), "resolved against the starting folder")
+    text, match = check_log_bytes(ctx, path, runs=2)
+    check(text.count(END_LINE + "\r\n" + BANNER) == 1,
+          "the second run's header does not follow the first run's closing line")
     # The processor's own brand string: virtual machines may report another
     # name to the kernel than to CPUID, so only its form is checked.
     cpu = match.group("cpu")
     check(cpu == "UnkownCPU" or (0 < len(cpu) <= 48 and cpu.isprintable()),
           "CPU line %r is not a brand string" % cpu)
-
-
-@scenario("log: a second run appends to the same file without a byte-order mark")
-def second_run_appends(ctx):
-    path = os.path.join(ctx.dir, "run.log")
-    for n in range(2):
-        run_quiet(ctx, win_path(path), stem="append%d" % n)
-    text, _ = check_log_bytes(ctx, path, runs=2)
-    check(text.count(END_LINE + "\r\n" + BANNER) == 1,
-          "the second run's header does not follow the first run's closing line")
 
 
 @scenario("log: a LogFile in a missing folder goes to the common log folder")
@@ -78,14 +73,6 @@ def missing_folder_falls_back(ctx):
             os.rmdir(common_log_folder(ctx))
         except OSError:
             pass  # other runs' logs are still there
-
-
-@scenario("log: a relative LogFile lies beside the executable")
-def relative_log_file(ctx):
-    os.makedirs(os.path.join(ctx.package, "logs"))
-    run_quiet(ctx, "logs\\relative.log")  # started from the folder above the package
-    check_log_bytes(ctx, os.path.join(ctx.package, "logs", "relative.log"), runs=1)
-    check(not os.path.exists(os.path.join(ctx.dir, "logs")), "resolved against the starting folder")
 
 
 @scenario("log: no LogFile means no log anywhere")
