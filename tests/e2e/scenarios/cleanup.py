@@ -1,6 +1,6 @@
 """Clean-up at exit: the listed files, the configuration, the folders they
 leave empty and, through hidden self-deleting scripts run by Wine's own
-cmd.exe, the executable and the folders that held it. Each scenario lays out
+cmd.exe, the executable and the folders that held it. The scenario lays out
 several packages, runs them and then waits once for all their scripts."""
 import os
 import shutil
@@ -62,8 +62,9 @@ def wait_until_gone(paths):
     check(not left, "still there after %d s: %s" % (SCRIPT_WAIT, left))
 
 
-@scenario("cleanup: everything of the package inside CleanupFolders goes, blanks, non-ASCII and long paths too")
-def cleanup_inside_the_folder(ctx):
+@scenario("cleanup: everything of the package inside CleanupFolders goes, blanks, non-ASCII and long paths too; "
+          "no section, an empty or unrelated CleanupFolders, relative paths and busy folders keep their files")
+def cleanup_what_goes_and_stays(ctx):
     install_timeout(ctx)
     root = os.path.join(ctx.dir, "clean root")
     # Blanks and non-ASCII characters: the scripts must name them by their
@@ -80,19 +81,7 @@ def cleanup_inside_the_folder(ctx):
     exe, ini = package(ctx, inner, [("CleanupFiles", SEPARATOR * 2 + SEPARATOR.join(map(win_path, files)) + SEPARATOR),
                                     ("CleanupFolders", win_path(root))])
     os.chmod(exe, 0o555)
-    run_all(ctx, [exe])
-    # Deleted while the chainer ends, before any script runs.
-    check(not any(map(os.path.exists, (listed, long_file, deep, ini))),
-          "listed files, the configuration or the emptied folders were not deleted at exit")
 
-    wait_until_gone([exe, inner, os.path.dirname(inner)])
-    check(os.path.exists(outside) and os.listdir(root) == [], "clean-up folder or outside file: %s, %s"
-          % (os.path.exists(root) and os.listdir(root), os.path.exists(outside)))
-
-
-@scenario("cleanup: no section, an empty or unrelated CleanupFolders, relative paths and busy folders keep their files")
-def cleanup_what_stays(ctx):
-    install_timeout(ctx)
     # No "PREREQ_CHAINER" section: nothing is deleted.
     untouched = package(ctx, os.path.join(ctx.dir, "no section"))
     # An empty "CleanupFolders": only the configuration and the executable
@@ -118,9 +107,14 @@ def cleanup_what_stays(ctx):
     busy = package(ctx, os.path.dirname(busy_own), [("CleanupFolders", win_path(busy_root))])
 
     cleaned = [empty, unrelated, relative, busy]
-    run_all(ctx, [untouched[0]] + [exe for exe, _ in cleaned])
-    check(not os.path.exists(inside_other), "the listed file inside CleanupFolders was not deleted")
-    wait_until_gone([path for pair in cleaned for path in pair])
+    run_all(ctx, [exe, untouched[0]] + [pair[0] for pair in cleaned])
+    # Deleted while the chainer ends, before any script runs.
+    check(not any(map(os.path.exists, (listed, long_file, deep, ini, inside_other))),
+          "listed files, the configuration or the emptied folders were not deleted at exit")
+
+    wait_until_gone([exe, inner, os.path.dirname(inner)] + [path for pair in cleaned for path in pair])
+    check(os.path.exists(outside) and os.listdir(root) == [], "clean-up folder or outside file: %s, %s"
+          % (os.path.exists(root) and os.listdir(root), os.path.exists(outside)))
     stay = list(untouched) + [kept, os.path.dirname(empty[0]), other, os.path.dirname(unrelated[0]), busy_own,
                               os.path.join(busy_root, "A")] + relative_copies
     missing = [p for p in stay if not os.path.lexists(p)]
