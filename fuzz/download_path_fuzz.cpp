@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "config/config_document.h"
 #include "package/download_path.h"
 
 namespace {
@@ -12,19 +13,13 @@ namespace {
 constexpr std::size_t kLongestName = 41;
 constexpr wchar_t kSeparators[] = L"\\/:*?\"<>|";
 
-std::wstring Decode(const std::uint8_t* data, std::size_t size) {
-  std::wstring text;
-  for (std::size_t i = 0; i + 1 < size; i += 2) text += static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
-  return text;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // The first line is the URL, the second the Folder value, the rest the folder.
   std::wstring parts[3];
   int part = 0;
-  for (wchar_t c : Decode(data, size)) {
+  for (wchar_t c : tessaro::DecodeUtf16Le(data, size)) {
     if (c == L'\n' && part < 2) {
       ++part;
     } else {

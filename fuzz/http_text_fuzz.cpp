@@ -6,15 +6,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "config/config_document.h"
 #include "download/http_text.h"
 
 namespace {
-
-std::wstring Decode(const std::uint8_t* data, std::size_t size) {
-  std::wstring text;
-  for (std::size_t i = 0; i + 1 < size; i += 2) text += static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
-  return text;
-}
 
 std::uint16_t Field(const std::uint8_t* data, std::size_t size, std::size_t index) {
   return index * 2 + 1 < size ? static_cast<std::uint16_t>(data[index * 2] | (data[index * 2 + 1] << 8)) : 0;
@@ -27,7 +22,7 @@ void Require(bool condition) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::wstring text = Decode(data, size);
+  const std::wstring text = tessaro::DecodeUtf16Le(data, size);
 
   // Each escape shrinks three characters to one; nothing else changes.
   const std::wstring decoded = tessaro::PercentDecode(text);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "config/config_document.h"
 #include "prereq/version.h"
 
 namespace {
@@ -13,8 +14,7 @@ namespace {
 // Two bytes per code unit, so that texts beyond ASCII are reached too.
 std::vector<std::wstring> SplitTexts(const std::uint8_t* data, std::size_t size) {
   std::vector<std::wstring> texts(1);
-  for (std::size_t i = 0; i + 1 < size; i += 2) {
-    const wchar_t c = static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
+  for (wchar_t c : tessaro::DecodeUtf16Le(data, size)) {
     if (c == L'\n') {
       texts.emplace_back();
     } else {
