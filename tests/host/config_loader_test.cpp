@@ -100,8 +100,8 @@ TEST(ConfigPrerequisite, EveryKeyReachesItsField) {
   ChainerOptions options = LoadedPrerequisites(Ini(
       L"[PREREQUISITES]\nApp1=Full\n[Full]\nVerMin=1.0\nVerMax=2.0\nWinNTVersions=Win7\n"
       L"WinNT64Versions=Win8\nSetupFile=setup.exe\nExactSize=-1\nMD5=abc\nOperator=1\nCommandLine=/full\n"
-      L"BasicUiCommandLine=/basic\nNoUiCommandLine=/q\nOptions=xm\nRetValPropName=RV\nParentPrereq=Parent\n"
-      L"Folder=sub\\f.exe\nLanguageList=1033;\nSearchType1=3\nSearchString1=HKLM\\k\nVerMin1=1\nVerMax1=2\n"
+      L"BasicUiCommandLine=/basic\nNoUiCommandLine=/q\nOptions=xmI\nRetValPropName=RV\nParentPrereq=Parent\n"
+      L"Folder=sub\\f.exe\nLanguageList=1033\nSearchType1=3\nSearchString1=HKLM\\k\nVerMin1=1\nVerMax1=2\n"
       L"RefContent1=r\nSearchCmdLine1=c\n"));
   ASSERT_EQ(options.prerequisites.size(), 1u);
   const Prerequisite& p = options.prerequisites[0];
@@ -109,11 +109,11 @@ TEST(ConfigPrerequisite, EveryKeyReachesItsField) {
                    p.commandLine, p.basicUiCommandLine, p.noUiCommandLine, p.options, p.retValPropName,
                    p.parentPrereq, p.folder, p.languageList}),
             (Lines{L"Full", L"1.0", L"2.0", L"Win7", L"Win8", L"setup.exe", L"abc", L"/full", L"/basic",
-                   L"/q", L"xm", L"RV", L"Parent", L"sub\\f.exe", L"1033;"}));
+                   L"/q", L"xmI", L"RV", L"Parent", L"sub\\f.exe", L"1033;"}));
   EXPECT_EQ(p.sourceKind, SourceKind::Package);
   EXPECT_EQ(p.exactSize, 0xFFFFFFFFu);
   EXPECT_EQ(p.op, 1);
-  EXPECT_FALSE(p.skipSearches);
+  EXPECT_FALSE(p.skipSearches);  // only a lower-case "i" skips them
   EXPECT_EQ(p.state, PrereqState::Undefined);
   EXPECT_EQ(p.firstState, PrereqState::Undefined);
   ASSERT_EQ(p.searches.size(), 1u);
@@ -128,7 +128,7 @@ std::wstring ExpandMarked(const std::wstring& location) { return L"<" + location
 TEST(ConfigPrerequisite, LocationPrecedenceAndExpansion) {
   const ConfigDocument document =
       Ini(L"[PREREQUISITES]\nApp1=All\nApp2=SiteUrl\nApp3=UrlOnly\n[All]\nUrl=u\nOpenSite=o\nSetupFile=s\n"
-          L"[SiteUrl]\nUrl=u\nOpenSite=o\n[UrlOnly]\nUrl=u\n");
+          L"[SiteUrl]\nUrl=u\nOpenSite=o\nLanguageList=1033;\n[UrlOnly]\nUrl=u\n");
   ChainerOptions expanded = LoadedPrerequisites(document, ExpandMarked);
   ASSERT_EQ(expanded.prerequisites.size(), 3u);
   const auto& p = expanded.prerequisites;
@@ -137,6 +137,8 @@ TEST(ConfigPrerequisite, LocationPrecedenceAndExpansion) {
   // Package paths are not expanded.
   EXPECT_EQ((Lines{p[0].location, p[1].location, p[2].location}), (Lines{L"s", L"<o>", L"<u>"}));
   EXPECT_TRUE(p[2].searches.empty());
+  // A closed language list stays as it is; without one none is made up.
+  EXPECT_EQ((Lines{p[1].languageList, p[2].languageList}), (Lines{L"1033;", L""}));
   EXPECT_EQ(LoadedPrerequisites(document).prerequisites[2].location, L"u");
 }
 
@@ -185,19 +187,6 @@ TEST(ConfigSearches, NumberingGapEndsListFailureLeavesOutputAlone) {
   EXPECT_FALSE(LoadPrerequisite(document, 1, record));
   EXPECT_EQ(record.name, L"kept");
   EXPECT_TRUE(record.location.empty());
-}
-
-TEST(ConfigPrerequisite, LanguageListAndSkipSearches) {
-  ChainerOptions options = LoadedPrerequisites(
-      Ini(L"[PREREQUISITES]\nApp1=A\nApp2=B\nApp3=C\nApp4=D\n[A]\nUrl=u\nLanguageList=1033\nOptions=mi\n"
-          L"[B]\nUrl=u\nLanguageList=1033;1031;\nOptions=I\n[C]\nUrl=u\nLanguageList=\n[D]\nUrl="
-          L"u\nLanguageList=;\n"));
-  ASSERT_EQ(options.prerequisites.size(), 4u);
-  const auto& p = options.prerequisites;
-  EXPECT_EQ((Lines{p[0].languageList, p[1].languageList, p[2].languageList, p[3].languageList}),
-            (Lines{L"1033;", L"1033;1031;", L"", L";"}));
-  EXPECT_TRUE(p[0].skipSearches);
-  EXPECT_FALSE(p[1].skipSearches);
 }
 
 TEST(ConfigChainerSection, PresenceAndKeys) {
