@@ -17,10 +17,8 @@ OsDescription Os(std::uint32_t major, std::uint32_t minor, std::uint32_t build, 
 }
 
 struct NameCase {
-  NameCase(OsDescription os, std::wstring detailed, std::wstring generic = L"")  // empty: as detailed
-      : os(os), detailed(std::move(detailed)), generic(std::move(generic)) {}
   OsDescription os;
-  std::wstring detailed, generic;
+  std::wstring detailed, generic = L"";  // empty: as detailed
 };
 
 void ExpectNames(const std::vector<NameCase>& cases) {

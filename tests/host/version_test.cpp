@@ -28,10 +28,7 @@ TEST(ParseVersion, AnyNonDigitSeparatesGroupsOnlyFourAreKeptAndOverflowFails) {
   ExpectParsed(L"1..2", {1, 2, 0, 0}, 2);
   ExpectParsed(L"0.0.0.0", {0, 0, 0, 0}, 4);
   // Only ASCII digits count: a full-width digit is a separator.
-  ExpectParsed(
-      L"1\xFF12"
-      L"3",
-      {1, 3, 0, 0}, 2);
+  ExpectParsed(std::wstring(L"1\xFF12") + L"3", {1, 3, 0, 0}, 2);
   // Groups beyond the fourth only raise the count, and only to 5.
   ExpectParsed(L"1.2.3.4.5.6.7", {1, 2, 3, 4}, 5);
   ExpectParsed(L"1.2.3.4.", {1, 2, 3, 4}, 4);
