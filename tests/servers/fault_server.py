@@ -33,7 +33,7 @@ answers 404. Behaviours (all optional):
                     answers[i] on top of the route's own (a drop_after there
                     drops that answer)
 
-closed_port() gives a port on which nothing listens.
+free_port() gives a loopback port on which nothing listens (a moment ago).
 
 The server listens on 127.0.0.1 at a free port, serves from threads of its
 own, and stops when the with-block ends or by itself after `lifetime` seconds.
@@ -51,7 +51,7 @@ Request = collections.namedtuple("Request", "method path headers body")
 _RANGE = re.compile(r"bytes=(\d+)-$")
 
 
-def closed_port():
+def free_port():
     """A loopback port that was free a moment ago and has no listener."""
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))

@@ -10,13 +10,8 @@ port, from a thread of its own. With
 rest=False the server answers every REST with REFUSED_REPLY instead of
 honouring it, as servers without restart support do. It stops when the
 with-block ends, or by itself after `lifetime` seconds.
-
-Run as a program it serves until that lifetime ends and prints its port:
-    /usr/bin/python3 ftp_server.py FOLDER [--no-rest] [--lifetime S]
 """
-import argparse
 import logging
-import sys
 import threading
 import time
 
@@ -79,38 +74,15 @@ class FtpServer:
         finally:
             self._server.close_all()
 
-    def start(self):
+    def __enter__(self):
         self._thread.start()
         return self
 
-    def stop(self):
+    def __exit__(self, *exc):
         self._stopping.set()
         self._thread.join(5)
 
-    def __enter__(self):
-        return self.start()
-
-    def __exit__(self, *exc):
-        self.stop()
-
     def url(self, name, user=None, password=None):
-        login = ""
-        if user is not None:
-            login = user + (":" + password if password is not None else "") + "@"
+        login = "%s:%s@" % (user, password) if user is not None else ""
         return "ftp://%s127.0.0.1:%d/%s" % (login, self.port, name)
 
-
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("folder")
-    parser.add_argument("--no-rest", action="store_true")
-    parser.add_argument("--lifetime", type=float, default=120)
-    args = parser.parse_args()
-    server = FtpServer(args.folder, rest=not args.no_rest, lifetime=args.lifetime).start()
-    print(server.port, flush=True)
-    server._thread.join()
-    return 0
-
-
-if __name__ == "__main__":
-    sys.exit(main())

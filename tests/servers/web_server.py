@@ -24,19 +24,19 @@ import json
 import os
 import shutil
 import signal
-import socket
 import subprocess
 import tempfile
 import time
+
+from fault_server import free_port
 
 NGINX = "/usr/sbin/nginx"
 # Sets the parent-death signal before running nginx (util-linux, always present).
 SETPRIV = "/usr/bin/setpriv"
 
 # One JSON object per request; the fields are what the downloads send and get.
-LOG_FORMAT = ('{"method":"$request_method","uri":"$request_uri","protocol":"$server_protocol",'
-              '"range":"$http_range","if_modified_since":"$http_if_modified_since",'
-              '"user_agent":"$http_user_agent","status":$status,"body_bytes":$body_bytes_sent}')
+LOG_FORMAT = ('{"method":"$request_method","uri":"$request_uri","range":"$http_range",'
+              '"if_modified_since":"$http_if_modified_since","status":$status,"body_bytes":$body_bytes_sent}')
 
 CONFIG = """daemon off;
 master_process off;
@@ -75,12 +75,6 @@ HTTPS_SERVER = """    server {{
 # Another process may take a port between our probe and nginx's bind.
 START_ATTEMPTS = 5
 START_SECONDS = 10
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 class WebServer:
@@ -174,26 +168,19 @@ class WebServer:
     def url(self, path=""):
         return "http://127.0.0.1:%d/%s" % (self.port, path.lstrip("/"))
 
-    def https_url(self, path="", host="127.0.0.1"):
-        """The HTTPS address; host "localhost" matches the certificate's name."""
-        if not self.https:
-            raise RuntimeError("this WebServer was made without https=True")
-        return "https://%s:%d/%s" % (host, self.https_port, path.lstrip("/"))
+    def https_url(self, path=""):
+        return "https://127.0.0.1:%d/%s" % (self.https_port, path.lstrip("/"))
 
     # --- evidence -------------------------------------------------------------
     def requests(self):
         """Every request logged so far, oldest first, as dicts (method, uri,
-        protocol, range, if_modified_since, user_agent, status, body_bytes);
-        absent headers are empty texts. nginx logs a request when it ends."""
+        range, if_modified_since, status, body_bytes); absent headers are
+        empty texts. nginx logs a request when it ends."""
         try:
             with open(os.path.join(self._dir, "access.log")) as f:
                 return [json.loads(line) for line in f if line.strip()]
         except FileNotFoundError:
             return []
-
-    def ranges(self):
-        """The Range header of every request, "" where none came."""
-        return [r["range"] for r in self.requests()]
 
 
 def serve(root, port_file, https):

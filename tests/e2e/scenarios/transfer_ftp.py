@@ -26,7 +26,7 @@ def check_ended(outcome, what):
     check(outcome.lines[-2] == "finished 1 0", "%sno end reported: %r" % (what, outcome.lines[-3:]))
 
 
-@scenario("ftp: downloads and resumes, through REST where the server honours it")
+@scenario("ftp: downloads and resumes, through REST where the server honours it; a whole .part is not fetched again")
 def ftp_downloads(ctx):
     folder = source_folder(ctx)
     kept = b"P" * 1000  # an earlier attempt's bytes, unlike the file's own
@@ -53,21 +53,19 @@ def ftp_downloads(ctx):
               "%sprogress %r" % (what, outcome.progress[:3]))
         check_ended(outcome, what)
 
-
-@scenario("ftp: a .part file as long as the remote file is not fetched again")
-def ftp_part_complete(ctx):
+    what = "a .part as long as the file: "
     target = Target(ctx, "file.bin", DATA)
-    with FtpServer(source_folder(ctx)) as server:
+    with FtpServer(folder) as server:
         outcome = download(ctx, target, server.url("file.bin"))
     if outcome.result == PART_COMPLETE:
-        outcome.expect(PART_COMPLETE, [error_line(PART_COMPLETE, "file.bin")])
-        check(target.read(target.part) == DATA and target.read() is None, "the .part file changed")
+        outcome.expect(PART_COMPLETE, [error_line(PART_COMPLETE, "file.bin")], what)
+        check(target.read(target.part) == DATA and target.read() is None, "%sthe .part file changed" % what)
     else:
         # Where WinINet cannot tell the remote size (Wine), the server's empty
         # rest of the file completes the .part file.
-        outcome.expect(0, [])
-        target.check_complete(DATA, "")
-        check(outcome.progress == [len(DATA)], "progress %r" % outcome.progress)
+        outcome.expect(0, [], what)
+        target.check_complete(DATA, what)
+        check(outcome.progress == [len(DATA)], "%sprogress %r" % (what, outcome.progress))
 
 
 @scenario("ftp: a missing file and refused log-ons end with their error")
