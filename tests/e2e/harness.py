@@ -159,9 +159,10 @@ class Context:
             return f.read()[-600:].decode("utf-8", "replace")
 
     def start(self, exe, args=()):
-        """Starts a Windows program without waiting (helpers such as a mutex holder)."""
-        return subprocess.Popen([WINE, exe, *args], env=self.env(), cwd=self.dir,
-                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        """Starts a Windows helper program without waiting, its standard input
+        and output piped (UTF-8 text)."""
+        return subprocess.Popen([WINE, exe, *args], env=self.env(), cwd=self.dir, stdin=subprocess.PIPE,
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, encoding="utf-8")
 
     def spawn(self, exe=None, args=()):
         """Starts the program (setup.exe by default) without waiting; the caller

@@ -4,13 +4,12 @@ the reboot question answered both ways, the end of the Windows session,
 and a download watched and cancelled.
 The window_probe helper finds the dialogs and presses their buttons as a
 user would; screenshots of them are kept beside each scenario."""
-import http.server
 import os
 import subprocess
-import threading
 import time
 
-from harness import check, scenario, win_path, WINE
+from fault_server import FaultServer
+from harness import check, scenario, win_path
 from scenarios.install import Package, SUMMARY, context_values, own_prefix
 
 TITLE = "Tessaro Setup"
@@ -24,9 +23,7 @@ class Probe:
 
     def __init__(self, ctx, exe):
         self.ctx = ctx
-        self.proc = subprocess.Popen([WINE, ctx.helper("window_probe"), win_path(exe)], env=ctx.env(), cwd=ctx.dir,
-                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                                     text=True, encoding="utf-8")
+        self.proc = ctx.start(ctx.helper("window_probe"), args=(win_path(exe),))
 
     def ask(self, command):
         self.proc.stdin.write(command + "\n")
@@ -220,59 +217,18 @@ def high_dpi_session_end_and_restart(ctx):
         stop()
 
 
-class SlowServer:
-    """Serves one file over HTTP on loopback a piece at a time, slowly enough
-    to watch the download; it stops when the scenario leaves it."""
-
-    def __init__(self, path, pieces=40, pause=0.1):
-        with open(path, "rb") as f:
-            data = f.read()
-
-        class Handler(http.server.BaseHTTPRequestHandler):
-            protocol_version = "HTTP/1.1"
-
-            def headers_only(self):
-                self.send_response(200)
-                self.send_header("Content-Length", str(len(data)))
-                self.end_headers()
-
-            def do_HEAD(self):
-                self.headers_only()
-
-            def do_GET(self):
-                self.headers_only()
-                step = max(1, len(data) // pieces)
-                try:
-                    for start in range(0, len(data), step):
-                        self.wfile.write(data[start:start + step])
-                        self.wfile.flush()
-                        time.sleep(pause)
-                except (BrokenPipeError, ConnectionResetError):
-                    pass  # the download was cancelled
-
-            def log_message(self, *args):
-                pass
-
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        self.server.daemon_threads = True
-        self.url = "http://127.0.0.1:%d/tool.exe" % self.server.server_address[1]
-
-    def __enter__(self):
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
-        return self
-
-    def __exit__(self, *exc):
-        self.server.shutdown()
-        self.server.server_close()
-
-
 @scenario("basic UI: a download's status and bar, then its setup; Cancel during a download")
 def download(ctx):
     without_window_manager(ctx)
     folder = os.path.join(ctx.dir, "downloads")
-    with SlowServer(ctx.helper("exit_with")) as server, Package(ctx, options="b") as pkg:
+    with open(ctx.helper("exit_with"), "rb") as f:
+        data = f.read()
+    with FaultServer() as server, Package(ctx, options="b") as pkg:
+        # About 4 s for the file: slow enough to watch, and to cancel halfway.
+        server.route("/tool.exe", body=data, trickle=(len(data) // 40 + 1, 0.1))
         pkg.general = [("DownloadFolder", win_path(folder))]
-        pkg.sections.append(("Tool", [("Url", server.url), ("Options", "i"), ("BasicUiCommandLine", "0")]))
+        pkg.sections.append(("Tool", [("Url", server.url("/tool.exe")), ("Options", "i"),
+                                      ("BasicUiCommandLine", "0")]))
         with Run(pkg) as run:
             status = run.probe.ask("status Downloading Tool")
             check(status[2:] == ["Downloading Tool", "1", "1"], "downloading: %s" % status)
