@@ -1,8 +1,8 @@
 // exit_with.exe N [--sleep-ms M] [--write FILE] ...
 //
 // A stand-in for a setup or check program: it exits with the code N.
-//   N             decimal (may be negative: -1 exits with 0xFFFFFFFF) or
-//                 hexadecimal with "0x" (0xE0000005); 0 when left out.
+//   N             a number as C reads it (-1 exits with 0xFFFFFFFF, 0xE0000005
+//                 is hexadecimal); 0 when left out.
 //   --sleep-ms M  waits M milliseconds before going on.
 //   --write FILE  writes FILE (replacing it) as UTF-8 text of two lines: the
 //                 command line as the program received it, then its current
@@ -24,87 +24,57 @@
 
 #include <cwchar>
 #include <string>
+#include <vector>
+
+#include "platform/ansi_text.h"
+#include "platform/handles.h"
+#include "platform/registry.h"
 
 namespace {
 
 constexpr int kUsageError = 87;
 
 bool ParseNumber(const wchar_t* text, long long& value) {
-  if (text == nullptr || *text == L'\0') return false;
   wchar_t* end = nullptr;
-  const bool negative = text[0] == L'-';
-  const wchar_t* digits = negative ? text + 1 : text;
-  const bool hex = digits[0] == L'0' && (digits[1] == L'x' || digits[1] == L'X');
-  const unsigned long long magnitude = std::wcstoull(hex ? digits + 2 : digits, &end, hex ? 16 : 10);
-  if (end == digits || *end != L'\0') return false;
-  value = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
-  return true;
+  value = std::wcstoll(text, &end, 0);
+  return end != text && *end == L'\0';
 }
 
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                      nullptr);
-  return bytes;
-}
-
-bool WriteFileText(const wchar_t* path, const std::string& text) {
-  const HANDLE file =
-      CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+bool WriteFileText(const wchar_t* path, const std::wstring& text) {
+  const std::string bytes = tessaro::ToAnsi(text, CP_UTF8);
+  const tessaro::UniqueFile file(
+      CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
-  const bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                  written == text.size();
-  CloseHandle(file);
-  return ok;
+  return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
 }
 
 bool WriteReport(const wchar_t* path) {
   wchar_t directory[MAX_PATH * 4];
   const DWORD length = GetCurrentDirectoryW(MAX_PATH * 4, directory);
-  const std::string text =
-      ToUtf8(GetCommandLineW()) + "\r\n" + ToUtf8(std::wstring(directory, length)) + "\r\n";
-  return WriteFileText(path, text);
+  return WriteFileText(path, std::wstring(GetCommandLineW()) + L"\r\n" + std::wstring(directory, length) + L"\r\n");
 }
 
 bool SetValue(const std::wstring& path, const std::wstring& data) {
   const size_t first = path.find(L'\\');
   const size_t last = path.rfind(L'\\');
-  if (first == std::wstring::npos || last == first) return false;
-  const std::wstring root = path.substr(0, first);
-  const HKEY rootKey = root == L"HKLM" ? HKEY_LOCAL_MACHINE : root == L"HKCU" ? HKEY_CURRENT_USER : nullptr;
-  if (rootKey == nullptr) return false;
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(rootKey, path.substr(first + 1, last - first - 1).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                      nullptr, &key, nullptr) != ERROR_SUCCESS) {
-    return false;
-  }
-  const LONG status = RegSetValueExW(key, path.substr(last + 1).c_str(), 0, REG_SZ,
-                                     reinterpret_cast<const BYTE*>(data.c_str()),
-                                     static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS;
+  const HKEY root = tessaro::RegistryRootFromPath(path);
+  if ((root != HKEY_CURRENT_USER && root != HKEY_LOCAL_MACHINE) || last == first) return false;
+  return RegSetKeyValueW(root, path.substr(first + 1, last - first - 1).c_str(), path.substr(last + 1).c_str(),
+                         REG_SZ, data.c_str(), static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) ==
+         ERROR_SUCCESS;
 }
 
 bool DumpKey(const std::wstring& keyName, const wchar_t* file) {
-  std::string text;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, keyName.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    for (DWORD index = 0;; ++index) {
-      wchar_t name[256];
-      DWORD nameLength = 256;
-      wchar_t data[1024] = {};
-      DWORD dataBytes = sizeof(data) - sizeof(wchar_t);
-      if (RegEnumValueW(key, index, name, &nameLength, nullptr, nullptr, reinterpret_cast<BYTE*>(data),
-                        &dataBytes) != ERROR_SUCCESS) {
-        break;
-      }
-      text += ToUtf8(std::wstring(name, nameLength)) + "=" + ToUtf8(data) + "\r\n";
+  std::wstring text;
+  const tessaro::UniqueRegistryKey key = tessaro::OpenRegistryKey(L"HKCU\\" + keyName, false);
+  std::vector<std::wstring> names;
+  if (key && tessaro::EnumerateValueNames(key.Get(), names)) {
+    for (const std::wstring& name : names) {
+      std::wstring data;
+      (void)tessaro::ReadRegistryValueText(key.Get(), name, data);
+      text += name + L"=" + data + L"\r\n";
     }
-    RegCloseKey(key);
   }
   return WriteFileText(file, text);
 }

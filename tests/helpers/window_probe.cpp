@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ansi_text.h"
 #include "platform/handles.h"
 
 namespace {
@@ -43,13 +44,7 @@ constexpr wchar_t kQuestionTitle[] = L"Confirmation";
 std::wstring program;
 
 void Print(const std::wstring& line) {
-  const std::wstring text = line + L"\n";
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                      nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  std::fputs(tessaro::ToAnsi(line + L"\n", CP_UTF8).c_str(), stdout);
   std::fflush(stdout);
 }
 
