@@ -5,14 +5,13 @@ served are copies of the exit_with helper, so an accepted download really
 runs as a setup."""
 import hashlib
 import os
-import re
 import time
 
 from fault_server import FaultServer
 from harness import check, scenario, win_path
+from scenarios.install import Package
 from web_server import WebServer
 
-LINE = re.compile(r"^\d{4}-\d\d-\d\d \d\d-\d\d-\d\d-(.*)$")
 STEP_LINES = ("Starting download of:", "Download completed succesfully.", "Downloaded file was accepted.",
               "Downloaded file was rejected.(", "Download failed. Error:",
               "Download was canceled.", "Launching file:")
@@ -22,14 +21,13 @@ ABSENT = [("SearchType1", "5"), ("SearchString1", r"HKCU\Software\Tessaro Tests\
 NOT_FOUND = "Download failed. Error:%d" % (0xE0000018 - (1 << 32))
 
 
-class Downloads:
+class Downloads(Package):
     """A package whose prerequisites are downloads, and the folder its
     setups are served from."""
 
     def __init__(self, ctx):
-        self.ctx = ctx
+        super().__init__(ctx)
         self.served = os.path.join(ctx.dir, "served")
-        self.log = os.path.join(ctx.dir, "run.log")
 
     def serve(self, name, tail=b""):
         """A setup under |name| in the served folder (the fake setup, with
@@ -43,26 +41,14 @@ class Downloads:
         return data
 
     def run(self, general, prereqs, expected_code=0, spawn=False):
-        """Runs a fresh copy with the options |general| and the prerequisites
-        [(name, {key: value})]; returns the log's step lines."""
-        listed = [("App%d" % i, name) for i, (name, _) in enumerate(prereqs, 1)]
-        sections = ([("GeneralOptions", general), ("PREREQUISITES", listed)] +
-                    [(name, list(keys.items()) + ABSENT) for name, keys in prereqs] +
-                    [("PREREQ_CHAINER", [("LogFile", win_path(self.log))])])
-        exe = self.ctx.fresh_setup(sections=sections)
-        if os.path.exists(self.log):
-            os.remove(self.log)
+        """Runs a fresh copy, silent, with the GeneralOptions |general| and the
+        prerequisites [(name, {key: value})]; returns the log's step lines."""
+        self.general = general
+        self.sections = [(name, list(keys.items()) + ABSENT) for name, keys in prereqs]
         if spawn:
-            return self.ctx.spawn(exe=exe)
-        result = self.ctx.run(exe=exe, timeout=180)
-        check(result.code == expected_code & 0xFF, "exit code %d, expected %d; log: %s"
-              % (result.code, expected_code, self.lines()))
-        return self.lines()
-
-    def lines(self):
-        text = self.ctx.read_log(self.log) or ""
-        found = [m.group(1) for m in map(LINE.match, text.split("\r\n")) if m]
-        return [l for l in found if l.startswith(STEP_LINES)]
+            return self.ctx.spawn(exe=self.write())
+        super().run(expected_code, timeout=180)
+        return [l for l in self.lines if l.startswith(STEP_LINES)]
 
     def wrote(self, name):
         """Whether a setup run with "--write NAME" left its file."""
@@ -94,7 +80,7 @@ def accepted_and_rejected(ctx):
     with WebServer(pkg.served) as web:
         # Silent: a rejected file ends the step, yet the run goes on to
         # install what was accepted before it.
-        lines = pkg.run([("Options", "q"), ("DownloadFolder", win_path(dl)), ("KeepFiles", "complete")], [
+        lines = pkg.run([("DownloadFolder", win_path(dl)), ("KeepFiles", "complete")], [
             ("Upper", {"Url": web.url("setup_a.exe"), "ExactSize": str(len(upper)), "MD5": md5(upper).upper(),
                        "SHA256": sha256(upper).upper(),
                        "Folder": "tools", "NoUiCommandLine": pkg.writes("upper.txt")}),
@@ -129,7 +115,7 @@ def accepted_and_rejected(ctx):
         for value, reason in ((sha256(long_md5), "Invalid SHA256"), (sha256(upper)[1:], "Invalid SHA256 value"),
                               (sha256(upper)[:-1] + "g", "Invalid SHA256 value")):
             dl3 = os.path.join(ctx.dir, "dl3")
-            lines = pkg.run([("Options", "q"), ("DownloadFolder", win_path(dl3)), ("KeepFiles", "complete")], [
+            lines = pkg.run([("DownloadFolder", win_path(dl3)), ("KeepFiles", "complete")], [
                 ("Replaced", {"Url": web.url("setup_a.exe"), "ExactSize": str(len(upper)), "SHA256": value,
                               "Folder": r"bad\deeper", "NoUiCommandLine": pkg.writes("replaced.txt")})])
             check(lines == ["Starting download of:Replaced", "Download completed succesfully.",
@@ -147,7 +133,7 @@ def accepted_and_rejected(ctx):
     os.makedirs(dl2)
     open(os.path.join(dl2, "blocker"), "w").close()
     with WebServer(pkg.served) as web:
-        lines = pkg.run([("Options", "q"), ("DownloadFolder", win_path(dl2)), ("KeepFiles", "minimum")], [
+        lines = pkg.run([("DownloadFolder", win_path(dl2)), ("KeepFiles", "minimum")], [
             ("Fetched", {"Url": web.url("setup_a.exe")}),
             ("Required", {"Url": web.url("setup_a.exe"), "Folder": r"blocker\sub", "Options": "m"}),
         ], expected_code=1)
@@ -168,7 +154,7 @@ def killed_and_resumed(ctx):
     with FaultServer() as server:
         # About 8 s for the whole file: ample time to stop the run halfway.
         server.route("/setup.exe", body=data, trickle=(len(data) // 80 + 1, 0.1))
-        general = [("Options", "q"), ("DownloadFolder", win_path(dl))]
+        general = [("DownloadFolder", win_path(dl))]
         prereqs = [("Resumed", {"Url": server.url("/setup.exe"), "ExactSize": str(len(data)), "MD5": md5(data),
                                 "NoUiCommandLine": pkg.writes("resumed.txt")})]
         proc = pkg.run(general, prereqs, spawn=True)

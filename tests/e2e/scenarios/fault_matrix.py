@@ -183,7 +183,7 @@ def product_case(matrix, rng, index, what, kinds, given, endings):
         marker = "product%d-%d.txt" % (index, run)
         keys.update(Url=faults.url(path), NoUiCommandLine=pkg.writes(marker))
         asked = len(faults.requests_for(path))
-        lines = pkg.run([("Options", "q"), ("DownloadFolder", win_path(dl)), ("KeepFiles", "complete")],
+        lines = pkg.run([("DownloadFolder", win_path(dl)), ("KeepFiles", "complete")],
                         [("Faulty", keys)])
         check(faults.listening.wait(10), what + "the server did not come back")
         ended = ("accepted" if lines[1:3] == ACCEPTED else "rejected" if lines[1:] == rejected

@@ -123,7 +123,7 @@ def planted_dlls(ctx):
 
     data = pkg.serve("setup.exe")
     with WebServer(pkg.served) as web:
-        lines = pkg.run([("Options", "q"), ("DownloadFolder", win_path(dl))], [
+        lines = pkg.run([("DownloadFolder", win_path(dl))], [
             ("Planted", {"Url": web.url("setup.exe"), "ExactSize": str(len(data)), "MD5": md5(data),
                          "NoUiCommandLine": pkg.writes("installed.txt"),
                          # An installer search for a product nobody has
