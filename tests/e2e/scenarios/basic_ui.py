@@ -88,10 +88,20 @@ def slow_setup(pkg, name, code=0, ms=3000, extra=""):
     return dict(location=pkg.setup(name), BasicUiCommandLine=("%d --sleep-ms %d %s" % (code, ms, extra)).strip())
 
 
-@scenario("basic UI: the Preparing window while searching, then each install's status and the bar, and a clean end")
+def slow_download(ctx, server, pkg):
+    """A prerequisite "Tool" downloaded from |server| in about 4 s: slow
+    enough to watch, and to cancel halfway."""
+    with open(ctx.helper("exit_with"), "rb") as f:
+        data = f.read()
+    server.route("/tool.exe", body=data, trickle=(len(data) // 40 + 1, 0.1))
+    pkg.general = [("DownloadFolder", win_path(os.path.join(ctx.dir, "downloads")))]
+    pkg.sections.append(("Tool", [("Url", server.url("/tool.exe")), ("Options", "i"), ("BasicUiCommandLine", "0")]))
+
+
+@scenario("basic UI: the Preparing window while searching, a download's and each install's status and bar, a clean end")
 def status_and_bar(ctx):
     without_window_manager(ctx)
-    with Package(ctx, options="b") as pkg:
+    with FaultServer() as server, Package(ctx, options="b") as pkg:
         searches, write = pkg.installs("Runtime")
         # A search that runs a program for a while keeps the search window up.
         pkg.add("Slow search", pkg.setup("search.exe"), BasicUiCommandLine="0 --sleep-ms 1500",
@@ -99,6 +109,7 @@ def status_and_bar(ctx):
                           ("SearchCmdLine1", "1 --sleep-ms 4000")])
         pkg.add("Runtime", pkg.setup("runtime.exe"), Options="m", searches=searches,
                 BasicUiCommandLine="0 --sleep-ms 2500 " + write)
+        slow_download(ctx, server, pkg)
         with Run(pkg) as run:
             _, title, text, skip_shown, text_to_edge = run.probe.ask("preparing " + SEARCHING)
             check((title, skip_shown, text_to_edge) == (TITLE, "0", "1"),
@@ -106,24 +117,30 @@ def status_and_bar(ctx):
             screenshot(ctx, "preparing")
             # There is nothing to cancel during the search: closing does nothing.
             check(run.probe.ask("close-preparing")[2] == SEARCHING, "the search window closed")
+            status = run.probe.ask("status Downloading Tool")
+            check(status[1:] == [TITLE, "Downloading Tool", "1", "1"], "downloading: %s" % status)
+            screenshot(ctx, "download")
             status = run.probe.ask("status Installing Slow search")
-            check(status[1:] == [TITLE, "Installing Slow search", "1", "2"], "first: %s" % status)
+            check(status[2:] == ["Installing Slow search", "1", "3"], "first: %s" % status)
             screenshot(ctx, "progress")
-            status = run.probe.ask("status Installing Runtime")
-            check(status[3:] == ["2", "2"], "second: %s" % status)
+            for position, name in enumerate(("Runtime", "Tool"), 2):
+                status = run.probe.ask("status Installing " + name)
+                check(status[3:] == [str(position), "3"], "%s: %s" % (name, status))
             run.probe.ask("gone")
             # Ended by itself: every mandatory prerequisite is present now.
             run.ended(0)
             layout = run.probe.ask("layout")
             check(layout[2] == "ok", "at %s DPI: %s" % (layout[1], layout[2]))
         check("Starting installing prerequisites in basic UI mode." in pkg.lines, "no basic-UI line")
-        check(len(pkg.launched()) == 2 and pkg.lines[-2] == SUMMARY % "false", "log: %s" % pkg.lines)
+        check(pkg.after("Starting download of:Tool") == ["Download completed succesfully."], "log: %s" % pkg.lines)
+        check(launched_names(pkg) == ["search.exe", "runtime.exe", "tool.exe"] and pkg.lines[-2] == SUMMARY % "false",
+              "log: %s" % pkg.lines)
 
 
-@scenario("basic UI: Cancel while a setup runs, and after a mandatory setup failed")
+@scenario("basic UI: Cancel while a setup runs, after a mandatory setup failed, and during a download")
 def cancel(ctx):
     without_window_manager(ctx)
-    with Package(ctx, options="b") as pkg:
+    with FaultServer() as server, Package(ctx, options="b") as pkg:
         pkg.add("First", **slow_setup(pkg, "first.exe"), Options="i")
         pkg.add("Second", **slow_setup(pkg, "second.exe", ms=0), Options="i")
         with Run(pkg) as run:
@@ -154,6 +171,20 @@ def cancel(ctx):
             run.probe.ask("cancel")
             run.ended(0)
         check(launched_names(pkg) == ["runtime.exe"], "launched: %s" % pkg.launched())
+
+        # Cancel stops a download between two pieces; nothing is installed
+        # and no downloaded file is taken for complete.
+        pkg.sections = []
+        slow_download(ctx, server, pkg)
+        with Run(pkg) as run:
+            run.probe.ask("status Downloading Tool")
+            run.probe.ask("cancel")
+            run.probe.ask("gone")
+            run.ended(0)
+        check(pkg.launched() == [] and "Download completed succesfully." not in pkg.lines,
+              "after Cancel: %s" % pkg.lines)
+        check(not os.path.exists(os.path.join(ctx.dir, "downloads", "tool.exe")),
+              "a cancelled download became the setup")
 
 
 @scenario("basic UI at 144 DPI: layout, the session ending during a setup, and the reboot question answered No and Yes")
@@ -215,38 +246,3 @@ def high_dpi_session_end_and_restart(ctx):
     finally:
         ctx.reg("delete", r"HKCU\InterbootContext", "/f")
         stop()
-
-
-@scenario("basic UI: a download's status and bar, then its setup; Cancel during a download")
-def download(ctx):
-    without_window_manager(ctx)
-    folder = os.path.join(ctx.dir, "downloads")
-    with open(ctx.helper("exit_with"), "rb") as f:
-        data = f.read()
-    with FaultServer() as server, Package(ctx, options="b") as pkg:
-        # About 4 s for the file: slow enough to watch, and to cancel halfway.
-        server.route("/tool.exe", body=data, trickle=(len(data) // 40 + 1, 0.1))
-        pkg.general = [("DownloadFolder", win_path(folder))]
-        pkg.sections.append(("Tool", [("Url", server.url("/tool.exe")), ("Options", "i"),
-                                      ("BasicUiCommandLine", "0")]))
-        with Run(pkg) as run:
-            status = run.probe.ask("status Downloading Tool")
-            check(status[2:] == ["Downloading Tool", "1", "1"], "downloading: %s" % status)
-            screenshot(ctx, "download")
-            status = run.probe.ask("status Installing Tool")
-            check(status[3:] == ["1", "1"], "installing: %s" % status)
-            run.probe.ask("gone")
-            run.ended(0)
-        check(pkg.after("Starting download of:Tool") == ["Download completed succesfully."], "log: %s" % pkg.lines)
-        check(launched_names(pkg) == ["tool.exe"], "launched: %s" % pkg.launched())
-
-        # Cancel stops the transfer between two pieces; nothing is installed
-        # and no downloaded file is taken for complete.
-        with Run(pkg) as run:
-            run.probe.ask("status Downloading Tool")
-            run.probe.ask("cancel")
-            run.probe.ask("gone")
-            run.ended(0)
-        check(pkg.launched() == [] and "Download completed succesfully." not in pkg.lines,
-              "after Cancel: %s" % pkg.lines)
-        check(not os.path.exists(os.path.join(folder, "tool.exe")), "a cancelled download became the setup")
