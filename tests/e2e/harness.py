@@ -194,12 +194,8 @@ class Context:
         return line
 
     def helper(self, name):
-        """A helper program of the same build, or of the 64-bit one when this
-        tree holds only the product."""
-        path = os.path.join(self.helpers, name + ".exe")
-        if not os.path.exists(path):
-            path = os.path.join(self.build, "win64", "bin", name + ".exe")
-        return path
+        """A helper program of the same build (each tree builds them all)."""
+        return os.path.join(self.helpers, name + ".exe")
 
     # --- evidence ----------------------------------------------------------
     def read_log(self, path):

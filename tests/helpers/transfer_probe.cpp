@@ -1,7 +1,7 @@
 // Runs one TransferSession and prints every listener call, one per line, so
 // that the scenarios can drive the engine against real loopback servers:
 //   transfer_probe [options] TARGET URL...
-// Options: --expected-size N, --retries N, --no-resume, --no-listener,
+// Options: --expected-size N, --retries N, --no-listener,
 //   --cancel-after BYTES (Cancel once that many bytes were reported),
 //   --answer N (what OnError answers; 0 by default),
 //   --pause-ms N (IsPaused is true for N ms from the first byte on: "pause"
@@ -102,7 +102,6 @@ SYSTEMTIME ParseTime(const wchar_t* text) {
 int wmain(int argc, wchar_t** argv) {
   PrintingListener listener;
   bool withListener = true;
-  bool resume = true;
   bool ignoreCertificates = false;
   bool relaxCertificates = false;
   bool wantLastModified = false;
@@ -117,8 +116,6 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring option = argv[i];
     if (option == L"--no-listener") {
       withListener = false;
-    } else if (option == L"--no-resume") {
-      resume = false;
     } else if (option == L"--ignore-certificates") {
       ignoreCertificates = true;
     } else if (option == L"--relax-certificates") {
@@ -145,7 +142,6 @@ int wmain(int argc, wchar_t** argv) {
   }
   tessaro::TransferSession session(withListener ? &listener : nullptr, &credentials);
   session.SetExpectedSize(expectedSize);
-  session.SetResume(resume);
   session.SetRetryCount(retries);
   session.SetProxy(proxy);
   session.SetIgnoreCertificateErrors(ignoreCertificates);

@@ -9,31 +9,23 @@
 
 route(path, **behaviour) sets what one path does; a path without a route
 answers 404. Behaviours (all optional):
-  body=b""          the file's bytes
-  status=200        the status of a full answer; any status is sent with the body
-  ranges=True       a "Range: bytes=N-" request gets 206 and the bytes from N;
-                    False answers 200 and the whole body, as if Range were unknown
-  drop_after=None   the first `drops` answers send this many body bytes (or a
-                    function of the answer's body length), then close the
-                    connection (the length announced is still the full one)
-  drops=1
-  length=None       the Content-Length to announce instead of the true one, or
-                    a function of the true one (the connection closes after
-                    the bytes actually sent)
-  trickle=None      (bytes, seconds): the body goes out in pieces of that many
-                    bytes with that pause after each
-  headers={}        more response headers, e.g. {"Content-Type": "text/plain"}
-  auth=None         (user, password): Basic authorization wanted; without it
-                    the answer is 401 with WWW-Authenticate: Basic realm="Files"
-  restart=None      seconds: after this answer's bytes the server stops
-                    listening (connections are refused), then listens again on
-                    the same port after that long (server.listening is the
-                    event that tells when it does)
-  answers=[]        behaviours of the first answers one by one: answer i takes
-                    answers[i] on top of the route's own (a drop_after there
-                    drops that answer)
-
-free_port() gives a loopback port on which nothing listens (a moment ago).
+  body=b""          the file's bytes; status=200 goes with it, whatever it is
+  ranges=True       "Range: bytes=N-" gets 206 and the bytes from N (416 past
+                    the end); False answers 200 and the whole body
+  drop_after=None   the first `drops` (1) answers close the connection after
+                    this many body bytes (or a function of the body's length),
+                    still announcing the full length
+  length=None       the Content-Length to announce instead (or a function of
+                    the true one); the connection closes after the bytes sent
+  trickle=None      (bytes, seconds): the body in pieces, a pause after each
+  headers={}        more response headers
+  auth=None         (user, password) for Basic authorization; without it
+                    401 with WWW-Authenticate: Basic realm="Files"
+  restart=None      seconds: after this answer the port is closed (connections
+                    refused) and listens again after that long (the event
+                    server.listening tells when)
+  answers=[]        behaviours of the first answers one by one, on top of the
+                    route's own (a drop_after there drops that answer)
 
 The server listens on 127.0.0.1 at a free port, serves from threads of its
 own, and stops when the with-block ends or by itself after `lifetime` seconds.

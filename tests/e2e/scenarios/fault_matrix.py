@@ -22,7 +22,7 @@ import random
 from fault_server import FaultServer
 from harness import ScenarioFailed, check, scenario, win_path
 from scenarios.download import Downloads, downloaded
-from scenarios.transfer_http import Target, download
+from scenarios.transfer_http import Target, contents, download
 
 SEED_VARIABLE = "TESSARO_FAULT_SEED"
 ENGINE_RUNS = 40
@@ -35,13 +35,6 @@ KINDS = ("drop", "drop", "restart", "longer", "shorter")
 
 def digests(data):
     return hashlib.md5(data).hexdigest(), hashlib.sha256(data).hexdigest()
-
-
-def contents(path):
-    if not os.path.exists(path):
-        return None
-    with open(path, "rb") as f:
-        return f.read()
 
 
 def fault(rng, kind=None, downtime=None, tame=False):

@@ -9,6 +9,7 @@ Under --tree win32 this is the release itself (the i686 programs). Under
 that cannot run i686 code; the scenario says so on its output."""
 import hashlib
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -70,21 +71,15 @@ def check_sums(folder):
 def version_resource(path):
     """(FILEVERSION as four numbers, {"FileVersion": ..., "ProductVersion": ...})
     from the version resource of a PE file: its fixed part by signature, the
-    strings by their UTF-16 keys after it."""
+    strings by their UTF-16 keys after it (key, NUL and padding, the value)."""
     with open(path, "rb") as f:
         data = f.read()
     fixed = data.index(b"\xbd\x04\xef\xfe")  # VS_FIXEDFILEINFO's signature
     ms, ls = struct.unpack_from("<II", data, fixed + 8)
     strings = {}
     for key in ("FileVersion", "ProductVersion"):
-        # A string block: the key, NUL, padding to four bytes, the value, NUL.
-        at = data.index(key.encode("utf-16-le") + b"\0\0", fixed) + 2 * len(key) + 2
-        while data[at:at + 2] == b"\0\0":
-            at += 2
-        end = at
-        while data[end:end + 2] != b"\0\0":
-            end += 2
-        strings[key] = data[at:end].decode("utf-16-le")
+        found = re.compile(re.escape(key.encode("utf-16-le")) + rb"(?:\0\0)+((?:[^\0]\0)*)\0\0").search(data, fixed)
+        strings[key] = found and found.group(1).decode("utf-16-le")
     return (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF), strings
 
 

@@ -49,6 +49,14 @@ def error_line(code, text="-", extra=0):
     return "error %s 0x%08X %d" % (text, code, extra)
 
 
+def contents(path):
+    """A file's bytes; None when there is no file."""
+    if not os.path.exists(path):
+        return None
+    with open(path, "rb") as f:
+        return f.read()
+
+
 class Target:
     """A target file in the scenario's folder, with its ".part" beside it."""
 
@@ -65,11 +73,7 @@ class Target:
                 f.write(part)
 
     def read(self, which=None):
-        path = which or self.path
-        if not os.path.exists(path):
-            return None
-        with open(path, "rb") as f:
-            return f.read()
+        return contents(which or self.path)
 
     def check_complete(self, data, what):
         got = self.read()
