@@ -188,34 +188,6 @@ def faulty_server(ctx):
               "%s%d requests, the .part holds %r bytes" % (what, len(faults.requests_for("/drop")), len(kept or b"")))
 
 
-@scenario("transfer: unreachable and missing sources are tried over the mirrors in turn, 7 tries in all")
-def retries_over_mirrors(ctx):
-    with FaultServer() as faults:
-        faults.route("/good", body=DATA)
-        dead = "http://127.0.0.1:%d/x" % free_port()
-        cases = [  # (what, urls, options, result, paths asked in order)
-            ("three mirrors that answer 404", ["/a", "/b", "/c"], [], 0xE0000018,
-             ["/a", "/b", "/c", "/a", "/b", "/c", "/a"]),
-            ("a single missing file", ["/a"], [], 0xE0000018, ["/a"]),
-            ("no retries over two mirrors", ["/a", "/b"], ["--retries", 0], 0xE0000018, ["/a", "/b"]),
-            ("unreachable, then missing, then there", [dead, "/a", "/good"], [], 0, ["/a", "/good"]),
-            ("a closed port", [dead], [], 12029, []),
-        ]
-        for what, paths, options, result, asked in cases:
-            what += ": "
-            start = len(faults.requests)
-            target = Target(ctx, "mirrored.bin")
-            urls = [p if p.startswith("http") else faults.url(p) for p in paths]
-            outcome = download(ctx, target, *urls, options=options)
-            outcome.expect(result, [] if result == 0 else [error_line(result, "mirrored.bin")], what)
-            got = [r.path for r in faults.requests[start:]]
-            check(got == asked, "%sasked for %r, wanted %r" % (what, got, asked))
-            if result == 0:
-                target.check_complete(DATA, what)
-            else:
-                check(target.read() is None, "%sa target was written" % what)
-
-
 @scenario("transfer: HTTP statuses, size checks and credentials become the engine's codes")
 def statuses(ctx):
     body = b"<html>server error page</html>"
@@ -265,11 +237,11 @@ def statuses(ctx):
                 check(not any(l.startswith("begin") for l in outcome.lines), "%sa transfer began" % what)
 
 
-@scenario("transfer: bad targets and URLs fail before any request is sent")
-def refused_before_sending(ctx):
+@scenario("transfer: bad targets and URLs fail before any request; sources are tried over the mirrors, 7 tries in all")
+def urls_and_mirrors(ctx):
     with FaultServer() as faults:
-        faults.route("/data", body=DATA)
-        good, target = faults.url("/data"), os.path.join(ctx.dir, "x.bin")
+        faults.route("/good", body=DATA)
+        good, target = faults.url("/good"), os.path.join(ctx.dir, "x.bin")
         cases = [  # (what, target, urls, result)
             ("a relative target", "out\\data.bin", [good], 0xE0000005),
             ("a one-letter target", "x", [good], 0xE0000005),
@@ -283,6 +255,29 @@ def refused_before_sending(ctx):
             probe(ctx, given, *urls).expect(result, [error_line(result)], what)
             check(faults.requests == [], "%sthe server was asked %r" % (what, faults.requests))
             check(not os.path.exists(target), "%sa file was written" % what)
+
+        dead = "http://127.0.0.1:%d/x" % free_port()
+        cases = [  # (what, urls, options, result, paths asked in order)
+            ("three mirrors that answer 404", ["/a", "/b", "/c"], [], 0xE0000018,
+             ["/a", "/b", "/c", "/a", "/b", "/c", "/a"]),
+            ("a single missing file", ["/a"], [], 0xE0000018, ["/a"]),
+            ("no retries over two mirrors", ["/a", "/b"], ["--retries", 0], 0xE0000018, ["/a", "/b"]),
+            ("unreachable, then missing, then there", [dead, "/a", "/good"], [], 0, ["/a", "/good"]),
+            ("a closed port", [dead], [], 12029, []),
+        ]
+        for what, paths, options, result, asked in cases:
+            what += ": "
+            start = len(faults.requests)
+            target = Target(ctx, "mirrored.bin")
+            urls = [p if p.startswith("http") else faults.url(p) for p in paths]
+            outcome = download(ctx, target, *urls, options=options)
+            outcome.expect(result, [] if result == 0 else [error_line(result, "mirrored.bin")], what)
+            got = [r.path for r in faults.requests[start:]]
+            check(got == asked, "%sasked for %r, wanted %r" % (what, got, asked))
+            if result == 0:
+                target.check_complete(DATA, what)
+            else:
+                check(target.read() is None, "%sa target was written" % what)
 
 
 @scenario("transfer: Pause holds the data back; Cancel keeps what came in the .part, unreported")
