@@ -281,7 +281,7 @@ def urls_and_mirrors(ctx):
 
 
 @scenario("transfer: Pause holds the data back; Cancel keeps what came in the .part, unreported")
-def pause_cancel_resume(ctx):
+def pause_and_cancel(ctx):
     with FaultServer() as faults:
         faults.route("/slow", body=DATA, trickle=(8192, 0.02))
         target = Target(ctx, "slow.bin")
