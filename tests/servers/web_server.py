@@ -14,10 +14,10 @@ nginx runs in the foreground as a single process and receives SIGTERM when
 the thread that started it ends (the test process dying included), so it
 never outlives a test: start it from the thread that waits for it.
 
-As a program it serves a folder until it is terminated or its parent ends:
-    web_server.py --serve DIR --port-file FILE [--https]
-FILE receives the HTTP port on its first line (and the HTTPS port on its
-second), written only once nginx listens.
+As a program (the download bench) it serves a folder over HTTP until it is
+terminated or its parent ends:
+    web_server.py --serve DIR --port-file FILE
+FILE receives the port on its first line, written only once nginx listens.
 """
 import argparse
 import json
@@ -183,17 +183,16 @@ class WebServer:
             return []
 
 
-def serve(root, port_file, https):
+def serve(root, port_file):
     """Serves until SIGTERM, SIGINT or the end of the parent process."""
     parent = os.getppid()
     stop = []
     signal.signal(signal.SIGTERM, lambda *_: stop.append(1))
     signal.signal(signal.SIGINT, lambda *_: stop.append(1))
-    with WebServer(root, https=https) as web:
-        ports = [web.port] + ([web.https_port] if https else [])
+    with WebServer(root) as web:
         temp = port_file + ".tmp"
         with open(temp, "w") as f:
-            f.write("".join("%d\n" % p for p in ports))
+            f.write("%d\n" % web.port)
         os.replace(temp, port_file)  # readers never see half a file
         while not stop and os.getppid() == parent:
             time.sleep(0.2)
@@ -203,6 +202,5 @@ if __name__ == "__main__":
     parser = argparse.ArgumentParser(description="Serves a folder with nginx on 127.0.0.1.")
     parser.add_argument("--serve", required=True, metavar="DIR")
     parser.add_argument("--port-file", required=True, metavar="FILE")
-    parser.add_argument("--https", action="store_true")
     args = parser.parse_args()
-    serve(args.serve, args.port_file, args.https)
+    serve(args.serve, args.port_file)
