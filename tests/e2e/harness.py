@@ -1,6 +1,7 @@
 """End-to-end harness: lays out a package folder with the real executable as
 setup.exe beside a UTF-16LE setup.ini, runs it under Wine and reads back the
 exit code, the log and the registry."""
+import collections
 import os
 import queue
 import shutil
@@ -71,10 +72,8 @@ def check(condition, message):
         raise ScenarioFailed(message)
 
 
-class Result:
-    def __init__(self, code, duration):
-        self.code = code          # low 8 bits, as Linux sees a Windows exit code
-        self.duration = duration
+# code: the low 8 bits, as Linux sees a Windows exit code; duration in seconds.
+Result = collections.namedtuple("Result", "code duration")
 
 
 class Context:

@@ -84,27 +84,20 @@ bool DumpKey(const std::wstring& keyName, const wchar_t* file) {
 int wmain(int argc, wchar_t** argv) {
   long long code = 0;
   int next = 1;
-  if (argc > 1 && std::wcsncmp(argv[1], L"--", 2) != 0) {
-    if (!ParseNumber(argv[1], code)) return kUsageError;
-    next = 2;
-  }
-  for (; next < argc; ++next) {
-    const std::wstring option = argv[next];
-    const wchar_t* value = next + 1 < argc ? argv[next + 1] : nullptr;
-    if (value == nullptr) return kUsageError;
-    ++next;
-    if (option == L"--sleep-ms") {
-      long long milliseconds = 0;
-      if (!ParseNumber(value, milliseconds) || milliseconds < 0) return kUsageError;
+  if (argc > 1 && std::wcsncmp(argv[1], L"--", 2) != 0 && !ParseNumber(argv[next++], code)) return kUsageError;
+  while (next < argc) {
+    const std::wstring option = argv[next++];
+    const int count = option == L"--set-value" || option == L"--dump-key" ? 2 : 1;
+    if (next + count > argc) return kUsageError;
+    const wchar_t* value = argv[next];
+    const wchar_t* second = argv[next + count - 1];
+    next += count;
+    long long milliseconds = -1;
+    if (option == L"--sleep-ms" && ParseNumber(value, milliseconds) && milliseconds >= 0) {
       Sleep(static_cast<DWORD>(milliseconds));
-    } else if (option == L"--write") {
-      if (!WriteReport(value)) return kUsageError;
-    } else if (option == L"--set-value" || option == L"--dump-key") {
-      const wchar_t* second = next + 1 < argc ? argv[next + 1] : nullptr;
-      if (second == nullptr) return kUsageError;
-      ++next;
-      if (!(option == L"--set-value" ? SetValue(value, second) : DumpKey(value, second))) return kUsageError;
-    } else {
+    } else if (!(option == L"--write"       ? WriteReport(value)
+                 : option == L"--set-value" ? SetValue(value, second)
+                 : option == L"--dump-key"  && DumpKey(value, second))) {
       return kUsageError;
     }
   }
