@@ -18,25 +18,6 @@ REBOOT_QUESTION = ("You must reboot your computer in order to continue the insta
                    "or press No to abort the installation and manually restart later.")
 
 
-class Probe:
-    """window_probe.exe watching one chainer: one command, one answer."""
-
-    def __init__(self, ctx, exe):
-        self.ctx = ctx
-        self.proc = ctx.start(ctx.helper("window_probe"), args=(win_path(exe),))
-
-    def ask(self, command):
-        self.proc.stdin.write(command + "\n")
-        self.proc.stdin.flush()
-        line = self.ctx.read_line(self.proc, 90)
-        check(line is not None and not line.startswith(("timeout", "unknown")), "probe %r: %s" % (command, line))
-        return line.split("|")
-
-    def close(self):
-        self.proc.stdin.close()
-        self.proc.wait(timeout=30)
-
-
 def screenshot(ctx, name):
     """The virtual display, cropped to what is shown on it, beside the scenario."""
     path = os.path.join(ctx.dir, name + ".png")
@@ -54,22 +35,31 @@ def without_window_manager(ctx):
 
 
 class Run:
-    """The package's chainer started without waiting, with a probe on its windows."""
+    """The package's chainer started without waiting, with window_probe.exe
+    watching its windows: one command, one answer."""
 
     def __init__(self, pkg):
         self.pkg = pkg
         check(os.environ.get("DISPLAY"), "windows need a display: run under xvfb-run")
         exe = pkg.write()
         self.proc = pkg.ctx.spawn(exe)
-        self.probe = Probe(pkg.ctx, exe)
+        self.probe = pkg.ctx.start(pkg.ctx.helper("window_probe"), args=(win_path(exe),))
 
     def __enter__(self):
         return self
 
     def __exit__(self, *exc):
-        self.probe.close()
+        self.probe.stdin.close()
+        self.probe.wait(timeout=30)
         if self.proc.poll() is None:
             self.proc.kill()
+
+    def ask(self, command):
+        self.probe.stdin.write(command + "\n")
+        self.probe.stdin.flush()
+        line = self.pkg.ctx.read_line(self.probe, 90)
+        check(line is not None and not line.startswith(("timeout", "unknown")), "probe %r: %s" % (command, line))
+        return line.split("|")
 
     def ended(self, expected_code, timeout=120):
         """Waits for the chainer's end; None takes any exit code."""
@@ -111,25 +101,25 @@ def status_and_bar(ctx):
                 BasicUiCommandLine="0 --sleep-ms 2500 " + write)
         slow_download(ctx, server, pkg)
         with Run(pkg) as run:
-            _, title, text, skip_shown, text_to_edge = run.probe.ask("preparing " + SEARCHING)
+            _, title, text, skip_shown, text_to_edge = run.ask("preparing " + SEARCHING)
             check((title, skip_shown, text_to_edge) == (TITLE, "0", "1"),
                   "search window: %s" % [title, text, skip_shown, text_to_edge])
             screenshot(ctx, "preparing")
             # There is nothing to cancel during the search: closing does nothing.
-            check(run.probe.ask("close-preparing")[2] == SEARCHING, "the search window closed")
-            status = run.probe.ask("status Downloading Tool")
+            check(run.ask("close-preparing")[2] == SEARCHING, "the search window closed")
+            status = run.ask("status Downloading Tool")
             check(status[1:] == [TITLE, "Downloading Tool", "1", "1"], "downloading: %s" % status)
             screenshot(ctx, "download")
-            status = run.probe.ask("status Installing Slow search")
+            status = run.ask("status Installing Slow search")
             check(status[2:] == ["Installing Slow search", "1", "3"], "first: %s" % status)
             screenshot(ctx, "progress")
             for position, name in enumerate(("Runtime", "Tool"), 2):
-                status = run.probe.ask("status Installing " + name)
+                status = run.ask("status Installing " + name)
                 check(status[3:] == [str(position), "3"], "%s: %s" % (name, status))
-            run.probe.ask("gone")
+            run.ask("gone")
             # Ended by itself: every mandatory prerequisite is present now.
             run.ended(0)
-            layout = run.probe.ask("layout")
+            layout = run.ask("layout")
             check(layout[2] == "ok", "at %s DPI: %s" % (layout[1], layout[2]))
         check("Starting installing prerequisites in basic UI mode." in pkg.lines, "no basic-UI line")
         check(pkg.after("Starting download of:Tool") == ["Download completed succesfully."], "log: %s" % pkg.lines)
@@ -144,11 +134,11 @@ def cancel(ctx):
         pkg.add("First", **slow_setup(pkg, "first.exe"), Options="i")
         pkg.add("Second", **slow_setup(pkg, "second.exe", ms=0), Options="i")
         with Run(pkg) as run:
-            run.probe.ask("status Installing First")
-            run.probe.ask("cancel")
+            run.ask("status Installing First")
+            run.ask("cancel")
             pressed = time.monotonic()
             # The dialog goes at once; the run waits for the running setup.
-            run.probe.ask("gone")
+            run.ask("gone")
             check(time.monotonic() - pressed < 2.5, "the dialog stayed after Cancel")
             run.ended(0)
         check(pkg.launched() == [win_path(os.path.join(ctx.package, "first.exe"))], "launched: %s" % pkg.launched())
@@ -161,14 +151,14 @@ def cancel(ctx):
         pkg.add("Runtime", **slow_setup(pkg, "runtime.exe", code=9, ms=0), Options="mi")
         pkg.add("Later", **slow_setup(pkg, "later.exe", ms=0), Options="i")
         with Run(pkg) as run:
-            status = run.probe.ask("status Runtime mandatory")
+            status = run.ask("status Runtime mandatory")
             check(status[2:] == ["Runtime mandatory prerequisite was not correctly installed.", "1", "2"],
                   "after the failure: %s" % status)
             time.sleep(0.5)  # past the bar's blink
             screenshot(ctx, "error")
             time.sleep(1)
             check(run.proc.poll() is None, "the dialog did not wait for the user")
-            run.probe.ask("cancel")
+            run.ask("cancel")
             run.ended(0)
         check(launched_names(pkg) == ["runtime.exe"], "launched: %s" % pkg.launched())
 
@@ -177,9 +167,9 @@ def cancel(ctx):
         pkg.sections = []
         slow_download(ctx, server, pkg)
         with Run(pkg) as run:
-            run.probe.ask("status Downloading Tool")
-            run.probe.ask("cancel")
-            run.probe.ask("gone")
+            run.ask("status Downloading Tool")
+            run.ask("cancel")
+            run.ask("gone")
             run.ended(0)
         check(pkg.launched() == [] and "Download completed succesfully." not in pkg.lines,
               "after Cancel: %s" % pkg.lines)
@@ -202,14 +192,14 @@ def high_dpi_session_end_and_restart(ctx):
             pkg.add("First", **slow_setup(pkg, "first.exe"), Options="mi", RetValPropName="First")
             pkg.add("Second", **slow_setup(pkg, "second.exe", ms=0), Options="i")
             with Run(pkg) as run:
-                layout = run.probe.ask("layout")
+                layout = run.ask("layout")
                 check(layout[1:] == ["144", "ok"], "layout: %s" % layout)
-                run.probe.ask("status Installing First")
+                run.ask("status Installing First")
                 screenshot(ctx, "progress-144dpi")
                 # Windows ends the session: the running setup finishes, no
                 # other starts, and the run leaves its codes for afterwards.
-                run.probe.ask("endsession")
-                run.probe.ask("gone")
+                run.ask("endsession")
+                run.ask("gone")
                 run.ended(-1)
             check(launched_names(pkg) == ["first.exe"], "launched: %s" % pkg.launched())
             check(pkg.lines[-2] == SUMMARY % "false", "summary: %s" % pkg.lines[-2:])
@@ -220,14 +210,14 @@ def high_dpi_session_end_and_restart(ctx):
             pkg.add("Driver", **slow_setup(pkg, "driver.exe", ms=0), Options="ir", RetValPropName="Driver")
             pkg.add("Later", **slow_setup(pkg, "later.exe", ms=0), Options="i")
             with Run(pkg) as run:
-                _, text, buttons = run.probe.ask("question no")
+                _, text, buttons = run.ask("question no")
                 check((text, buttons) == (REBOOT_QUESTION, "yes-no"), "question: %s" % [text, buttons])
                 # The refused restart ends the install step with its error on
                 # show (the bar turns red on Windows; Wine's bar has no error
                 # state) until the user cancels.
-                status = run.probe.ask("status Driver")
+                status = run.ask("status Driver")
                 check(status[2:] == ["Driver", "1", "2"], "after No: %s" % status)
-                run.probe.ask("cancel")
+                run.ask("cancel")
                 run.ended(0)
             check(launched_names(pkg) == ["driver.exe"], "launched: %s" % pkg.launched())
             check(pkg.after("Rebooting machine...", 2) == [SUMMARY % "true", "  Reboot was refused=true"],
@@ -238,7 +228,7 @@ def high_dpi_session_end_and_restart(ctx):
             # window, the chainer included, while its dialog still shows the
             # install step's end. Nothing removes the return codes then.
             with Run(pkg) as run:
-                run.probe.ask("question yes")
+                run.ask("question yes")
                 run.ended(None)
             check(pkg.lines[-1] == "Rebooting machine..." and launched_names(pkg) == ["driver.exe"],
                   "log after Yes: %s" % pkg.lines[-3:])
