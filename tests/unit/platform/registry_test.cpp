@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 
 #include "test_support.h"
@@ -135,26 +134,6 @@ TEST(RegistryPaths, SplitAtTheFirstAndLastSeparatorAndOpenForReading) {
   EXPECT_FALSE(OpenRegistryKey(key + L"missing", false));
   EXPECT_FALSE(OpenRegistryKey(L"Software", false));
   EXPECT_FALSE(OpenRegistryKey(L"", true));
-}
-
-TEST(EnumerateValueNames, ListsEveryNameAndAppends) {
-  ScratchKey scratch;
-  const std::wstring longName(16383, L'n');
-  scratch.SetNumber(L"first", 1);
-  scratch.SetText(L"second", L"2");
-  scratch.SetText(L"", L"default");
-  scratch.SetNumber(longName, 3);
-
-  std::vector<std::wstring> names{L"kept"};
-  EXPECT_TRUE(EnumerateValueNames(scratch.Key(), names));
-  std::sort(names.begin() + 1, names.end());
-  EXPECT_EQ(names, (std::vector<std::wstring>{L"kept", L"", L"first", longName, L"second"}));
-
-  ScratchKey empty;
-  std::vector<std::wstring> none;
-  EXPECT_TRUE(EnumerateValueNames(empty.Key(), none));
-  EXPECT_TRUE(none.empty());
-  EXPECT_FALSE(EnumerateValueNames(nullptr, none));
 }
 
 // Registry-value properties pick their view apart from the key opener, whose

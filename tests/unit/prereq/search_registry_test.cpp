@@ -81,27 +81,19 @@ TEST_F(RegistrySearch, PresenceAndAbsenceOfKeysAndValues) {
   }
 }
 
-// Types without a text form, and values that are not there, are not found.
-TEST_F(RegistrySearch, ValueContentIsTheTextOfStringsAndNumbersOnly) {
-  EXPECT_EQ(RunOnce(9, Path(L"Dword")).value, L"1");
-  EXPECT_EQ(RunOnce(9, Path(L"Beta")).value, L"Beta2");
-  EXPECT_TRUE(RunOnce(9, Path(L"Beta")).found);
-  for (const std::wstring& path :
-       {Path(L"Binary"), Path(L"Absent"), Path(L"Missing\\Beta"), std::wstring(L"Beta")}) {
-    const SearchResult result = RunOnce(9, path);
-    EXPECT_FALSE(result.found || !result.value.empty()) << path;
-  }
-}
-
 TEST_F(RegistrySearch, ValueNamesReplaceWhateverWasCollected) {
+  // Every name, the nameless value and one of the longest a name can be.
+  const std::wstring longest(16383, L'n');
   key_.SetText(L"4.0", L"", REG_SZ, L"1.0.5");
   key_.SetNumber(L"3.9", 0, L"1.0.5");
+  key_.SetText(L"", L"default", REG_SZ, L"1.0.5");
+  key_.SetNumber(longest, 3, L"1.0.5");
   Searcher searcher(nullptr);
   SearchResult result;
   result.foundTexts = {L"stale"};
   searcher.RunSearch(Search(12, Path(L"1.0.5")), false, result);
   EXPECT_TRUE(result.found);
-  EXPECT_EQ(Sorted(result.foundTexts), (Texts{L"3.9", L"4.0"}));
+  EXPECT_EQ(Sorted(result.foundTexts), (Texts{L"", L"3.9", L"4.0", longest}));
 
   // A key without values: the enumeration ends normally with nothing in it.
   const SearchResult empty = RunOnce(12, Path(L"2.5"));
