@@ -156,23 +156,6 @@ TEST(DeleteFolderContents, EmptiesTheTreeIncludingReadOnlyAndLongEntries) {
   DeleteFolderContents(scratch / L"missing");
 }
 
-TEST(RemoveEmptyParents, ClimbsWhileLongerThanTheStopAndKeepsNonEmptyFolders) {
-  ScratchFolder scratch;
-  ASSERT_EQ(CreateDirectories(scratch / L"a\\b\\c\\d", true, nullptr), 0u);
-  MakeFile(scratch / L"a\\keep.txt");
-  RemoveEmptyParents(scratch / L"a\\b\\c\\d", scratch.Path() + L"\\");
-  EXPECT_FALSE(PathExists(scratch / L"a\\b"));
-  EXPECT_TRUE(IsFolder(scratch / L"a"));
-
-  ASSERT_EQ(CreateDirectories(scratch / L"e\\f", true, nullptr), 0u);
-  RemoveEmptyParents(scratch / L"e\\f", scratch / L"e");
-  EXPECT_FALSE(PathExists(scratch / L"e\\f"));
-  EXPECT_TRUE(IsFolder(scratch / L"e"));  // the stop itself stays
-  RemoveEmptyParents(scratch / L"e", scratch / L"e");
-  EXPECT_TRUE(IsFolder(scratch / L"e"));
-  RemoveEmptyParents(L"", L"");
-}
-
 TEST(TempFiles, TheTempFolderEndsWithABackslashAndUniqueFilesTakeTheGivenExtension) {
   const std::wstring& temp = GetTempFolder();
   ASSERT_FALSE(temp.empty());
