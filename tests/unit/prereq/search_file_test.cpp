@@ -33,16 +33,6 @@ class FileSearch : public ::testing::Test {
   ScratchFolder tree_{L"file_search"};
 };
 
-TEST_F(FileSearch, VersionIsCollectedInOrOutOfRangeAndZeroWithoutAResource) {
-  Place(kVersioned, L"v.exe");
-  Place(kPlain, L"plain.exe");
-  MakeFile(tree_ / L"notes.txt");
-  EXPECT_EQ(Found(L"v.exe"), kFoundVersioned);
-  EXPECT_EQ(Found(L"v.exe", L"2.5.8"), kFoundVersioned);
-  EXPECT_EQ(Found(L"plain.exe"), Texts{L"0.0.0.0"});
-  EXPECT_EQ(Found(L"notes.txt"), Texts{L"0.0.0.0"});
-}
-
 TEST_F(FileSearch, DepthReachesNestedFolders) {
   Place(kVersioned, L"a\\b\\deep.exe");
   const std::pair<const wchar_t*, bool> cases[] = {
@@ -65,8 +55,10 @@ TEST_F(FileSearch, TheFirstVersionInRangeEndsTheWholeSearch) {
   EXPECT_EQ(Found(L"same.exe?1", L"2.0"), (Texts{L"0.0.0.0", L"2.5.7.9"}));
   // Unbounded, the zero version of the top file is already in range.
   EXPECT_EQ(Found(L"same.exe?1"), Texts{L"0.0.0.0"});
-  // Nothing in range: every file is collected.
+  // Nothing in range: every file is collected, one without a version resource as 0.
   EXPECT_EQ(Found(L"same.exe?1", L"3.0"), (Texts{L"0.0.0.0", L"2.5.7.9", L"2.5.7.9"}));
+  MakeFile(tree_ / L"notes.txt");
+  EXPECT_EQ(Found(L"notes.txt"), Texts{L"0.0.0.0"});
 }
 
 TEST_F(FileSearch, MissingOrMalformedPathsFindNothing) {
