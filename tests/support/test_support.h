@@ -41,9 +41,6 @@ inline std::wstring FolderFromEnvironment(const char* variable) {
 // The win64 bin folder: the helper programs, tessaro.exe, the built packages.
 inline std::wstring BinFolder() { return FolderFromEnvironment("TESSARO_BIN"); }
 inline std::wstring BinPath(const std::wstring& fileName) { return BinFolder() + L"\\" + fileName; }
-inline std::wstring DataPath(const std::wstring& fileName) {
-  return FolderFromEnvironment("TESSARO_TEST_DATA") + L"\\" + fileName;
-}
 
 // A built program's resources, read without running it.
 inline UniqueModule LoadAsData(const std::wstring& fileName) {
