@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "test_support.h"
 
 namespace tessaro {
@@ -83,22 +86,27 @@ TEST(PathExists, FindsOnlyAbsoluteExistingPathsAndMakeFullPathSuppliesThem) {
   EXPECT_EQ(MakeFullPath(L"down. \\load "), scratch / L"down\\load");
 }
 
-// The product makes the folders above a download's part file; the list of
-// made folders and a path that names a folder are for other callers.
-TEST(CreateDirectories, MakesTheFoldersAboveAFileAndTakesThemBackOnFailure) {
+TEST(CreateDirectories, MakesAndListsTheMissingLevelsAndTakesThemBackOnFailure) {
   ScratchFolder scratch;
-  EXPECT_EQ(CreateDirectories(scratch / L"a\\b\\file.txt", false, nullptr), 0u);
-  EXPECT_TRUE(IsFolder(scratch / L"a\\b"));
+  std::vector<std::wstring> created;
+  EXPECT_EQ(CreateDirectories(scratch / L"a\\b\\file.txt", false, &created), 0u);
+  EXPECT_EQ(created, (std::vector<std::wstring>{scratch / L"a", scratch / L"a\\b"}));
   EXPECT_FALSE(PathExists(scratch / L"a\\b\\file.txt"));
-  EXPECT_EQ(CreateDirectories(scratch / L"a\\b\\file.txt", false, nullptr), 0u) << "all there already";
+  created.clear();
+  EXPECT_EQ(CreateDirectories(scratch / L"a\\b\\c\\", true, &created), 0u);
+  EXPECT_EQ(created, std::vector<std::wstring>{scratch / L"a\\b\\c"});
+  EXPECT_EQ(CreateDirectories(scratch / L"a\\b", true, &created), 0u);
+  EXPECT_EQ(created.size(), 1u) << "a path that is there already adds nothing";
   // Beyond the classic limit.
   const std::wstring deep = DeepPath(scratch.Path(), 400);
   EXPECT_EQ(CreateDirectories(deep + L"\\setup.exe", false, nullptr), 0u);
   EXPECT_TRUE(IsFolder(deep));
 
-  // A failure stops there, and "new", made on the way, goes again because it stayed empty.
-  EXPECT_EQ(CreateDirectories(scratch / L"new\\bad|name\\deeper\\f", false, nullptr),
+  // A failure stops there, and "new", made and listed on the way, goes again because it stayed empty.
+  created.clear();
+  EXPECT_EQ(CreateDirectories(scratch / L"new\\bad|name\\deeper\\f", false, &created),
             static_cast<unsigned long>(ERROR_INVALID_NAME));
+  EXPECT_EQ(created, std::vector<std::wstring>{scratch / L"new"});
   EXPECT_FALSE(PathExists(scratch / L"new"));
   EXPECT_NE(CreateDirectories(scratch / (L"new\\" + std::wstring(40000, L'z') + L"\\f"), false, nullptr), 0u);
   EXPECT_FALSE(PathExists(scratch / L"new"));
@@ -148,6 +156,16 @@ TEST(TempFiles, UniqueFilesTakeTheGivenExtension) {
     EXPECT_FALSE(*c.extension != L'\0' && PathExists(path.substr(0, path.size() - 4) + L".tmp"));
   }
   EXPECT_EQ(CreateUniqueTempFile(scratch / L"missing", L"EXE", L".bat"), L"");
+}
+
+TEST(HasFreeSpace, AnswersForTheNearestExistingAncestor) {
+  ScratchFolder scratch;
+  const std::wstring notYet = scratch / L"not\\yet\\there";
+  EXPECT_TRUE(HasFreeSpace(notYet + L"\\", 1024));
+  EXPECT_FALSE(HasFreeSpace(notYet, UINT64_MAX));
+  EXPECT_TRUE(HasFreeSpace(scratch / std::wstring(40000, L'h'), 0));
+  EXPECT_FALSE(HasFreeSpace(L"", 0));
+  EXPECT_FALSE(HasFreeSpace(L"\\\\nosuchserver.invalid\\share\\x", 0));
 }
 
 }  // namespace
