@@ -9,10 +9,7 @@ namespace {
 
 using test_support::AllowedMaskFor;
 
-// The product grants new access lists only (the log folder by account name,
-// the secure part file by SID text); it never merges into an existing
-// descriptor nor revokes.
-TEST(AccessEntryList, GrantsByNameOrSidTextAndSecuresARealFolder) {
+TEST(AccessEntryList, GrantsByNameOrSidTextMergesRevokesAndSecuresARealFolder) {
   AccessEntryList list(SUB_CONTAINERS_AND_OBJECTS_INHERIT, false);
   EXPECT_TRUE(list.AddAccessEntry(L"Everyone", false));
   EXPECT_TRUE(list.AddAccessEntry(L"S-1-5-18", true));
@@ -22,6 +19,13 @@ TEST(AccessEntryList, GrantsByNameOrSidTextAndSecuresARealFolder) {
   EXPECT_EQ(error, 12345u) << "success leaves the error alone";
   EXPECT_EQ(AllowedMaskFor(descriptor->Dacl(), L"S-1-1-0"), static_cast<long long>(GENERIC_ALL));
   EXPECT_EQ(AllowedMaskFor(descriptor->Dacl(), L"S-1-5-18"), static_cast<long long>(GENERIC_ALL));
+  // Revoking one of them, merged into that descriptor, keeps the other.
+  AccessEntryList revoke(SUB_CONTAINERS_AND_OBJECTS_INHERIT, true);
+  EXPECT_TRUE(revoke.AddAccessEntry(L"Everyone", false));
+  const std::unique_ptr<SecurityDescriptor> revoked = revoke.BuildSecurityDescriptor(descriptor->Get(), error);
+  ASSERT_NE(revoked, nullptr) << error;
+  EXPECT_EQ(AllowedMaskFor(revoked->Dacl(), L"S-1-1-0"), -1);
+  EXPECT_GE(AllowedMaskFor(revoked->Dacl(), L"S-1-5-18"), 0);
 
   // The descriptor is complete enough for the system to store on a new folder.
   test_support::ScratchFolder scratch;
