@@ -43,9 +43,9 @@ class ProcessTest : public ::testing::Test {
 
 // Setups and check programs run through both calls in every end-to-end
 // install and decision run, whole 32-bit exit codes and a setup's own folder
-// included; the failures' codes, a given folder and the long form are not
-// reached there. The product always asks for the exit code.
-TEST_F(ProcessTest, FailuresStoreTheErrorAndShellOpenRunsInTheGivenFolderWithoutTheLongForm) {
+// included; the failures' codes, a given folder, the long form and calls
+// without an exit-code place are not reached there.
+TEST_F(ProcessTest, FailuresStoreTheErrorShellOpenTakesTheGivenFolderAndOnlyAnExitCodePlaceWaits) {
   unsigned long code = kUntouched;
   SetLastError(0);
   EXPECT_FALSE(RunProcess(scratch_ / L"missing.exe", L"", &code, 0));
@@ -64,6 +64,19 @@ TEST_F(ProcessTest, FailuresStoreTheErrorAndShellOpenRunsInTheGivenFolderWithout
                         L"\\\\?\\" + scratch_.Path()));
   EXPECT_EQ(code, 3u);
   EXPECT_EQ(ReportedDirectory(report), Line(scratch_.Path()));
+
+  // Without an exit-code place nothing waits, and a failure has nowhere to store its error.
+  const std::wstring done = scratch_ / L"done.txt";
+  ASSERT_TRUE(
+      RunProcess(ExitWith(), Quoted(ExitWith()) + L" 0 --sleep-ms 3000 --write " + Quoted(done), nullptr, 0));
+  EXPECT_FALSE(PathExists(done));
+  EXPECT_FALSE(RunProcess(scratch_ / L"missing.exe", L"", nullptr, 0));
+  EXPECT_FALSE(ShellOpen(L"", L"", nullptr, true, L""));
+  EXPECT_TRUE(ShellOpen(ExitWith(), L"1", nullptr, true, scratch_.Path()));
+  // The helper finishes before the scratch folder goes.
+  for (int i = 0; i < 200 && !PathExists(done); ++i) Sleep(50);
+  EXPECT_TRUE(PathExists(done));
+  Sleep(200);
 }
 
 TEST(IsRunningAsLocalSystem, IsFalseForAnOrdinaryUser) { EXPECT_FALSE(IsRunningAsLocalSystem()); }
