@@ -1,17 +1,19 @@
 // The window while searching (its title and text) is proven by the basic-UI
-// scenarios; here, that it shows only with UI and that closing destroys it.
-// The product shows and closes it on its main thread only.
+// scenarios; here, that it shows only with UI and how Close destroys it.
 #include "ui/preparing_dialog.h"
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "test_support.h"
 #include "ui/strings.h"
+#include "ui/worker_thread.h"
 
 namespace tessaro {
 namespace {
 
-TEST(PreparingDialog, ShownOnlyWithUiAndDestroyedByClose) {
+TEST(PreparingDialog, ShownOnlyWithUiAndClosedFromItsOwnThreadOrAnother) {
   const UniqueModule program = test_support::LoadAsData(L"tessaro.exe");
   ASSERT_TRUE(program);
   PreparingDialog silent(program.Get());
@@ -19,13 +21,32 @@ TEST(PreparingDialog, ShownOnlyWithUiAndDestroyedByClose) {
   EXPECT_EQ(silent.Window(), nullptr);
 
   UiEnabled = true;
-  PreparingDialog shown(program.Get());
-  shown.Show(IDS_PREPARING, false);
-  const HWND window = shown.Window();
-  EXPECT_TRUE(IsWindowVisible(window));
-  shown.Close();
-  EXPECT_FALSE(IsWindow(window));
-  EXPECT_EQ(shown.Window(), nullptr);
+  PreparingDialog own(program.Get());
+  own.Show(IDS_PREPARING, false);
+  const HWND first = own.Window();
+  EXPECT_TRUE(IsWindowVisible(first));
+  own.Close();
+  EXPECT_FALSE(IsWindow(first));
+  EXPECT_EQ(own.Window(), nullptr);
+
+  // From another thread the window's own thread, dispatching its messages as
+  // the main thread does during the search, is asked to destroy it, and
+  // Close returns only when it is gone.
+  PreparingDialog other(program.Get());
+  const UniqueHandle shown(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  const UniqueHandle stop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::thread showing([&] {
+    other.Show(IDS_SEARCHING, false);
+    SetEvent(shown.Get());
+    WaitWithMessagePump(stop.Get());
+  });
+  EXPECT_EQ(WaitForSingleObject(shown.Get(), 10000), WAIT_OBJECT_0);
+  const HWND second = other.Window();
+  EXPECT_TRUE(IsWindowVisible(second));
+  other.Close();
+  EXPECT_FALSE(IsWindow(second));
+  SetEvent(stop.Get());
+  showing.join();
   UiEnabled = false;
 }
 
