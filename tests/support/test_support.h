@@ -171,6 +171,23 @@ inline void MakeFile(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE
   ASSERT_TRUE(WriteFile(file.Get(), contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr));
 }
 
+// A file's bytes, read while others may still hold it open; "<none>" when
+// it cannot be read.
+inline std::string FileBytes(const std::wstring& path) {
+  const UniqueFile file(CreateFileW(ToLongForm(path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    0, nullptr));
+  LARGE_INTEGER size{};
+  if (!file || !GetFileSizeEx(file.Get(), &size)) return "<none>";
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!bytes.empty() && !ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+    return "<none>";
+  }
+  bytes.resize(read);
+  return bytes;
+}
+
 inline bool IsFolder(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(ToLongForm(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

@@ -3,8 +3,6 @@
 // to the Task Scheduler. Real setups run; recorders stand in for the seams.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -45,11 +43,6 @@ struct Recorder final : MachineRestart, RebootQuestion, LogonTaskRegistrar, Brow
   std::vector<std::wstring> shortcuts;
 };
 
-std::string FileBytes(const std::wstring& path) {
-  std::ifstream file(path.c_str(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 // Sites open in list order, each through a new ANSI shortcut file in the
 // temporary folder; what the code page cannot spell becomes its stand-in.
 TEST(SiteSeam, SitesOpenInListOrderThroughShortcutFiles) {
@@ -77,7 +70,7 @@ TEST(SiteSeam, SitesOpenInListOrderThroughShortcutFiles) {
     EXPECT_EQ(path.substr(0, path.rfind(L'\\') + 1), GetTempFolder()) << path;
     EXPECT_EQ(name.substr(0, 3), L"URL") << path;
     EXPECT_EQ(name.substr(name.size() - 4), L".url") << path;
-    EXPECT_EQ(FileBytes(path), expected[i]) << i;
+    EXPECT_EQ(test_support::FileBytes(path), expected[i]) << i;
     DeleteFileW(path.c_str());
   }
 }

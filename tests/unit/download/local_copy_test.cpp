@@ -71,16 +71,6 @@ class LocalCopyTest : public ::testing::Test {
     MakeFile(source, FILE_ATTRIBUTE_NORMAL, contents);
     progress.listener = progress.finalListener = &listener;
   }
-  std::string ReadTarget() const {
-    const UniqueFile file(CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    std::string data(contents.size() + 1, '\0');
-    DWORD read = 0;
-    if (!file || !ReadFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &read, nullptr)) {
-      return "-";
-    }
-    data.resize(read);
-    return data;
-  }
 
   ScratchFolder folder;
   const std::string contents = std::string(300000, 'x') + "end";
@@ -96,7 +86,7 @@ TEST_F(LocalCopyTest, CopiesThroughASecurePartFileAndReplacesTheTarget) {
   // (Whether the access list survives cannot be seen where Wine keeps none.)
   progress.secure = true;
   ASSERT_EQ(LocalCopy(progress, source, target), 0u);
-  EXPECT_EQ(ReadTarget(), contents);
+  EXPECT_EQ(FileBytes(target), contents);
   EXPECT_FALSE(PathExists(target + L".part"));
   EXPECT_EQ(listener.calls.back(), L"finished 1 0");
 }
@@ -120,7 +110,7 @@ TEST_F(LocalCopyTest, CopiesOnlyASourceNewerThanTheCompareTime) {
     copy.compareTime = c.compare;
     copy.wantTime = c.wantTime;
     EXPECT_EQ(LocalCopy(copy, source, target), c.result);
-    EXPECT_EQ(ReadTarget(), c.result == 0 ? contents : "-");
+    EXPECT_EQ(FileBytes(target), c.result == 0 ? contents : "<none>");
     EXPECT_EQ(memcmp(&copy.sourceTime, &written, sizeof written), 0);
   }
 }

@@ -18,12 +18,8 @@ using namespace test_support;
 
 // The log as UTF-16LE text, its byte-order mark (U+FEFF) included.
 std::wstring ReadLogText(const std::wstring& path) {
-  const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr));
-  std::wstring text(1 << 16, L'\0');
-  DWORD read = 0;
-  text.resize(ReadFile(file.Get(), text.data(), 1 << 17, &read, nullptr) ? read / 2 : 0);
-  return text;
+  const std::string bytes = FileBytes(path);
+  return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
 }
 
 std::size_t CountOf(const std::wstring& text, const std::wstring& part) {

@@ -21,13 +21,9 @@ std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 // The current directory exit_with.exe reports after the first line of its
 // --write file, which holds its command line, or what was wrong.
 std::string ReportedDirectory(const std::wstring& path) {
-  const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  std::string text(4096, '\0');
-  DWORD read = 0;
-  if (!ReadFile(file.Get(), text.data(), 4096, &read, nullptr)) return "<no report>";
-  text.resize(read);
+  const std::string text = test_support::FileBytes(path);
   const size_t end = text.find("\r\n");
-  return text.find("--write") < end ? text.substr(end + 2) : "<no parameters>";
+  return end != std::string::npos && text.find("--write") < end ? text.substr(end + 2) : "<report: " + text + ">";
 }
 
 std::string Line(const std::wstring& text) { return test_support::Narrow(text) + "\r\n"; }
