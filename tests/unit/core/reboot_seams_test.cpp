@@ -103,7 +103,7 @@ TEST(RebootSeams, BasicUiWithoutItsDialogRunsNothing) {
   context.DeleteKey();
 }
 
-TEST(UserLaunch, EmptyCommandRegistersNothingOtherwiseAHiddenLogonTask) {
+TEST(UserLaunch, EmptyCommandRegistersNothingOtherwiseAHiddenLogonTaskOrARunValue) {
   Recorder recorder;
   EXPECT_FALSE(LaunchAsLoggedOnUser(L"", L"/x", recorder));
   EXPECT_EQ(recorder.tasks, 0);
@@ -122,9 +122,8 @@ TEST(UserLaunch, EmptyCommandRegistersNothingOtherwiseAHiddenLogonTask) {
 
   recorder.taskResult = ERROR_FILE_EXISTS;
   EXPECT_TRUE(LaunchAsLoggedOnUser(L"C:\\app.exe", L"", recorder));
-}
 
-TEST(UserLaunch, RunValueWhenNoTaskCanBeRegisteredAndAnExistingOneStays) {
+  // No task can be registered: a Run value instead, and an existing one stays.
   const std::wstring command = L"C:\\" + test_support::UniqueName(L"Tessaro Test") + L"\\app.exe";
   const wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
   const auto readRun = [&]() {
@@ -136,7 +135,6 @@ TEST(UserLaunch, RunValueWhenNoTaskCanBeRegisteredAndAnExistingOneStays) {
     }
     return std::wstring(data);
   };
-  Recorder recorder;
   recorder.taskResult = ERROR_ACCESS_DENIED;
   EXPECT_TRUE(LaunchAsLoggedOnUser(command, L"/start", recorder));
   EXPECT_EQ(readRun(), L"\"" + command + L"\" /start");
