@@ -49,13 +49,7 @@ class DownloadQueueTest : public ::testing::Test {
   // folder; |content| empty: the source does not exist.
   Prerequisite& Add(const std::wstring& name, const std::string& content, bool goodDigest = true) {
     const std::wstring source = scratch_ / (name + L".bin");
-    if (!content.empty()) {
-      const UniqueFile file(
-          CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-      DWORD written = 0;
-      EXPECT_TRUE(
-          WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
-    }
+    if (!content.empty()) MakeFile(source, FILE_ATTRIBUTE_NORMAL, content);
     Prerequisite& record = options_.prerequisites.emplace_back();
     record.name = name;
     record.location = L"file://" + source;
