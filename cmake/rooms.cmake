@@ -85,5 +85,5 @@ function(tessaro_test_folder name folder)
   target_link_libraries(${name} PRIVATE ${ARGN} tessaro_gtest)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT 600
-    ENVIRONMENT "TESSARO_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;TESSARO_BIN=${CMAKE_BINARY_DIR}/bin")
+    ENVIRONMENT "TESSARO_BIN=${CMAKE_BINARY_DIR}/bin")
 endfunction()
