@@ -32,8 +32,6 @@
 
 namespace {
 
-constexpr int kUsageError = 87;
-
 bool ParseNumber(const wchar_t* text, long long& value) {
   wchar_t* end = nullptr;
   value = std::wcstoll(text, &end, 0);
@@ -84,11 +82,12 @@ bool DumpKey(const std::wstring& keyName, const wchar_t* file) {
 int wmain(int argc, wchar_t** argv) {
   long long code = 0;
   int next = 1;
-  if (argc > 1 && std::wcsncmp(argv[1], L"--", 2) != 0 && !ParseNumber(argv[next++], code)) return kUsageError;
+  if (argc > 1 && std::wcsncmp(argv[1], L"--", 2) != 0 && !ParseNumber(argv[next++], code))
+    return ERROR_INVALID_PARAMETER;
   while (next < argc) {
     const std::wstring option = argv[next++];
     const int count = option == L"--set-value" || option == L"--dump-key" ? 2 : 1;
-    if (next + count > argc) return kUsageError;
+    if (next + count > argc) return ERROR_INVALID_PARAMETER;
     const wchar_t* value = argv[next];
     const wchar_t* second = argv[next + count - 1];
     next += count;
@@ -98,7 +97,7 @@ int wmain(int argc, wchar_t** argv) {
     } else if (!(option == L"--write"       ? WriteReport(value)
                  : option == L"--set-value" ? SetValue(value, second)
                  : option == L"--dump-key"  && DumpKey(value, second))) {
-      return kUsageError;
+      return ERROR_INVALID_PARAMETER;
     }
   }
   // ExitProcess rather than a return: the full 32 bits reach the parent.

@@ -8,18 +8,10 @@
 
 #include <cwchar>
 
-namespace {
-
-constexpr DWORD kMillisecondsPerSecond = 1000;
-constexpr int kUsageError = 1;
-
-}  // namespace
-
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 2) return kUsageError;
   wchar_t* end = nullptr;
-  const unsigned long seconds = std::wcstoul(argv[1], &end, 10);
-  if (end == argv[1] || *end != L'\0') return kUsageError;
-  Sleep(seconds * kMillisecondsPerSecond);
+  const unsigned long seconds = argc == 2 ? std::wcstoul(argv[1], &end, 10) : 0;
+  if (end == nullptr || end == argv[1] || *end != L'\0') return 1;
+  Sleep(seconds * 1000);
   return 0;
 }

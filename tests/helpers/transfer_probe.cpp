@@ -101,60 +101,45 @@ SYSTEMTIME ParseTime(const wchar_t* text) {
 
 int wmain(int argc, wchar_t** argv) {
   PrintingListener listener;
-  bool withListener = true;
-  bool ignoreCertificates = false;
-  bool relaxCertificates = false;
-  bool wantLastModified = false;
-  SYSTEMTIME ifModifiedSince{};
-  int retries = -1;
-  std::uint32_t expectedSize = 0;
   FixedCredentials credentials;
-  std::vector<std::wstring> formFields;
-  std::wstring proxy;
+  // The session's own defaults stand for every option left out.
+  tessaro::TransferSession session(&listener, &credentials);
+  bool wantLastModified = false;
+  bool post = false;
   int i = 1;
   for (; i < argc && std::wcsncmp(argv[i], L"--", 2) == 0; ++i) {
     const std::wstring option = argv[i];
     if (option == L"--no-listener") {
-      withListener = false;
+      session.SetListener(nullptr);
     } else if (option == L"--ignore-certificates") {
-      ignoreCertificates = true;
+      session.SetIgnoreCertificateErrors(true);
     } else if (option == L"--relax-certificates") {
-      relaxCertificates = true;
+      session.SetRelaxCertificatesOnRetry(true);
     } else if (option == L"--want-last-modified") {
-      wantLastModified = true;
+      session.SetWantLastModified(wantLastModified = true);
     } else if (i + 1 < argc) {
-      const unsigned long value = std::wcstoul(argv[++i], nullptr, 10);
-      if (option == L"--expected-size") expectedSize = value;
-      if (option == L"--retries") retries = static_cast<int>(value);
+      const std::wstring text = argv[++i];
+      const unsigned long value = std::wcstoul(text.c_str(), nullptr, 10);
+      const std::size_t equals = text.find(L'=');
+      if (option == L"--expected-size") session.SetExpectedSize(value);
+      if (option == L"--retries") session.SetRetryCount(static_cast<int>(value));
       if (option == L"--cancel-after") listener.cancelAfter = value;
       if (option == L"--answer") listener.answer = value;
       if (option == L"--pause-ms") listener.pauseMs = value;
-      if (option == L"--proxy") proxy = argv[i];
-      if (option == L"--if-modified-since") ifModifiedSince = ParseTime(argv[i]);
-      if (option == L"--remember") credentials.Remember(argv[i]);
-      if (option == L"--enter") credentials.Enter(argv[i]);
-      if (option == L"--post") formFields.push_back(argv[i]);
+      if (option == L"--proxy") session.SetProxy(text);
+      if (option == L"--if-modified-since") session.SetIfModifiedSince(ParseTime(text.c_str()));
+      if (option == L"--remember") credentials.Remember(text);
+      if (option == L"--enter") credentials.Enter(text);
+      if (option == L"--post") {
+        post = true;
+        session.AddFormField(text.substr(0, equals),
+                             equals == std::wstring::npos ? L"" : text.substr(equals + 1));
+      }
     }
   }
-  if (argc - i < 1) {
-    std::fwprintf(stderr, L"usage: transfer_probe [options] TARGET URL...\n");
-    return 2;
-  }
-  tessaro::TransferSession session(withListener ? &listener : nullptr, &credentials);
-  session.SetExpectedSize(expectedSize);
-  session.SetRetryCount(retries);
-  session.SetProxy(proxy);
-  session.SetIgnoreCertificateErrors(ignoreCertificates);
-  session.SetRelaxCertificatesOnRetry(relaxCertificates);
-  session.SetWantLastModified(wantLastModified);
-  session.SetIfModifiedSince(ifModifiedSince);
+  if (i == argc) return ERROR_INVALID_PARAMETER;
   std::uint32_t result = 0;
-  if (!formFields.empty()) {
-    for (const std::wstring& field : formFields) {
-      const std::size_t equals = field.find(L'=');
-      session.AddFormField(field.substr(0, equals),
-                           equals == std::wstring::npos ? L"" : field.substr(equals + 1));
-    }
+  if (post) {
     std::wstring text;
     result = session.PostForm(argv[i], text);
     std::wprintf(L"status %u\ncontent-type %ls\ntext ", session.GetStatusCode(),

@@ -55,18 +55,15 @@ std::wstring Text(HWND window) {
   return buffer;
 }
 
-bool BelongsToProgram(HWND window) {
+BOOL CALLBACK CollectProgramWindow(HWND window, LPARAM list) {
+  if (!IsWindowVisible(window)) return TRUE;
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
   const tessaro::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
   wchar_t path[MAX_PATH * 2] = {};
   DWORD length = MAX_PATH * 2;
-  return process && QueryFullProcessImageNameW(process.Get(), 0, path, &length) &&
-         lstrcmpiW(path, program.c_str()) == 0;
-}
-
-BOOL CALLBACK CollectProgramWindow(HWND window, LPARAM list) {
-  if (IsWindowVisible(window) && BelongsToProgram(window)) {
+  if (process && QueryFullProcessImageNameW(process.Get(), 0, path, &length) &&
+      lstrcmpiW(path, program.c_str()) == 0) {
     reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
   }
   return TRUE;
@@ -77,20 +74,6 @@ std::vector<HWND> ProgramWindows() {
   std::vector<HWND> found;
   EnumWindows(&CollectProgramWindow, reinterpret_cast<LPARAM>(&found));
   return found;
-}
-
-HWND FindWithControl(int id) {
-  for (const HWND window : ProgramWindows()) {
-    if (GetDlgItem(window, id) != nullptr) return window;
-  }
-  return nullptr;
-}
-
-HWND FindQuestion() {
-  for (const HWND window : ProgramWindows()) {
-    if (Text(window) == kQuestionTitle) return window;
-  }
-  return nullptr;
 }
 
 // Polls |look| until it returns true or the wait ends.
@@ -190,64 +173,58 @@ std::wstring Layout() {
 }
 
 std::wstring Run(const std::wstring& command, const std::wstring& argument) {
+  if (command == L"gone") return WaitFor([] { return ProgramWindows().empty(); }) ? L"gone" : L"timeout|gone";
+  if (command == L"layout") return Layout();
+  const bool question = command == L"question";
+  const bool preparing = command == L"preparing" || command == L"close-preparing";
+  const bool reads = command == L"preparing" || command == L"status";
+  if (!question && !preparing && !reads && command != L"cancel" && command != L"endsession") {
+    return L"unknown|" + command;
+  }
+  // The window the command acts on: the question by its title, a dialog by
+  // its text control, whose text must begin with the argument to read it.
+  const int text = preparing ? kPreparingText : kStatusText;
   HWND dialog = nullptr;
-  if (command == L"preparing" || command == L"status") {
-    const bool preparing = command == L"preparing";
-    const int text = preparing ? kPreparingText : kStatusText;
-    const bool seen = WaitFor([&] {
-      dialog = FindWithControl(text);
-      return dialog != nullptr && Text(GetDlgItem(dialog, text)).compare(0, argument.size(), argument) == 0;
-    });
+  const bool seen = WaitFor([&] {
+    dialog = nullptr;
+    for (const HWND window : ProgramWindows()) {
+      if (dialog == nullptr &&
+          (question ? Text(window) == kQuestionTitle : GetDlgItem(window, text) != nullptr)) {
+        dialog = window;
+      }
+    }
+    return dialog != nullptr && (!reads || Text(GetDlgItem(dialog, text)).starts_with(argument));
+  });
+  if (reads) {
     const std::wstring line = dialog == nullptr ? L"no window"
                               : preparing       ? PreparingLine(dialog)
                                                 : ProgressLine(dialog);
     return seen ? line : L"timeout|" + command + L"|" + line;
   }
-  if (command == L"cancel" || command == L"endsession") {
-    if (!WaitFor([&] { return (dialog = FindWithControl(kStatusText)) != nullptr; }))
-      return L"timeout|" + command;
-    if (command == L"cancel") {
-      Press(dialog, kCancel);
-    } else {
-      SendMessageTimeoutW(dialog, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-    }
-    return command;
-  }
-  if (command == L"close-preparing") {
-    if (!WaitFor([&] { return (dialog = FindWithControl(kPreparingText)) != nullptr; })) {
-      return L"timeout|" + command;
-    }
+  if (!seen) return L"timeout|" + command;
+  if (command == L"cancel") Press(dialog, kCancel);
+  if (command == L"endsession")
+    SendMessageTimeoutW(dialog, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+  if (preparing) {
     PostMessageW(dialog, WM_CLOSE, 0, 0);
     Sleep(500);
     return IsWindowVisible(dialog) ? PreparingLine(dialog) : L"closed";
   }
-  if (command == L"question") {
-    if (!WaitFor([&] { return (dialog = FindQuestion()) != nullptr; })) return L"timeout|question";
-    // The longest static text is the question itself.
-    std::wstring text;
-    for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
-      const std::wstring t = Text(c);
-      if (t.size() > text.size()) text = t;
-    }
-    const bool yes = GetDlgItem(dialog, IDYES) != nullptr;
-    const bool no = GetDlgItem(dialog, IDNO) != nullptr;
-    Press(dialog, argument == L"yes" ? IDYES : IDNO);
-    return L"question|" + text + L"|" + (yes && no ? L"yes-no" : L"other buttons");
+  if (!question) return command;
+  // The longest static text is the question itself.
+  std::wstring asked;
+  for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (Text(c).size() > asked.size()) asked = Text(c);
   }
-  if (command == L"gone") {
-    return WaitFor([] { return ProgramWindows().empty(); }) ? L"gone" : L"timeout|gone";
-  }
-  if (command == L"layout") return Layout();
-  return L"unknown|" + command;
+  const bool yesNo = GetDlgItem(dialog, IDYES) != nullptr && GetDlgItem(dialog, IDNO) != nullptr;
+  Press(dialog, argument == L"yes" ? IDYES : IDNO);
+  return L"question|" + asked + L"|" + (yesNo ? L"yes-no" : L"other buttons");
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 2) {
-    std::fputs("usage: window_probe PROGRAM_PATH (commands on standard input)\n", stderr);
-    return 2;
-  }
+  if (argc != 2) return ERROR_INVALID_PARAMETER;
   program = argv[1];
   // Loading the common controls registers the progress bar's class, which
   // the layout check's dialogs need.

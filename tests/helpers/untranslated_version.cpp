@@ -1,2 +1,0 @@
-// Resources only: a version resource that lists no translation.
-int wmain() { return 0; }
