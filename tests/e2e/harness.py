@@ -55,12 +55,8 @@ def pe_machine(path):
 
 def ini_text(sections):
     """Builds INI text from [(section, [(key, value), ...]), ...] with CR LF."""
-    lines = []
-    for name, entries in sections:
-        lines.append("[%s]" % name)
-        for key, value in entries:
-            lines.append("%s=%s" % (key, value))
-    return "\r\n".join(lines) + "\r\n"
+    return "".join("[%s]\r\n" % name + "".join("%s=%s\r\n" % entry for entry in entries)
+                   for name, entries in sections)
 
 
 class ScenarioFailed(Exception):
@@ -157,21 +153,16 @@ class Context:
         with open(path, "rb") as f:
             return f.read()[-600:].decode("utf-8", "replace")
 
-    def start(self, exe, args=()):
-        """Starts a Windows helper program without waiting, its standard input
-        and output piped (UTF-8 text)."""
-        return subprocess.Popen([WINE, exe, *args], env=self.env(), cwd=self.dir, stdin=subprocess.PIPE,
-                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, encoding="utf-8")
-
-    def spawn(self, exe=None, args=()):
-        """Starts the program (setup.exe by default) without waiting; the caller
-        waits on the returned Popen with a time-out."""
-        return subprocess.Popen([WINE, exe or self.setup, *args], env=self.env(), cwd=self.dir,
-                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
+    def spawn(self, exe=None, args=(), talk=False):
+        """Starts a program (setup.exe by default) without waiting; the caller
+        waits on the returned Popen with a time-out. One that |talk|s has its
+        standard input and output piped (UTF-8 text, read with read_line)."""
+        pipe = subprocess.PIPE if talk else subprocess.DEVNULL
+        return subprocess.Popen([WINE, exe or self.setup, *args], env=self.env(), cwd=self.dir, stdin=pipe,
+                                stdout=pipe, stderr=subprocess.DEVNULL, encoding="utf-8" if talk else None)
 
     def read_line(self, proc, timeout):
-        """The next line a program started by start() prints, without its line
+        """The next line a talking program started by spawn() prints, without its line
         end; None when nothing arrives within the time-out or the output ends."""
         lines = getattr(proc, "_lines", None)
         if lines is None:
@@ -202,14 +193,7 @@ class Context:
         if not os.path.exists(path):
             return None
         with open(path, "rb") as f:
-            data = f.read()
-        if data.startswith(b"\xff\xfe"):
-            data = data[2:]
-        return data.decode("utf-16-le", errors="replace")
-
-    def log_bytes(self, path):
-        with open(path, "rb") as f:
-            return f.read()
+            return f.read().removeprefix(b"\xff\xfe").decode("utf-16-le", errors="replace")
 
     def reg(self, *args, timeout=60):
         """Runs Wine's reg.exe (add, delete, query...); returns (code, output)."""
@@ -218,7 +202,4 @@ class Context:
         return proc.returncode, proc.stdout
 
     def files_under(self, path):
-        found = []
-        for base, _, files in os.walk(path):
-            found.extend(os.path.join(base, f) for f in files)
-        return found
+        return [os.path.join(base, f) for base, _, files in os.walk(path) for f in files]

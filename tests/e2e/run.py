@@ -37,9 +37,7 @@ def run_tree(build, tree, scenarios, jobs):
     share the prefix with others, then one by one those that must run alone."""
     with ThreadPoolExecutor(max_workers=jobs) as pool:
         yield from pool.map(lambda s: run_one(build, tree, *s), [s for s in scenarios if not s[2]])
-    for s in scenarios:
-        if s[2]:
-            yield run_one(build, tree, *s)
+    yield from (run_one(build, tree, *s) for s in scenarios if s[2])
 
 
 def main():
@@ -61,12 +59,10 @@ def main():
             print("FAIL %s: %s is missing" % (tree, exe), flush=True)
             continue
         for name, error in run_tree(args.build, tree, scenarios, args.jobs):
-            if error is None:
-                passed += 1
-                print("PASS %s %s" % (tree, name), flush=True)
-            else:
-                failed += 1
-                print("FAIL %s %s: %s" % (tree, name, error.strip()), flush=True)
+            passed += error is None
+            failed += error is not None
+            print("PASS %s %s" % (tree, name) if error is None else "FAIL %s %s: %s" % (tree, name, error.strip()),
+                  flush=True)
     print("%d passed, %d failed" % (passed, failed))
     return 0 if failed == 0 and passed > 0 else 1
 

@@ -70,15 +70,13 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             route = server.routes.get(path)
             answered = server.answered[path]
             server.answered[path] += 1
-        if route is not None and answered < len(route.get("answers", ())):
-            route = {**route, "drops": answered + 1, **route["answers"][answered]}
         if route is None:
-            self._send(404, b"not here", {})
-            return
+            return self._send(404, b"not here", {})
+        if answered < len(route.get("answers", ())):
+            route = {**route, "drops": answered + 1, **route["answers"][answered]}
         if route.get("auth") and self.headers.get("Authorization") != "Basic " + base64.b64encode(
                 ("%s:%s" % route["auth"]).encode()).decode():
-            self._send(401, b"who are you", {"WWW-Authenticate": 'Basic realm="Files"'})
-            return
+            return self._send(401, b"who are you", {"WWW-Authenticate": 'Basic realm="Files"'})
         body = route.get("body", b"")
         status = route.get("status", 200)
         headers = dict(route.get("headers", {}))
@@ -86,8 +84,7 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if wanted and route.get("ranges", True) and status == 200:
             start = int(wanted.group(1))
             if start >= len(body):
-                self._send(416, b"", {"Content-Range": "bytes */%d" % len(body)})
-                return
+                return self._send(416, b"", {"Content-Range": "bytes */%d" % len(body)})
             headers["Content-Range"] = "bytes %d-%d/%d" % (start, len(body) - 1, len(body))
             body, status = body[start:], 206
         announced, cut = (value(len(body)) if callable(value) else value
@@ -128,56 +125,50 @@ class FaultServer:
         self._stopped = False
         self.listening = threading.Event()
         self.port = 0
-        self._http = self._listen()
+        self._http = None
         self._timer = threading.Timer(lifetime, self.stop)
         self._timer.daemon = True
 
-    def _listen(self):
-        http_server = http.server.ThreadingHTTPServer(("127.0.0.1", self.port), _Handler)
-        http_server.daemon_threads = True
-        http_server.owner = self
-        self.port = http_server.server_address[1]
-        return http_server
-
-    def _serve(self):
-        # A short poll: a restart waits for the loop to notice it.
-        threading.Thread(target=self._http.serve_forever, kwargs={"poll_interval": 0.05}, daemon=True).start()
-        self.listening.set()
-
     def __enter__(self):
-        self._serve()
+        self._open()
         self._timer.start()
         return self
 
     def __exit__(self, *exc):
         self.stop()
 
-    def _close(self):
-        self.listening.clear()
-        if self._http is not None:
-            self._http.shutdown()
-            self._http.server_close()
-            self._http = None
+    def _open(self):
+        """Listens on the port (a free one the first time) unless stopped."""
+        with self._server_lock:
+            if self._stopped or self._http is not None:
+                return
+            self._http = http.server.ThreadingHTTPServer(("127.0.0.1", self.port), _Handler)
+            self._http.daemon_threads = True
+            self._http.owner = self
+            self.port = self._http.server_address[1]
+            # A short poll: a restart waits for the loop to notice it.
+            threading.Thread(target=self._http.serve_forever, kwargs={"poll_interval": 0.05}, daemon=True).start()
+            self.listening.set()
+
+    def _close(self, stop=False):
+        with self._server_lock:
+            self._stopped |= stop
+            self.listening.clear()
+            if self._http is not None:
+                self._http.shutdown()
+                self._http.server_close()
+                self._http = None
 
     def stop(self):
         self._timer.cancel()
-        with self._server_lock:
-            self._stopped = True
-            self._close()
+        self._close(stop=True)
 
     def restart(self, downtime):
         """Stops listening now and listens again on the same port after |downtime| seconds."""
-        with self._server_lock:
-            self._close()
-        reopen = threading.Timer(downtime, self._reopen)
+        self._close()
+        reopen = threading.Timer(downtime, self._open)
         reopen.daemon = True
         reopen.start()
-
-    def _reopen(self):
-        with self._server_lock:
-            if not self._stopped and self._http is None:
-                self._http = self._listen()
-                self._serve()
 
     def route(self, path, **behaviour):
         with self.lock:

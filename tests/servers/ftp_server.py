@@ -28,6 +28,8 @@ _log.setLevel(logging.ERROR)
 
 
 class _Handler(FTPHandler):
+    honour_rest = True
+
     # Clients may send REST before they switch to binary; pyftpdlib refuses
     # that, most servers do not.
     def ftp_REST(self, line):
@@ -35,16 +37,13 @@ class _Handler(FTPHandler):
             marker = int(line)
         except ValueError:
             marker = -1
-        if marker < 0:
+        if not self.honour_rest:
+            self.respond(FtpServer.REFUSED_REPLY)
+        elif marker < 0:
             self.respond("501 Invalid parameter.")
         else:
             self.respond("350 Restarting at position %d." % marker)
             self._restart_position = marker
-
-
-class _RefusingHandler(FTPHandler):
-    def ftp_REST(self, line):
-        self.respond(FtpServer.REFUSED_REPLY)
 
 
 class FtpServer:
@@ -58,7 +57,7 @@ class FtpServer:
         if anonymous:
             authorizer.add_anonymous(folder)  # read-only: list and retrieve
         authorizer.add_user(self.USER, self.PASSWORD, folder)
-        handler = type("Handler", (_Handler if rest else _RefusingHandler,), {"authorizer": authorizer})
+        handler = type("Handler", (_Handler,), {"authorizer": authorizer, "honour_rest": rest})
         # An I/O loop of its own: servers of scenarios that run side by side
         # must not share pyftpdlib's process-wide one.
         self._server = FTPServer(("127.0.0.1", 0), handler, ioloop=IOLoop())

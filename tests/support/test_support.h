@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>  // needs windows.h first
+#include <shlwapi.h>
 // clang-format on
 
 #include <cstdlib>
@@ -27,19 +28,17 @@ inline std::wstring UniqueName(const std::wstring& stem) {
 // ASCII text only, for messages and the helpers' reports.
 inline std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-// The Linux path in |variable| as Wine sees it (/ is Z:\), without a
-// trailing "\"; empty when the variable is not set.
-inline std::wstring FolderFromEnvironment(const char* variable) {
-  const char* value = std::getenv(variable);
+// The win64 bin folder (the helper programs, tessaro.exe, the built
+// packages): the Linux path in TESSARO_BIN as Wine sees it (/ is Z:\),
+// without a trailing "\"; empty when the variable is not set.
+inline std::wstring BinFolder() {
+  const char* value = std::getenv("TESSARO_BIN");
   if (value == nullptr || *value == '\0') return {};
   std::wstring folder = L"Z:";
   for (const char* c = value; *c != '\0'; ++c) folder += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
   while (folder.back() == L'\\') folder.pop_back();
   return folder;
 }
-
-// The win64 bin folder: the helper programs, tessaro.exe, the built packages.
-inline std::wstring BinFolder() { return FolderFromEnvironment("TESSARO_BIN"); }
 inline std::wstring BinPath(const std::wstring& fileName) { return BinFolder() + L"\\" + fileName; }
 
 // A built program's resources, read without running it.
@@ -193,15 +192,9 @@ inline bool IsFolder(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// True for a missing folder too.
 inline bool IsEmptyFolder(const std::wstring& folder) {
-  WIN32_FIND_DATAW data;
-  const UniqueFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
-  if (!find) return true;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name != L"." && name != L"..") return false;
-  } while (FindNextFileW(find.Get(), &data));
-  return true;
+  return !IsFolder(folder) || PathIsDirectoryEmptyW(folder.c_str());
 }
 
 // The joined mask of the allowed entries for |sidText| in |dacl|; -1 when none.

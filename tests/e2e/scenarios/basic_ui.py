@@ -43,7 +43,7 @@ class Run:
         check(os.environ.get("DISPLAY"), "windows need a display: run under xvfb-run")
         exe = pkg.write()
         self.proc = pkg.ctx.spawn(exe)
-        self.probe = pkg.ctx.start(pkg.ctx.helper("window_probe"), args=(win_path(exe),))
+        self.probe = pkg.ctx.spawn(pkg.ctx.helper("window_probe"), args=(win_path(exe),), talk=True)
 
     def __enter__(self):
         return self

@@ -94,7 +94,7 @@ def waits_for_installer(ctx):
     os.remove(os.path.join(ctx.package, "waited.log"))
 
     release = os.path.join(ctx.dir, "release-now")
-    holder = ctx.start(ctx.helper("mutex_holder"), args=(INSTALLER_MUTEX, "20000", win_path(release)))
+    holder = ctx.spawn(ctx.helper("mutex_holder"), args=(INSTALLER_MUTEX, "20000", win_path(release)), talk=True)
     program = None
     try:
         check(ctx.read_line(holder, 30) == "holding", "the mutex holder did not start holding")
