@@ -55,7 +55,7 @@ def pe_machine(path):
 
 def ini_text(sections):
     """Builds INI text from [(section, [(key, value), ...]), ...] with CR LF."""
-    return "".join("[%s]\r\n" % name + "".join("%s=%s\r\n" % entry for entry in entries)
+    return "".join("[%s]\r\n" % name + "".join("%s=%s\r\n" % (key, value) for key, value in entries)
                    for name, entries in sections)
 
 

@@ -60,16 +60,14 @@ http {{
     server {{
         listen 127.0.0.1:{port};
         root "{root}";
-    }}
-{https_server}}}
+{https}    }}
+}}
 """
 
-HTTPS_SERVER = """    server {{
-        listen 127.0.0.1:{port} ssl;
+# The HTTPS twin: the same server on a second port.
+HTTPS = """        listen 127.0.0.1:{port} ssl;
         ssl_certificate {dir}/cert.pem;
         ssl_certificate_key {dir}/key.pem;
-        root "{root}";
-    }}
 """
 
 # Another process may take a port between our probe and nginx's bind.
@@ -86,13 +84,6 @@ class WebServer:
 
     # --- lifetime -------------------------------------------------------------
     def __enter__(self):
-        self.start()
-        return self
-
-    def __exit__(self, *exc):
-        self.stop()
-
-    def start(self):
         if not os.access(NGINX, os.X_OK):
             # Loud on purpose: a test that cannot have its server must fail, not skip.
             raise RuntimeError("%s is missing: scripts/install-deps.sh installs nginx-light" % NGINX)
@@ -101,10 +92,13 @@ class WebServer:
             self._make_certificate()
         for _ in range(START_ATTEMPTS):
             if self._try_start():
-                return
+                return self
         errors = self._error_log()
         self.stop()
         raise RuntimeError("nginx did not start: " + errors)
+
+    def __exit__(self, *exc):
+        self.stop()
 
     def stop(self):
         if self._proc is not None:
@@ -130,11 +124,10 @@ class WebServer:
         """Starts nginx on fresh ports; False when a port was taken meanwhile."""
         self.port = free_port()
         self.https_port = free_port() if self.https else None
-        https_server = HTTPS_SERVER.format(port=self.https_port, dir=self._dir, root=self.root) if self.https else ""
+        https = HTTPS.format(port=self.https_port, dir=self._dir) if self.https else ""
         conf = os.path.join(self._dir, "nginx.conf")
         with open(conf, "w") as f:
-            f.write(CONFIG.format(dir=self._dir, root=self.root, port=self.port,
-                                  log_format=LOG_FORMAT, https_server=https_server))
+            f.write(CONFIG.format(dir=self._dir, root=self.root, port=self.port, log_format=LOG_FORMAT, https=https))
         pid_file = os.path.join(self._dir, "nginx.pid")
         for name in ("nginx.pid", "error.log", "access.log"):
             if os.path.exists(os.path.join(self._dir, name)):
