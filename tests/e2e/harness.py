@@ -14,7 +14,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 WINE = "/usr/lib/wine/wine64"
 sys.path.insert(0, os.path.join(ROOT, "tests", "servers"))  # scenarios import the loopback servers by name
 
-_scenarios = []
+SCENARIOS = []  # (name, function, alone) as registered
 
 
 def scenario(name, alone=False):
@@ -22,13 +22,9 @@ def scenario(name, alone=False):
     |alone| runs while no other does: it holds something the whole prefix
     shares, which would change how the others' runs go."""
     def register(fn):
-        _scenarios.append((name, fn, alone))
+        SCENARIOS.append((name, fn, alone))
         return fn
     return register
-
-
-def registered():
-    return list(_scenarios)
 
 
 def win_path(path):
@@ -93,18 +89,13 @@ class Context:
 
     # --- package ---------------------------------------------------------
     def env(self):
-        env = dict(os.environ)
-        env.update(WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEARCH="win64")
-        return env
+        return dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEARCH="win64")
 
-    def write_ini(self, sections=None, text=None, raw=None, name="setup.ini", bom=True):
-        """Writes the configuration: from sections, from text, or raw bytes."""
+    def write_ini(self, sections=None, raw=None, name="setup.ini"):
+        """Writes the configuration: from sections (UTF-16LE with its mark), or raw bytes."""
         path = os.path.join(self.package, name)
-        if raw is None:
-            body = text if text is not None else ini_text(sections or [])
-            raw = (b"\xff\xfe" if bom else b"") + body.encode("utf-16-le")
         with open(path, "wb") as f:
-            f.write(raw)
+            f.write(raw if raw is not None else b"\xff\xfe" + ini_text(sections or []).encode("utf-16-le"))
         self.check_config(path)
         return path
 

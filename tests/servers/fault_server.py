@@ -108,8 +108,7 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             for start in range(0, len(body), step):
                 self.wfile.write(body[start:start + step])
                 self.wfile.flush()
-                if pause:
-                    time.sleep(pause)
+                time.sleep(pause)
         except OSError:
             pass  # the client went away: that is its right
         self.close_connection = True
