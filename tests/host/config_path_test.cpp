@@ -23,7 +23,6 @@ TEST(ConfigPath, DerivesTheIniBesideTheExecutable) {
       {L"\\setup.exe", L"\\setup.ini", L""},
       // Without a separator the path stays relative.
       {L"setup.exe", L"setup.ini", L""},
-      {L"setup", L"setup.ini", L""},
       {L"", L".ini", L""},
   };
   for (const auto& c : cases) {

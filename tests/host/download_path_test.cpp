@@ -49,7 +49,6 @@ TEST(MakeDownloadPath, FolderTextGivesSubFolderAndFileName) {
   EXPECT_EQ(MakeDownloadPath(L"C:\\dl", url, L""), L"C:\\dl\\setup.exe");
   EXPECT_EQ(MakeDownloadPath(L"C:\\dl\\", url, L"tools"), L"C:\\dl\\tools\\setup.exe");
   EXPECT_EQ(MakeDownloadPath(L"C:\\dl\\", url, L"tools\\"), L"C:\\dl\\tools\\setup.exe");
-  EXPECT_EQ(MakeDownloadPath(L"C:\\dl\\", url, L"tools?my.exe"), L"C:\\dl\\tools\\my.exe");
   EXPECT_EQ(MakeDownloadPath(L"C:\\dl\\", url, L"?my.exe"), L"C:\\dl\\my.exe");
   EXPECT_EQ(MakeDownloadPath(L"C:\\dl\\", url, L"tools?"), L"C:\\dl\\tools\\setup.exe");
   EXPECT_EQ(MakeDownloadPath(L"C:\\dl\\", url, L"a\\b?c?d"), L"C:\\dl\\a\\b\\c?d");

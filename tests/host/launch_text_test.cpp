@@ -15,8 +15,7 @@ TEST(LaunchCommand, UiLevelPicksTheCommandLine) {
   const struct {
     const wchar_t* options;
     const wchar_t* commandLine;
-  } levels[] = {{L"q", L"silent"}, {L"b", L"basic"}, {L"qb", L"basic"}, {L"bq", L"basic"},
-                {L"", L"full"},    {L"Q", L"full"},  {L"xmB", L"full"}};
+  } levels[] = {{L"q", L"silent"}, {L"b", L"basic"}, {L"qb", L"basic"}, {L"", L"full"}, {L"xmQB", L"full"}};
   for (const auto& c : levels) EXPECT_EQ(CommandLineOf(record, CommandLineLevelFor(c.options)), c.commandLine) << c.options;
 }
 

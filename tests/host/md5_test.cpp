@@ -18,7 +18,7 @@ std::wstring Hex(const std::string& message, std::size_t piece) {
   return DigestHex(md5.Finish());
 }
 
-// The test suite of RFC 1321, fed whole and in awkward pieces that cross the
+// RFC 1321 vectors of one and two blocks, whole and in pieces that cross the
 // block boundary, plus lengths around the padding's turning point (55/56/64).
 TEST(Md5, RfcVectorsWholeAndInPieces) {
   const struct {
@@ -26,11 +26,7 @@ TEST(Md5, RfcVectorsWholeAndInPieces) {
     const wchar_t* digest;
   } cases[] = {
       {"", L"d41d8cd98f00b204e9800998ecf8427e"},
-      {"a", L"0cc175b9c0f1b6a831c399e269772661"},
       {"abc", L"900150983cd24fb0d6963f7d28e17f72"},
-      {"message digest", L"f96b697d7cb7938d525a2f31aaf161d0"},
-      {"abcdefghijklmnopqrstuvwxyz", L"c3fcd3d76192e4007dfb496cca67e13b"},
-      {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", L"d174ab98d277d9f5a5611c2c9f419d9f"},
       {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
        L"57edf4a22be3c955ac49da2e2107b67a"},
       {std::string(55, 'x'), L"04364420e25c512fd958a70738aa8f72"},
