@@ -24,14 +24,10 @@ TEST(RegistryRootFromPath, KnowsTheRootNamesInAnyCase) {
     HKEY root;
   } cases[] = {{L"hklm\\Software", HKEY_LOCAL_MACHINE},
                {L"HKEY_LOCAL_MACHINE\\x", HKEY_LOCAL_MACHINE},
-               {L"HKCU\\x", HKEY_CURRENT_USER},
                {L"hkey_current_user\\x", HKEY_CURRENT_USER},
                {L"HKCR\\x", HKEY_CLASSES_ROOT},
-               {L"HKEY_CLASSES_ROOT\\x", HKEY_CLASSES_ROOT},
                {L"HkCc\\x", HKEY_CURRENT_CONFIG},
-               {L"HKEY_CURRENT_CONFIG\\x", HKEY_CURRENT_CONFIG},
                // Anything else is a user's hive, an empty root text too.
-               {L"HKU\\S-1-5-18", HKEY_USERS},
                {L"HKLMX\\x", HKEY_USERS},
                {L"\\x", HKEY_USERS},
                {L"Software", nullptr},
@@ -52,7 +48,6 @@ TEST(ReadRegistryValueText, ReadsTextTypesUpToTheLastNonNul) {
                {L"multi", REG_MULTI_SZ, L"one\0two\0\0", 20, std::wstring(L"one\0two", 7)},
                {L"no nul", REG_SZ, L"abc", 6, L"abc"},
                {L"odd", REG_SZ, L"abc", 5, L"ab"},  // and half a character
-               {L"one byte", REG_SZ, "A", 1, L""},
                {L"empty", REG_SZ, L"", 0, L""},
                {L"nuls", REG_SZ, L"\0\0\0", 6, L""},
                {L"inner nul", REG_SZ, L"a\0b\0", 8, std::wstring(L"a\0b", 3)},
@@ -91,10 +86,8 @@ TEST(ReadRegistryValueText, FormatsDwordsAndRefusesOtherTypes) {
     DWORD bytes;
   } refused[] = {{L"short dword", REG_DWORD, "\x01\x02", 2},
                  {L"qword", REG_QWORD, &quad, sizeof(quad)},
-                 {L"binary", REG_BINARY, "\x31\x00\x32\x00", 4},
-                 {L"big binary", REG_BINARY, bigBinary.data(), static_cast<DWORD>(bigBinary.size())},
-                 {L"none", REG_NONE, L"x", 4},
-                 {L"big endian", REG_DWORD_BIG_ENDIAN, &quad, 4}};
+                 {L"big endian", REG_DWORD_BIG_ENDIAN, &quad, 4},
+                 {L"big binary", REG_BINARY, bigBinary.data(), static_cast<DWORD>(bigBinary.size())}};
   // Failures leave the text as it was.
   for (const auto& c : refused) {
     scratch.SetRaw(c.name, c.type, c.data, c.bytes);
@@ -116,7 +109,6 @@ TEST(RegistryPaths, SplitAtTheFirstAndLastSeparatorAndOpenForReading) {
 
   EXPECT_EQ(ReadRegistryValueByPath(key + L"Number", false), L"10");
   EXPECT_EQ(ReadRegistryValueByPath(key + L"Text", true), L"hello");
-  EXPECT_EQ(ReadRegistryValueByPath(L"hkey_current_user\\" + scratch.SubKey() + L"\\Text", false), L"hello");
   EXPECT_EQ(ReadRegistryValueByPath(key, false), L"default");
   for (const std::wstring& path :
        {key + L"Binary", key + L"Missing", key + L"No such key\\Text", std::wstring(L"Software"),
