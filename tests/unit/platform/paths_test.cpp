@@ -52,12 +52,9 @@ TEST(NormalizePath, TrimsComponentsAndKeepsRootsAndFolderProperties) {
                {L"\\\\?\\C:\\a \\b", L"\\\\?\\C:\\a\\b"},
                {L"\\\\?\\UNC\\srv\\sh\\a.", L"\\\\?\\UNC\\srv\\sh\\a"},
                {L"[TempFolder]\\Downloads. \\x", L"[TempFolder]Downloads\\x"},
-               {L"[A]\\[B]\\c", L"[A][B]c"},
                {L"relative \\path", L"relative\\path"},
                {L"\\rooted\\x ", L"\\rooted\\x"},
                {L"C:", L"C:"},
-               {L"C:\\", L"C:\\"},
-               {L"x", L"x"},
                {L"", L""}};
   for (const auto& c : cases) EXPECT_EQ(NormalizePath(c.in), c.out) << c.in;
   const std::wstring huge = L"C:\\" + std::wstring(40000, L'y');
