@@ -30,6 +30,14 @@ std::size_t CountOf(const std::wstring& text, const std::wstring& part) {
 
 const std::wstring kStamp = L"\\d{4}-\\d{2}-\\d{2} \\d{2}-\\d{2}-\\d{2}-";
 
+// Where a new logger named |name| puts |line|, its first; empty when nowhere.
+std::wstring WhereLogged(const std::wstring& name, const std::wstring& line, const std::wstring& configured = {}) {
+  Logger logger(name);
+  if (!configured.empty()) logger.SetLogFile(configured);
+  logger.WriteLine(line);
+  return logger.Path();
+}
+
 class ScopedLoggingEnabled {
  public:
   explicit ScopedLoggingEnabled(bool value) : old_(LoggingEnabled) { LoggingEnabled = value; }
@@ -100,12 +108,7 @@ TEST_F(LoggerTest, FallsBackToTheCommonFolderThenBesideTheExecutableThenToANewTe
   const std::wstring inCommon = common + L"\\" + name;
   cleanupFiles_.push_back(inCommon);
   if (!folderExisted) cleanupFolders_.push_back(common);
-  {
-    Logger logger(name);
-    logger.SetLogFile(scratch_ / L"missing\\run.log");
-    logger.WriteLine(L"moved");
-    EXPECT_EQ(logger.Path(), inCommon);
-  }
+  EXPECT_EQ(WhereLogged(name, L"moved", scratch_ / L"missing\\run.log"), inCommon);
   // Only a folder the logger creates gets its access list: everyone may write.
   if (!folderExisted) {
     EXPECT_GE(StoredAllowedMaskFor(common, L"S-1-1-0"), 0);
@@ -118,11 +121,7 @@ TEST_F(LoggerTest, FallsBackToTheCommonFolderThenBesideTheExecutableThenToANewTe
   const std::wstring besideExe = ReplaceExtensionWithLog(module);
   ASSERT_FALSE(PathExists(besideExe)) << "stale file in the way";
   cleanupFiles_.push_back(besideExe);
-  {
-    Logger logger(name);
-    logger.WriteLine(L"beside");
-    EXPECT_EQ(logger.Path(), besideExe);
-  }
+  EXPECT_EQ(WhereLogged(name, L"beside"), besideExe);
   EXPECT_EQ(CountOf(ReadLogText(besideExe), L"-beside\r\n"), 1u);
   ASSERT_TRUE(DeleteFileW(besideExe.c_str()));
   Block(besideExe);
@@ -133,17 +132,11 @@ TEST_F(LoggerTest, FallsBackToTheCommonFolderThenBesideTheExecutableThenToANewTe
   const std::wstring inTemp = tempLogs + L"\\" + name;
   cleanupFolders_.insert(cleanupFolders_.begin(), tempLogs);
   cleanupFiles_.push_back(inTemp);
-  {
-    Logger logger(name);
-    logger.WriteLine(L"in temp");
-    EXPECT_EQ(logger.Path(), inTemp);
-  }
+  EXPECT_EQ(WhereLogged(name, L"in temp"), inTemp);
   EXPECT_EQ(CountOf(ReadLogText(inTemp), L"-in temp\r\n"), 1u);
 
   // The temporary folder counts only when this run creates it: now the line is lost.
-  Logger late(name);
-  late.WriteLine(L"lost");
-  EXPECT_TRUE(late.Path().empty());
+  EXPECT_EQ(WhereLogged(name, L"lost"), L"");
   EXPECT_EQ(CountOf(ReadLogText(inTemp), L"lost"), 0u);
 }
 
