@@ -26,10 +26,6 @@ struct RecordingListener : ProgressListener {
   }
   void OnProgress(std::uint32_t bytes) override { calls.push_back(L"progress " + std::to_wstring(bytes)); }
   bool IsCancelled() override { return cancel; }
-  std::uint32_t OnError(const wchar_t*, std::uint32_t code, std::uint32_t) override {
-    calls.push_back(L"error " + std::to_wstring(code));
-    return 0;
-  }
 };
 
 DWORD Step(CopyProgress& progress, std::int64_t total, std::int64_t transferred,
