@@ -98,16 +98,12 @@ std::ptrdiff_t SlotOf(Member member) {
 }
 
 TEST(ProgressListener, SlotsKeepTheirOrder) {
-  EXPECT_EQ(SlotOf(&ProgressListener::OnStart), 1);
-  EXPECT_EQ(SlotOf(&ProgressListener::Unnamed2), 2);
-  EXPECT_EQ(SlotOf(&ProgressListener::OnTransferBegin), 3);
-  EXPECT_EQ(SlotOf(&ProgressListener::Unnamed4), 4);
-  EXPECT_EQ(SlotOf(&ProgressListener::OnFinished), 5);
-  EXPECT_EQ(SlotOf(&ProgressListener::OnProgress), 6);
-  EXPECT_EQ(SlotOf(&ProgressListener::IsCancelled), 7);
-  EXPECT_EQ(SlotOf(&ProgressListener::IsPaused), 8);
-  EXPECT_EQ(SlotOf(&ProgressListener::OnError), 9);
-  EXPECT_EQ(SlotOf(&ProgressListener::OnEvent), 10);
+  using L = ProgressListener;
+  const std::ptrdiff_t slots[] = {
+      SlotOf(&L::OnStart),    SlotOf(&L::Unnamed2),   SlotOf(&L::OnTransferBegin), SlotOf(&L::Unnamed4),
+      SlotOf(&L::OnFinished), SlotOf(&L::OnProgress), SlotOf(&L::IsCancelled),     SlotOf(&L::IsPaused),
+      SlotOf(&L::OnError),    SlotOf(&L::OnEvent)};
+  for (std::ptrdiff_t i = 0; i < 10; ++i) EXPECT_EQ(slots[i], i + 1) << "member " << i + 1 << " of the list";
 }
 
 }  // namespace
