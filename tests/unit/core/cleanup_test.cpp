@@ -31,7 +31,6 @@ TEST(Cleanup, FoldersBetweenTheExecutableAndTheCleanupFolder) {
       {L"C:\\T\\A\\B", exe, {exe}},
       // Not a parent: only a text prefix, a case that differs, or nothing.
       {L"C:\\T", L"C:\\Tools\\A\\setup.exe", {L"C:\\Tools\\A\\setup.exe"}},
-      {L"C:\\T\\A\\B\\setup", exe, {exe}},
       {L"c:\\t", exe, {exe}},
       {L"\\", exe, {exe}},
   };

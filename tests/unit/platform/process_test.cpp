@@ -26,8 +26,6 @@ std::string ReportedDirectory(const std::wstring& path) {
   return end != std::string::npos && text.find("--write") < end ? text.substr(end + 2) : "<report: " + text + ">";
 }
 
-std::string Line(const std::wstring& text) { return test_support::Narrow(text) + "\r\n"; }
-
 class ProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -59,7 +57,7 @@ TEST_F(ProcessTest, FailuresStoreTheErrorShellOpenTakesTheGivenFolderAndOnlyAnEx
   EXPECT_TRUE(ShellOpen(L"\\\\?\\" + ExitWith(), L"3 --write " + Quoted(report), &code, false,
                         L"\\\\?\\" + scratch_.Path()));
   EXPECT_EQ(code, 3u);
-  EXPECT_EQ(ReportedDirectory(report), Line(scratch_.Path()));
+  EXPECT_EQ(ReportedDirectory(report), test_support::Narrow(scratch_.Path()) + "\r\n");
 
   // Without an exit-code place nothing waits, and a failure has nowhere to store its error.
   const std::wstring done = scratch_ / L"done.txt";
