@@ -144,7 +144,6 @@ TEST(ConfigPrerequisite, ListEndsAtFirstBrokenEntry) {
     std::size_t loaded;
   } cases[] = {
       {"no list", L"", 0},
-      {"no App1", L"[PREREQUISITES]\nApp2=Good\n", 0},
       {"no leading zeros", L"[PREREQUISITES]\nApp01=Good\n", 0},
       {"gap", L"[PREREQUISITES]\nApp1=Good\nApp3=Good\n", 1},
       {"missing section", L"[PREREQUISITES]\nApp1=Good\nApp2=Missing\nApp3=Good\n", 1},

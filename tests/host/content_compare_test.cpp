@@ -39,7 +39,6 @@ TEST(CompareContent, NumbersNeedDigitsOnlyOnBothSidesAndUnknownLettersNeverMatch
   // Any other character on either side makes both tests false.
   ExpectCompared(L'G', false, {L"1", L"1", L"10", L"9", L"", L"", L"1", L"2a", L"+1", L"2", L" 1", L"2"});
   ExpectCompared(L'L', false, {L"3", L"-1"});
-  // Unknown letters never match.
   for (wchar_t letter : {L'Q', L'm', L'g', L'\0', L' '})
     ExpectCompared(letter, false, {L"", L"", L"1", L"1"});
 }

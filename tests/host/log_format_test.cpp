@@ -23,7 +23,6 @@ TEST(LogFormat, LogFileNamesReplaceTheExtensionOfTheFileNameOnly) {
   EXPECT_EQ(DefaultLogFileName(L"C:\\Package\\my.setup.exe"), L"my.setup.LOG");
   EXPECT_EQ(ReplaceExtensionWithLog(L"C:\\my.folder\\setup"), L"C:\\my.folder\\setup.LOG");
   EXPECT_EQ(ReplaceExtensionWithLog(L"Z:/tmp/run.d/unit_log.exe"), L"Z:/tmp/run.d/unit_log.LOG");
-  // The OS line shows kind and width.
   EXPECT_EQ(FormatOsVersionLine({.major = 6, .minor = 1, .build = 7601, .servicePack = 1, .is64Bit = true}),
             L"OS Version: 6.1.7601 SP1 (workstation) [x64]\r\n");
   // The build is unsigned all the way.

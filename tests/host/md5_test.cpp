@@ -42,7 +42,6 @@ TEST(Md5, RfcVectorsWholeAndInPieces) {
 
 TEST(DigestText, MD5MatchesOnItsFirst32CharactersInEitherCaseSHA256OnlyWhole) {
   const std::wstring digest = L"900150983cd24fb0d6963f7d28e17f72";
-  EXPECT_TRUE(DigestMatches(digest, digest));
   EXPECT_TRUE(DigestMatches(digest, L"900150983CD24FB0D6963F7D28E17F72"));
   EXPECT_TRUE(DigestMatches(digest, digest + L"trailing text"));
   EXPECT_FALSE(DigestMatches(digest, digest.substr(0, 31)));

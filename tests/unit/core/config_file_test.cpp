@@ -11,7 +11,6 @@ namespace {
 
 class ConfigFileTest : public ::testing::Test {
  protected:
-  // Writes the byte-order mark and |text| as UTF-16LE.
   void WriteUtf16(const std::wstring& text) const {
     const std::wstring units = L"\xFEFF" + text;  // wchar_t is UTF-16LE here
     test_support::MakeFile(path_, FILE_ATTRIBUTE_NORMAL,

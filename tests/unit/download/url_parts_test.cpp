@@ -48,7 +48,6 @@ TEST(CrackUrl, AFileUrlOnAShareNamesItsServerAsHostAndKeepsTheWholePath) {
     const wchar_t* path;
     const wchar_t* extra;
   } cases[] = {
-      {L"file:\\\\server\\share\\setup.exe", L"server", L"\\\\server\\share\\setup.exe", L""},
       {L"file:\\\\srv\\s\\x.exe?y#z", L"srv", L"\\\\srv\\s\\x.exe", L"?y#z"},
       {L"file:\\\\srv", L"srv", L"\\\\srv", L""},
       // Too short to name a server.

@@ -59,7 +59,6 @@ class LoggerTest : public ::testing::Test {
     ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
     cleanupFolders_.push_back(path);
   }
-  // The shared fallback folder under the common application data.
   static std::wstring CommonLogFolder() {
     wchar_t buffer[MAX_PATH] = {};
     EXPECT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, buffer)));

@@ -35,7 +35,6 @@ class EvaluatorTest : public ::testing::Test {
     return record;
   }
   Prerequisite& At(std::size_t i) { return options_.prerequisites[i]; }
-  // Key-presence searches that find something and nothing.
   PrereqSearch Present() const { return Search(5, key_.Path(L"present")); }
   PrereqSearch Absent() const { return Search(5, key_.Path(L"absent")); }
 

@@ -21,7 +21,6 @@ const Texts kFoundVersioned{L"2.5.7.9"};
 class FileSearch : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_FALSE(BinFolder().empty()) << "TESSARO_BIN is not set"; }
-  // Copies a built program to |relative|, creating the folders on the way.
   void Place(const wchar_t* program, const std::wstring& relative) const {
     ASSERT_EQ(CreateDirectories(tree_ / relative, false, nullptr), 0u) << relative;
     ASSERT_TRUE(CopyFileW(BinPath(program).c_str(), (tree_ / relative).c_str(), FALSE)) << relative;

@@ -74,7 +74,6 @@ TEST(ProgressDialog, EachPhaseRestartsTheBarAndOnlyTheRunsEndEndsTheDialog) {
     return Phase(listener, {L"Installing X", L"Installing Y"});
   };
   ProgressDialog dialog(work, kTitle, program.Get());
-  // Every mandatory prerequisite is not present: 7.
   EXPECT_EQ(dialog.Run(), kProgressMandatoryMissing);
   const std::vector<std::wstring> expected = {L"Downloading C|3|3", std::to_wstring(0xE0000022u),
                                               L"Downloading C|3|3", L"Installing " + longName + L"|1|1",

@@ -27,7 +27,6 @@ TEST(ResStrings, MissingIdGivesEmptyTextLongTextIsCutToTheBuffer) {
 
 TEST(ResStrings, FormatFillsEveryPlaceholder) {
   EXPECT_EQ(FormatResText(L"Installing %s", L"Runtime 4.8"), L"Installing Runtime 4.8");
-  EXPECT_EQ(FormatResText(L"%s Setup", L""), L" Setup");
   // The argument is inserted as it is, never read as a format itself.
   EXPECT_EQ(FormatResText(L"Downloading %s", L"50%s %% off"), L"Downloading 50%s %% off");
   EXPECT_EQ(FormatResText(L"%s and %s", L"x"), L"x and x");
