@@ -190,12 +190,9 @@ TEST(ConfigChainerSection, PresenceAndKeys) {
   EXPECT_EQ(chainer.logFile, L"preset");
 
   ChainerSection loaded;
-  ASSERT_TRUE(LoadChainerSection(Ini(L"[PREREQ_CHAINER]\nCleanupFiles=C:\\a\x01"
-                                     L"C:\\b\nLogFile=\n"),
-                                 loaded));
-  EXPECT_EQ((Lines{loaded.cleanupFiles, loaded.cleanupFolders, loaded.logFile}), (Lines{L"C:\\a\x01"
-                                                                                        L"C:\\b",
-                                                                                        L"", L""}));
+  const std::wstring files = std::wstring(L"C:\\a") + L'\x01' + L"C:\\b";
+  ASSERT_TRUE(LoadChainerSection(Ini(L"[PREREQ_CHAINER]\nCleanupFiles=" + files + L"\nLogFile=\n"), loaded));
+  EXPECT_EQ((Lines{loaded.cleanupFiles, loaded.cleanupFolders, loaded.logFile}), (Lines{files, L"", L""}));
 }
 
 }  // namespace

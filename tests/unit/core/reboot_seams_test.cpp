@@ -68,8 +68,7 @@ TEST(SiteSeam, SitesOpenInListOrderThroughShortcutFiles) {
     const std::wstring& path = recorder.shortcuts[i];
     const std::wstring name = path.substr(path.rfind(L'\\') + 1);
     EXPECT_EQ(path.substr(0, path.rfind(L'\\') + 1), GetTempFolder()) << path;
-    EXPECT_EQ(name.substr(0, 3), L"URL") << path;
-    EXPECT_EQ(name.substr(name.size() - 4), L".url") << path;
+    EXPECT_TRUE(name.starts_with(L"URL") && name.ends_with(L".url")) << path;
     EXPECT_EQ(test_support::FileBytes(path), expected[i]) << i;
     DeleteFileW(path.c_str());
   }
@@ -126,14 +125,11 @@ TEST(UserLaunch, EmptyCommandRegistersNothingOtherwiseAHiddenLogonTaskOrARunValu
   // No task can be registered: a Run value instead, and an existing one stays.
   const std::wstring command = L"C:\\" + test_support::UniqueName(L"Tessaro Test") + L"\\app.exe";
   const wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-  const auto readRun = [&]() {
+  const auto readRun = [&] {
     wchar_t data[512] = {};
     DWORD size = sizeof(data) - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CURRENT_USER, kRun, command.c_str(), RRF_RT_REG_SZ, nullptr, data, &size) !=
-        ERROR_SUCCESS) {
-      return std::wstring(L"(none)");
-    }
-    return std::wstring(data);
+    const LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, kRun, command.c_str(), RRF_RT_REG_SZ, nullptr, data, &size);
+    return status == ERROR_SUCCESS ? std::wstring(data) : std::wstring(L"(none)");
   };
   recorder.taskResult = ERROR_ACCESS_DENIED;
   EXPECT_TRUE(LaunchAsLoggedOnUser(command, L"/start", recorder));
