@@ -47,8 +47,7 @@ TEST_F(ProcessTest, FailuresStoreTheErrorShellOpenTakesTheGivenFolderAndOnlyAnEx
   EXPECT_EQ(code, static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
   code = kUntouched;
   EXPECT_FALSE(RunProcess(L"", L"", &code, 0));
-  EXPECT_NE(code, kUntouched);
-  EXPECT_NE(code, 0u);
+  EXPECT_EQ(code, static_cast<unsigned long>(ERROR_INVALID_PARAMETER));
   code = kUntouched;
   EXPECT_FALSE(ShellOpen(scratch_ / L"missing.exe", L"", &code, true, L""));
   EXPECT_EQ(code, static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));

@@ -168,9 +168,6 @@ TEST_F(EvaluatorTest, DownloadAlreadyPresentInTheDownloadFolder) {
   test_support::MakeFile(downloads_ / L"sub\\renamed.exe", FILE_ATTRIBUTE_NORMAL, std::string(10, 'x'));
 
   const std::wstring url = L"http://127.0.0.1/files/setup.exe";
-  EXPECT_TRUE(evaluator_.IsAlreadyDownloaded(url, 0, L""));
-  EXPECT_TRUE(evaluator_.IsAlreadyDownloaded(url, 123, L""));
-  EXPECT_FALSE(evaluator_.IsAlreadyDownloaded(url, 124, L""));
   EXPECT_FALSE(evaluator_.IsAlreadyDownloaded(L"http://127.0.0.1/other.exe", 0, L""));
   EXPECT_TRUE(evaluator_.IsAlreadyDownloaded(url, 10, L"sub?renamed.exe"));
   EXPECT_TRUE(evaluator_.IsAlreadyDownloaded(L"FILE:///C:/x/setup.exe", 5, L""));
