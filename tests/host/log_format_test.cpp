@@ -13,6 +13,11 @@ TEST(LogFormat, TimeStampAndOsVersionLine) {
   // Every field padded, dashes in the time.
   EXPECT_EQ(FormatLogTimeStamp({2021, 3, 4, 9, 5, 7}), L"2021-03-04 09-05-07");
   EXPECT_EQ(FormatLogTimeStamp({987, 1, 1, 0, 0, 0}), L"0987-01-01 00-00-00");
+  EXPECT_EQ(FormatOsVersionLine({.major = 6, .minor = 1, .build = 7601, .servicePack = 1, .is64Bit = true}),
+            L"OS Version: 6.1.7601 SP1 (workstation) [x64]\r\n");
+  // The build is unsigned all the way.
+  EXPECT_EQ(FormatOsVersionLine({.major = 10, .build = 4294967295u, .isServer = true}),
+            L"OS Version: 10.0.4294967295 SP0 (server) [x86]\r\n");
 }
 
 TEST(LogFormat, LogFileNamesReplaceTheExtensionOfTheFileNameOnly) {
@@ -23,11 +28,6 @@ TEST(LogFormat, LogFileNamesReplaceTheExtensionOfTheFileNameOnly) {
   EXPECT_EQ(DefaultLogFileName(L"C:\\Package\\my.setup.exe"), L"my.setup.LOG");
   EXPECT_EQ(ReplaceExtensionWithLog(L"C:\\my.folder\\setup"), L"C:\\my.folder\\setup.LOG");
   EXPECT_EQ(ReplaceExtensionWithLog(L"Z:/tmp/run.d/unit_log.exe"), L"Z:/tmp/run.d/unit_log.LOG");
-  EXPECT_EQ(FormatOsVersionLine({.major = 6, .minor = 1, .build = 7601, .servicePack = 1, .is64Bit = true}),
-            L"OS Version: 6.1.7601 SP1 (workstation) [x64]\r\n");
-  // The build is unsigned all the way.
-  EXPECT_EQ(FormatOsVersionLine({.major = 10, .build = 4294967295u, .isServer = true}),
-            L"OS Version: 10.0.4294967295 SP0 (server) [x86]\r\n");
 }
 
 CpuBrandRegisters RegistersFor(const std::string& text) {
