@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <thread>
 #include <vector>
 
 #include "platform/handles.h"
@@ -14,44 +15,29 @@ namespace {
 // computed exactly once, and every thread (the late ones included, which
 // must wait for the slow first computation) sees that one value.
 TEST(ProcessOnce, ComputedOnceWhenManyThreadsAskFirst) {
-  struct Shared {
-    ProcessOnce<std::vector<int>> cache;
-    volatile LONG computations = 0;
-    UniqueHandle start{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    const std::vector<int>* seen[8] = {};
-  } shared;
-  struct Arguments {
-    Shared* shared;
-    int index;
-  } arguments[8];
-
-  std::vector<UniqueHandle> threads;
+  ProcessOnce<std::vector<int>> cache;
+  volatile LONG computations = 0;
+  const UniqueHandle start(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  const std::vector<int>* seen[8] = {};
+  std::vector<std::thread> threads;
   for (int i = 0; i < 8; ++i) {
-    arguments[i] = {&shared, i};
-    threads.emplace_back(CreateThread(
-        nullptr, 0,
-        // WINAPI: a thread entry is stdcall, which an i686 lambda is not by default.
-        [](void* raw) WINAPI -> DWORD {
-          auto* a = static_cast<Arguments*>(raw);
-          WaitForSingleObject(a->shared->start.Get(), INFINITE);
-          a->shared->seen[a->index] = &a->shared->cache.Get([a] {
-            InterlockedIncrement(&a->shared->computations);
-            Sleep(50);
-            return std::vector<int>{1, 2, 3};
-          });
-          return 0;
-        },
-        &arguments[i], 0, nullptr));
-    ASSERT_TRUE(threads.back().IsValid());
+    threads.emplace_back([&, i] {
+      WaitForSingleObject(start.Get(), INFINITE);
+      seen[i] = &cache.Get([&] {
+        InterlockedIncrement(&computations);
+        Sleep(50);
+        return std::vector<int>{1, 2, 3};
+      });
+    });
   }
-  SetEvent(shared.start.Get());
-  for (const UniqueHandle& thread : threads) WaitForSingleObject(thread.Get(), INFINITE);
+  SetEvent(start.Get());
+  for (std::thread& thread : threads) thread.join();
 
-  EXPECT_EQ(shared.computations, 1);
-  for (const std::vector<int>* value : shared.seen) {
+  EXPECT_EQ(computations, 1);
+  for (const std::vector<int>* value : seen) {
     ASSERT_NE(value, nullptr);
     EXPECT_EQ(*value, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(value, shared.seen[0]);
+    EXPECT_EQ(value, seen[0]);
   }
 }
 
