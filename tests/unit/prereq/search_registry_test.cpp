@@ -26,7 +26,6 @@ class RegistrySearch : public ::testing::Test {
     key_.SetText(L"Version", L"1.2.3");
     key_.SetText(L"Empty", L"");
     key_.SetRaw(L"NoData", REG_SZ, nullptr, 0);
-    key_.SetText(L"Beta", L"Beta2");
     key_.SetText(L"Expand", L"%SystemRoot%\\x", REG_EXPAND_SZ);
     key_.SetRaw(L"Multi", REG_MULTI_SZ, L"3.1\0more\0", sizeof(L"3.1\0more\0"));
     key_.SetRaw(L"Unterminated", REG_SZ, L"7.7", 3 * sizeof(wchar_t));
