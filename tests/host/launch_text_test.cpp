@@ -46,7 +46,6 @@ TEST(LogonText, TaskNameProgramAndRunValue) {
   EXPECT_EQ(ScheduledTaskName(L""), L".job");
 
   EXPECT_EQ(QuotedProgram(L""), L"");
-  EXPECT_EQ(QuotedProgram(L"C:\\P F\\app.exe"), L"\"C:\\P F\\app.exe\"");
   EXPECT_EQ(QuotedProgram(L"\"C:\\app.exe\""), L"\"C:\\app.exe\"");
 
   const std::wstring longCommand = L"C:\\" + std::wstring(100, L'x') + L"\\app.exe";
