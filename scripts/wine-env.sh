@@ -14,8 +14,14 @@ wine_prefix_is_wow64() { [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll
 # "Exec format error"), and there Wine's 32-bit loader cannot start.
 WINE32_RUNS=0
 WINE32_WHY=""
+# Where the kernel refuses i386 code, qemu-i386 may run it through
+# binfmt_misc: 32-bit Wine then works, but far too slowly for every layer.
+WINE32_EMULATED=0
 wine32_probe() {
-  if /usr/lib/wine/wine --version >/dev/null 2>&1 </dev/null; then
+  if [ -f /proc/sys/fs/binfmt_misc/qemu-i386 ] && grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386; then
+    WINE32_EMULATED=1
+    WINE32_WHY="32-bit code runs here only under qemu emulation"
+  elif /usr/lib/wine/wine --version >/dev/null 2>&1 </dev/null; then
     WINE32_RUNS=1
   elif [ ! -e /usr/lib/wine/wine ]; then
     WINE32_WHY="wine32:i386 is not installed (scripts/install-deps.sh installs it)"
