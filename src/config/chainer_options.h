@@ -10,32 +10,14 @@
 
 namespace tessaro {
 
+// Only what a run acts on. The other general keys are looked up for the
+// checker's sake and stored nowhere (LoadGeneralOptions).
 struct GeneralOptions {
-  std::wstring mainAppCmdLine;
   std::wstring options;
-  std::wstring updatesUrl;
-  std::wstring productVersion;
-  std::wstring minWiVer;
   std::wstring downloadFolder;
-  std::wstring mainAppUrl;
-  std::wstring uwpAppxUrl;
-  std::wstring languageList;
   std::wstring extractionFolder;
   std::int32_t keepFiles = 0;
-  bool packJars = false;
-  bool allPlatforms = false;
-  bool is64PlatformTransf = false;
-  std::wstring langs;
-  std::wstring packageCode;
   std::wstring defaultProdCode;
-  std::wstring productCode;
-  std::wstring upgradeCode;
-  bool extUiStub = false;
-  std::wstring saveExtUiStub;
-  std::wstring fileExtractFirst;
-  std::wstring msiCertData;
-  std::wstring appxVersion;
-  std::wstring appxPkId;
 };
 
 inline constexpr std::int32_t kKeepFilesMinimum = 1;

@@ -16,6 +16,7 @@ enum class LoadEvent : int {
   LoneLineBreak,           // a lone LF or CR inside a line: only CR LF ends lines
   NotADecimalNumber,       // read as its leading digits, or 0; subject: the key
   UnknownWord,             // a word key whose value is none of its words: read as absent
+  NeverActedOn,            // a general key with a value that no step of a run uses; subject: the key
   ListedSectionMissing,    // "AppN" names no section: the list ends; subject: the name
   NoLocation,              // no SetupFile, OpenSite or Url: the list ends; subject: the section
   SearchWithoutString,     // "SearchTypeN" without "SearchStringN": the list ends; subject: the key

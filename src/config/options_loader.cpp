@@ -4,7 +4,6 @@
 #include "platform/decimal_text.h"
 
 #include <cstddef>
-#include <string_view>
 #include <utility>
 
 namespace tessaro {
@@ -15,7 +14,6 @@ constexpr wchar_t kListSection[] = L"PREREQUISITES";
 constexpr wchar_t kChainerSection[] = L"PREREQ_CHAINER";
 constexpr wchar_t kListKeyPrefix[] = L"App";
 
-constexpr wchar_t kTrueText[] = L"true";
 constexpr wchar_t kLanguageSeparator = L';';
 
 // One section as the loaders see it: every lookup that finds an entry is
@@ -23,9 +21,6 @@ constexpr wchar_t kLanguageSeparator = L';';
 class SectionReader {
  public:
   SectionReader(const ConfigSection& section, LoadObserver* observer) : section_(section), observer_(observer) {}
-
-  [[nodiscard]] const ConfigSection& Section() const { return section_; }
-  [[nodiscard]] LoadObserver* Observer() const { return observer_; }
 
   [[nodiscard]] const ConfigEntry* Find(const std::wstring& key) const {
     const ConfigEntry* entry = ConfigDocument::FindEntry(section_, key);
@@ -39,11 +34,6 @@ class SectionReader {
   // A present key sets the field, even to an empty text; an absent one keeps it.
   void ReadText(const std::wstring& key, std::wstring& field) const {
     if (const std::wstring* value = Value(key)) field = *value;
-  }
-  // The converted keys are always assigned: an absent key reads as empty text.
-  [[nodiscard]] std::wstring TextOrEmpty(const std::wstring& key) const {
-    const std::wstring* value = Value(key);
-    return value == nullptr ? std::wstring() : *value;
   }
   // A present key's value as a decimal number; |fallback| when absent.
   [[nodiscard]] std::int32_t Decimal(const std::wstring& key, std::int32_t fallback) const {
@@ -63,18 +53,6 @@ class SectionReader {
   LoadObserver* observer_;
 };
 
-// Only ASCII letters fold: the word compared with is plain ASCII.
-bool IsTrueText(const std::wstring& text) {
-  const std::wstring_view word = kTrueText;
-  if (text.size() != word.size()) return false;
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    wchar_t c = text[i];
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    if (c != word[i]) return false;
-  }
-  return true;
-}
-
 // Plain text keys: a present key sets its field, an absent one keeps it.
 // Numbered keys ("%s%d") carry their index as the suffix.
 template <typename Record>
@@ -90,26 +68,20 @@ void ReadTexts(const SectionReader& section, const TextKey<Record> (&keys)[N], R
 }
 
 constexpr TextKey<GeneralOptions> kGeneralTextKeys[] = {
-    {L"MainAppCmdLine", &GeneralOptions::mainAppCmdLine},
     {L"Options", &GeneralOptions::options},
-    {L"UpdatesUrl", &GeneralOptions::updatesUrl},
-    {L"ProductVersion", &GeneralOptions::productVersion},
-    {L"MinWIVer", &GeneralOptions::minWiVer},
     {L"DownloadFolder", &GeneralOptions::downloadFolder},
-    {L"MainAppURL", &GeneralOptions::mainAppUrl},
-    {L"UwpAppxURL", &GeneralOptions::uwpAppxUrl},
-    {L"LanguageList", &GeneralOptions::languageList},
     {L"ExtractionFolder", &GeneralOptions::extractionFolder},
-    {L"Langs", &GeneralOptions::langs},
-    {L"PackageCode", &GeneralOptions::packageCode},
     {L"DefaultProdCode", &GeneralOptions::defaultProdCode},
-    {L"ProductCode", &GeneralOptions::productCode},
-    {L"UpgradeCode", &GeneralOptions::upgradeCode},
-    {L"SaveExtUIStub", &GeneralOptions::saveExtUiStub},
-    {L"FileExtractFirst", &GeneralOptions::fileExtractFirst},
-    {L"MsiCertData", &GeneralOptions::msiCertData},
-    {L"AppxVersion", &GeneralOptions::appxVersion},
-    {L"AppxPkId", &GeneralOptions::appxPkId},
+};
+
+// General keys that packages carry and that no step of a run acts on. They
+// are looked up only so that the checker can tell an author that a value
+// set here changes nothing.
+constexpr const wchar_t* kNeverActedOnKeys[] = {
+    L"MainAppCmdLine", L"UpdatesUrl",       L"ProductVersion", L"MinWIVer",     L"MainAppURL",
+    L"UwpAppxURL",     L"LanguageList",     L"PackJars",       L"AllPlatforms", L"Is64PlatformTransf",
+    L"Langs",          L"PackageCode",      L"ProductCode",    L"UpgradeCode",  L"ExtUIStub",
+    L"SaveExtUIStub",  L"FileExtractFirst", L"MsiCertData",    L"AppxVersion",  L"AppxPkId",
 };
 
 constexpr TextKey<Prerequisite> kPrerequisiteTextKeys[] = {
@@ -180,10 +152,11 @@ bool LoadGeneralOptions(const ConfigDocument& document, GeneralOptions& options,
   if (keepFiles != nullptr && options.keepFiles == 0 && !keepFiles->value.empty()) {
     section.Note(LoadEvent::UnknownWord, keepFiles->line, keepFiles->key);
   }
-  options.packJars = IsTrueText(section.TextOrEmpty(L"PackJars"));
-  options.allPlatforms = IsTrueText(section.TextOrEmpty(L"AllPlatforms"));
-  options.is64PlatformTransf = IsTrueText(section.TextOrEmpty(L"Is64PlatformTransf"));
-  options.extUiStub = !section.TextOrEmpty(L"ExtUIStub").empty();
+  if (observer == nullptr) return true;
+  for (const wchar_t* key : kNeverActedOnKeys) {
+    const ConfigEntry* entry = section.Find(key);
+    if (entry != nullptr && !entry->value.empty()) section.Note(LoadEvent::NeverActedOn, entry->line, entry->key);
+  }
   return true;
 }
 

@@ -63,6 +63,8 @@ CASES = [
     ("operator", edit(B + 1, ["Operator=2"]), B + 2, "neither 0"),
     ("size not a number", edit(B + 1, ["ExactSize=12 kB"]), B + 2, "reads it as 12"),
     ("KeepFiles word", edit(GENERAL + 1, ["KeepFiles=Complete"]), GENERAL + 2, "no value this key knows"),
+    ("option that does nothing", edit(GENERAL + 1, ["UpdatesUrl=", "MainAppCmdLine=app.exe"]), GENERAL + 3,
+     "'MainAppCmdLine=app.exe' is read, but no step of a run uses it"),
     ("line without =", edit(A + 1, ["CommandLine /s"]), A + 2, "without \"=\" is ignored"),
     ("text before the first section", ["Options=q"] + GOOD, 1, "before the first [section]"),
     # Files given as their bytes.

@@ -160,6 +160,11 @@ void ConfigCheck::ReportNotes() {
                                               L"Tessaro reads it as absent");
         }
         break;
+      case LoadEvent::NeverActedOn:
+        if (entry != nullptr) {
+          Add(note.line, Assignment(*entry) + L" is read, but no step of a run uses it: the value changes nothing");
+        }
+        break;
       case LoadEvent::ListedSectionMissing:
         listCut_ = true;
         Add(note.line, (entry != nullptr ? Assignment(*entry) : Quoted(note.subject)) + L" names no section [" +
