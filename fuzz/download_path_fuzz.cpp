@@ -8,13 +8,6 @@
 #include "config/config_document.h"
 #include "package/download_path.h"
 
-namespace {
-
-constexpr std::size_t kLongestName = 41;
-constexpr wchar_t kSeparators[] = L"\\/:*?\"<>|";
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // The first line is the URL, the second the Folder value, the rest the folder.
   std::wstring parts[3];
@@ -26,15 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       parts[part] += c;
     }
   }
-  const std::wstring& url = parts[0];
-  const std::wstring& folderText = parts[1];
-  const std::wstring& folder = parts[2];
-
+  const auto& [url, folderText, folder] = parts;
   const std::wstring name = tessaro::FileNameFromUrl(url);
-  if (name.size() > kLongestName) std::abort();
-  if (name.find_first_of(kSeparators) != std::wstring::npos) std::abort();
+  if (name.size() > 41 || name.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos) std::abort();
   if (!name.empty() && url.find(name) == std::wstring::npos) std::abort();
-
   const std::wstring path = tessaro::MakeDownloadPath(folder, url, folderText);
   if (path.compare(0, folder.size(), folder) != 0) std::abort();
   if (folderText.find(L'?') == std::wstring::npos && !path.ends_with(name)) std::abort();

@@ -9,10 +9,8 @@
 #include "config/config_document.h"
 #include "prereq/version.h"
 
-namespace {
-
-// Two bytes per code unit, so that texts beyond ASCII are reached too.
-std::vector<std::wstring> SplitTexts(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // One text per line, two bytes per code unit so that texts beyond ASCII are reached.
   std::vector<std::wstring> texts(1);
   for (wchar_t c : tessaro::DecodeUtf16Le(data, size)) {
     if (c == L'\n') {
@@ -21,35 +19,22 @@ std::vector<std::wstring> SplitTexts(const std::uint8_t* data, std::size_t size)
       texts.back() += c;
     }
   }
-  return texts;
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::vector<std::wstring> texts = SplitTexts(data, size);
   for (const std::wstring& text : texts) {
     tessaro::VersionValue v;
     const bool ok = tessaro::ParseVersion(text, v);
     if (ok ? (v.count < 1 || v.count > 5) : (v.count != 0 || !v.IsZero())) std::abort();
-
     // The text form parses back to the same components, except where a
     // negative component's sign is read as a separator.
-    const std::wstring printed = tessaro::VersionToText(v);
+    tessaro::VersionValue again;
+    if (!tessaro::ParseVersion(tessaro::VersionToText(v), again)) std::abort();
     bool negative = false;
     for (std::int32_t part : v.parts) negative = negative || part < 0;
-    tessaro::VersionValue again;
-    if (!tessaro::ParseVersion(printed, again)) std::abort();
-    if (!negative) {
-      for (int k = 0; k < 4; ++k) {
-        const bool insignificant = v.parts[k] == 65535 || v.parts[k] == 0;
-        if (again.parts[k] != v.parts[k] && !(insignificant && again.parts[k] == 0)) std::abort();
-      }
+    for (int k = 0; k < 4 && !negative; ++k) {
+      const bool insignificant = v.parts[k] == 65535 || v.parts[k] == 0;
+      if (again.parts[k] != v.parts[k] && !(insignificant && again.parts[k] == 0)) std::abort();
     }
-    if (tessaro::InRange(v, v, v) != true) std::abort();
+    if (!tessaro::InRange(v, v, v)) std::abort();
   }
-  const std::wstring min = texts.size() > 1 ? texts[1] : std::wstring();
-  const std::wstring max = texts.size() > 2 ? texts[2] : std::wstring();
-  (void)tessaro::InFoundRange(texts, min, max);
+  (void)tessaro::InFoundRange(texts, texts.size() > 1 ? texts[1] : L"", texts.size() > 2 ? texts[2] : L"");
   return 0;
 }

@@ -6,22 +6,16 @@
 namespace tessaro {
 namespace {
 
-TEST(ConfigPath, DerivesTheIniBesideTheExecutable) {
+// "a.b.exe" and an executable without extension are proven by whole runs.
+TEST(ConfigPath, DerivesTheIniAndTheFolderOfTheExecutable) {
   const struct {
-    const wchar_t* executable;
-    const wchar_t* config;
-    const wchar_t* folder;
+    const wchar_t *executable, *config, *folder;
   } cases[] = {
-      // "a.b.exe" and an executable without extension are proven by whole runs.
-      // A dot in a folder name is not the file's extension.
-      {L"C:\\My.Pkg\\setup", L"C:\\My.Pkg\\setup.ini", L"C:\\My.Pkg"},
+      {L"C:\\My.Pkg\\setup", L"C:\\My.Pkg\\setup.ini", L"C:\\My.Pkg"},  // a dot in a folder is no extension
       {L"C:\\Pkg\\.exe", L"C:\\Pkg\\.ini", L"C:\\Pkg"},
       {L"C:\\setup.exe", L"C:\\setup.ini", L"C:"},
       {L"\\\\server\\share\\setup.exe", L"\\\\server\\share\\setup.ini", L"\\\\server\\share"},
-      // A folder already ending with a separator gets no second one.
-      {L"C:\\Pkg\\\\setup.exe", L"C:\\Pkg\\setup.ini", L"C:\\Pkg\\"},
-      {L"\\setup.exe", L"\\setup.ini", L""},
-      // Without a separator the path stays relative.
+      {L"C:\\Pkg\\\\setup.exe", L"C:\\Pkg\\setup.ini", L"C:\\Pkg\\"},  // no second separator
       {L"setup.exe", L"setup.ini", L""},
       {L"", L".ini", L""},
   };
