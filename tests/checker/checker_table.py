@@ -2,9 +2,7 @@
 the one finding that names its fault, on the right line, and exit with 1;
 the good configuration must give none and exit with 0.
 
-    checker_table.py [EMULATOR...] PATH/TO/tessaro-check
-
-The Windows builds run under Wine: the emulator's words come first.
+    checker_table.py [EMULATOR...] PATH/TO/tessaro-check   (the emulator runs the Windows builds)
 """
 import os
 import subprocess
@@ -74,15 +72,16 @@ CASES = [
 ]
 
 
-def run(checker, lines, folder, raw=None, args=()):
+def run(checker, lines, folder, args=()):
+    """Checks |lines|, or the file's bytes when given as bytes."""
     path = os.path.join(folder, "setup.ini")
     with open(path, "wb") as f:
-        f.write(raw if raw is not None else b"\xff\xfe" + ("\r\n".join(lines) + "\r\n").encode("utf-16-le"))
+        f.write(lines if isinstance(lines, bytes) else
+                b"\xff\xfe" + ("\r\n".join(lines) + "\r\n").encode("utf-16-le"))
     done = subprocess.run([*checker, *args, path], capture_output=True, text=True, timeout=60, stdin=subprocess.DEVNULL)
-    findings = [line for line in done.stdout.splitlines() if ": warning: " in line]
     if done.stderr:
         raise AssertionError("stderr: " + done.stderr)
-    return done.returncode, findings, done.stdout
+    return done.returncode, [line for line in done.stdout.splitlines() if ": warning: " in line], done.stdout
 
 
 def main(checker):
@@ -98,15 +97,13 @@ def main(checker):
             failures.append("good configuration: exit %d, %s, listing lacks %s"
                             % (code, findings, [w for w in listing if w not in out]))
         for name, lines, line, words in CASES:
-            raw = lines if isinstance(lines, bytes) else None
-            code, findings, _ = run(checker, lines, folder, raw=raw, args=("--quiet",))
+            code, findings, out = run(checker, lines, folder, args=("--quiet",))
             wanted = ":%d: warning: " % line
             if code != 1 or len(findings) != 1 or wanted not in findings[0] or words not in findings[0]:
                 failures.append("%s: exit %d, findings %s; wanted one at line %d with %r"
                                 % (name, code, findings, line, words))
-        code, findings, out = run(checker, CASES[0][1], folder, args=("--quiet",))
-        if "prerequisite(s)" in out:
-            failures.append("--quiet printed the prerequisites")
+            if "prerequisite(s)" in out:
+                failures.append("%s: --quiet printed the prerequisites" % name)
     missing = subprocess.run([*checker, os.path.join(folder, "gone.ini")], capture_output=True, timeout=60, stdin=subprocess.DEVNULL)
     if missing.returncode != 2:
         failures.append("an unreadable file gave exit %d, not 2" % missing.returncode)

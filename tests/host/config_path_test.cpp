@@ -6,22 +6,18 @@
 namespace tessaro {
 namespace {
 
-// "a.b.exe" and an executable without extension are proven by whole runs.
+// Whole runs prove "a.b.exe" and a name without extension; these are the folders no run has.
 TEST(ConfigPath, DerivesTheIniAndTheFolderOfTheExecutable) {
-  const struct {
-    const wchar_t *executable, *config, *folder;
-  } cases[] = {
-      {L"C:\\My.Pkg\\setup", L"C:\\My.Pkg\\setup.ini", L"C:\\My.Pkg"},  // a dot in a folder is no extension
-      {L"C:\\Pkg\\.exe", L"C:\\Pkg\\.ini", L"C:\\Pkg"},
+  const wchar_t* cases[][3] = {
+      {L"C:\\My.Pkg\\setup", L"C:\\My.Pkg\\setup.ini", L"C:\\My.Pkg"},
       {L"C:\\setup.exe", L"C:\\setup.ini", L"C:"},
       {L"\\\\server\\share\\setup.exe", L"\\\\server\\share\\setup.ini", L"\\\\server\\share"},
       {L"C:\\Pkg\\\\setup.exe", L"C:\\Pkg\\setup.ini", L"C:\\Pkg\\"},  // no second separator
       {L"setup.exe", L"setup.ini", L""},
-      {L"", L".ini", L""},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ConfigPathFor(c.executable), c.config) << c.executable;
-    EXPECT_EQ(ParentFolder(c.executable), c.folder) << c.executable;
+  for (const auto& [executable, config, folder] : cases) {
+    EXPECT_EQ(ConfigPathFor(executable), config) << executable;
+    EXPECT_EQ(ParentFolder(executable), folder) << executable;
   }
 }
 

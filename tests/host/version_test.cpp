@@ -39,15 +39,10 @@ TEST(ParseVersion, AnyNonDigitSeparatesGroupsOnlyFourAreKeptAndOverflowFails) {
   }
 }
 
-TEST(VersionToText, TrailingZeroAnd65535AreInsignificant) {
-  EXPECT_EQ(VersionToText(V(6, 1, 25, 0)), L"6.1.25");
-  EXPECT_EQ(VersionToText(V(5, 0, 0, 0)), L"5.0");
+TEST(VersionRanges, TextsBoundsFoundVersionsAndAbsentBounds) {
+  // A found file version is logged without its insignificant trailing 0 and 65535 parts.
   EXPECT_EQ(VersionToText(V(1, 65535, 3, 65535)), L"1.65535.3");
-  EXPECT_EQ(VersionToText(V(0, 0, 0, 9)), L"0.0.0.9");
   EXPECT_EQ(VersionToText(V(65535, 65535, 65535, 65535)), L"0.0.0.0");
-}
-
-TEST(VersionRanges, BoundsFoundVersionsAndAbsentBounds) {
   // Empty or unparsable bounds accept anything found, but something must be found.
   EXPECT_FALSE(InFoundRange({}, L"", L""));
   EXPECT_TRUE(InFoundRange({L"no digits"}, L"", L""));

@@ -1,6 +1,7 @@
 """The decision for each prerequisite, read back from the log of real runs:
 which searches find what, how operators combine them, which records are
-selected, and how OS and language lists exclude prerequisites."""
+selected, and how OS and language lists exclude prerequisites. Each
+prerequisite is added with the state its run must give it."""
 import os
 import re
 import shutil
@@ -12,10 +13,10 @@ PACKAGE = "No acceptable version found. It must be installed from package."
 DOWNLOAD = "No acceptable version found. It must be downloaded."
 SITE = "No acceptable version found. It must be downloaded manually from a site."
 WRONG_OS = "wrong OS"  # stands for the "Wrong OS or Os language for:" line
+NOTHING_MISSING = "No prerequisite must be installed."
 
 PLATFORM_64 = "Windows XP/Vista/Windows 7/Windows 8 x64/Windows 8.1 x64/Windows 10 x64"
 PLATFORM_32 = "Windows 9x/ME/NT/2000/XP/Vista/Windows 7/Windows 8 x86/Windows 8.1 x86/Windows 10 x86"
-
 LINE = re.compile(r"^\d{4}-\d\d-\d\d \d\d-\d\d-\d\d-(.*)$")
 
 
@@ -24,36 +25,41 @@ class Package:
     file, and a registry key of the scenario's own, removed on leaving."""
 
     def __init__(self, ctx, general=()):
-        self.ctx, self.general, self.sections = ctx, list(general), []
+        self.ctx, self.general, self.sections, self.expected = ctx, list(general), [], {}
         self.log = os.path.join(ctx.dir, "run.log")
         self.key = r"HKCU\Software\Tessaro Tests\e2e_%s_%d" % (os.path.basename(ctx.dir), os.getpid())
+        self.present, self.absent = (5, self.key_path("present")), (5, self.key_path("absent"))
 
     def __enter__(self):
         self.reg("present")
-        self.present, self.absent = (5, self.key_path("present")), (5, self.key_path("absent"))
         return self
 
     def __exit__(self, *exc):
         self.ctx.reg("delete", self.key, "/f")
 
-    def add(self, name, searches=(), location=("SetupFile", "setup_x.exe"), **keys):
+    def add(self, name, searches=(), location=("SetupFile", "setup_x.exe"), expect=None, **keys):
+        """Adds a prerequisite; the next run checks the state |expect| when given."""
         entries = [location] + list(keys.items())
         for n, (kind, string, *extra) in enumerate(searches, 1):
             entries += [("SearchType%d" % n, str(kind)), ("SearchString%d" % n, string)]
             entries += [("%s%d" % (k, n), v) for k, v in (extra[0] if extra else {}).items()]
         self.sections.append((name, entries))
+        if expect is not None:
+            self.expected[name] = expect
 
     def run(self):
-        # Packaged files (the check programs) lie beside setup.exe: no extraction folder is named.
+        """One run of the prerequisites added since the last; the check programs lie beside setup.exe."""
         listed = [("App%d" % i, name) for i, (name, _) in enumerate(self.sections, 1)]
-        exe = self.ctx.fresh_setup(sections=[("GeneralOptions", self.general),
-                                   ("PREREQUISITES", listed)] + self.sections
-                                   + [("PREREQ_CHAINER", [("LogFile", win_path(self.log))])])
+        exe = self.ctx.fresh_setup(sections=[("GeneralOptions", self.general), ("PREREQUISITES", listed)]
+                                   + self.sections + [("PREREQ_CHAINER", [("LogFile", win_path(self.log))])])
         if os.path.exists(self.log):
             os.remove(self.log)
         result = self.ctx.run(exe=exe)
         check(result.code == 0, "exit code %d; Wine said: %r" % (result.code, self.ctx.wine_errors()))
-        return Log(self.ctx.read_log(self.log) or "")
+        log = Log(self.ctx.read_log(self.log) or "")
+        log.expect(self.expected)
+        self.sections, self.expected = [], {}
+        return log
 
     def key_path(self, below):
         return self.key + "\\" + below
@@ -101,7 +107,8 @@ def check_program(ctx, code, report=None):
     return (10, "check.exe", {"SearchCmdLine": str(code) + (" --write " + win_path(report) if report else "")})
 
 
-@scenario("decision: each kind of search finds or misses; OS and language lists exclude")
+@scenario("decision: each kind of search finds or misses; OS and language lists exclude; nothing missing ends "
+          "the run")
 def searches_and_lists(ctx):
     files = os.path.join(ctx.dir, "files")
     os.makedirs(files)
@@ -109,63 +116,54 @@ def searches_and_lists(ctx):
     versioned = win_path(os.path.join(files, "versioned.dll"))
     with Package(ctx) as pkg:
         pkg.reg("values", "Version", "2.5")
-        value = pkg.key_path(r"values\Version")
-        present = [pkg.present]
-        pkg.add("KeyPresent", present)
-        pkg.add("KeyAbsent", [pkg.absent])
-        pkg.add("KeyAbsentWanted", [(6, pkg.key_path("absent"))])
-        pkg.add("ValueInRange", [(2, value, {"VerMin": "2.0", "VerMax": "2.9"})],
-                location=("Url", "http://127.0.0.1:9/value.exe"))
-        pkg.add("ValueTooOld", [(2, value, {"VerMin": "3.0"})], location=("Url", "http://127.0.0.1:9/value.exe"))
-        pkg.add("ValueContent", [(9, value, {"RefContent": "S2."})])
-        pkg.add("FileInRange", [(0, versioned, {"VerMin": "2.5.7.9"})])
-        pkg.add("FileTooOld", [(0, versioned, {"VerMin": "2.6"})], location=("OpenSite", "http://127.0.0.1:9/"))
-        pkg.add("FileAbsent", [(0, win_path(os.path.join(files, "absent.dll")))])
-        pkg.add("CheckPasses", [check_program(ctx, 0)])
-        pkg.add("CheckFails", [check_program(ctx, 3)])
+        value, present = pkg.key_path(r"values\Version"), [pkg.present]
+        url, site = ("Url", "http://127.0.0.1:9/value.exe"), ("OpenSite", "http://127.0.0.1:9/")
+        pkg.add("KeyPresent", present, expect=FOUND)
+        pkg.add("KeyAbsent", [pkg.absent], expect=PACKAGE)
+        pkg.add("KeyAbsentWanted", [(6, pkg.key_path("absent"))], expect=FOUND)
+        pkg.add("ValueInRange", [(2, value, {"VerMin": "2.0", "VerMax": "2.9"})], location=url, expect=FOUND)
+        pkg.add("ValueTooOld", [(2, value, {"VerMin": "3.0"})], location=url, expect=DOWNLOAD)
+        pkg.add("ValueContent", [(9, value, {"RefContent": "S2."})], expect=FOUND)
+        pkg.add("FileInRange", [(0, versioned, {"VerMin": "2.5.7.9"})], expect=FOUND)
+        pkg.add("FileTooOld", [(0, versioned, {"VerMin": "2.6"})], location=site, expect=SITE)
+        pkg.add("FileAbsent", [(0, win_path(os.path.join(files, "absent.dll")))], expect=PACKAGE)
+        pkg.add("CheckPasses", [check_program(ctx, 0)], expect=FOUND)
+        pkg.add("CheckFails", [check_program(ctx, 3)], expect=PACKAGE)
         # The full platform texts, and a language probe that logs the system language.
-        pkg.add("FullPlatform", present, WinNT64Versions=PLATFORM_64)
-        pkg.add("OtherPlatformText", present, WinNT64Versions=PLATFORM_32)
-        pkg.add("LanguageProbe", present, LanguageList="1")
+        pkg.add("FullPlatform", present, WinNT64Versions=PLATFORM_64, expect=WRONG_OS)
+        pkg.add("OtherPlatformText", present, WinNT64Versions=PLATFORM_32, expect=FOUND)
+        pkg.add("LanguageProbe", present, LanguageList="1", expect=WRONG_OS)
         probe = pkg.run()
-        probe.expect({
-            "KeyPresent": FOUND, "KeyAbsent": PACKAGE, "KeyAbsentWanted": FOUND,
-            "ValueInRange": FOUND, "ValueTooOld": DOWNLOAD, "ValueContent": FOUND,
-            "FileInRange": FOUND, "FileTooOld": SITE, "FileAbsent": PACKAGE, "CheckPasses": FOUND,
-            "CheckFails": PACKAGE, "FullPlatform": WRONG_OS, "OtherPlatformText": FOUND, "LanguageProbe": WRONG_OS,
-        })
         check(sorted(probe.selected) == sorted(["KeyAbsent", "ValueTooOld", "FileTooOld", "FileAbsent", "CheckFails"]),
               "selected: %s" % probe.selected)
-        check("No prerequisite must be installed." not in probe.lines, "nothing-missing line with missing prerequisites")
+        check(NOTHING_MISSING not in probe.lines, "nothing-missing line with missing prerequisites")
         langs = [l for l in probe.lines if l.startswith("SystemDefault LangID=")]
         check(len(langs) == 1, "SystemDefault LangID lines: %s" % langs)
         lang = int(re.match(r"SystemDefault LangID=(\d+)-\S", langs[0]).group(1))
         other = 1031 if lang != 1031 else 1036
         detailed, generic = os_names(probe.text)
 
-        # Second run: the names of the running system, and language lists. A
-        # 32-bit process on 64-bit Windows reports the x64 names too, and is
-        # held to WinNT64Versions, never to the x86 list.
-        pkg.sections = []
-        pkg.add("DetailedName", present, WinNT64Versions="Windows 95, %s" % detailed)
-        pkg.add("GenericName", present, WinNT64Versions="%s, Windows 95" % generic)
-        pkg.add("DetailedX86", present, WinNT64Versions=detailed[:-len("x64")] + "x86")
-        pkg.add("GenericX86", present, WinNT64Versions=generic[:-len("x64")] + "x86")
-        pkg.add("NotSplitAtComma", present, WinNT64Versions="Windows 95,%s" % generic)
-        pkg.add("OtherSystems", present, WinNT64Versions="Windows 95, Windows 98")
-        pkg.add("X64NamesInX86List", present, WinNTVersions="%s, %s" % (detailed, generic))
-        pkg.add("Language", present, LanguageList=str(lang))
-        pkg.add("LanguageClosed", present, LanguageList="%d;" % lang)
-        pkg.add("LanguageSecond", present, LanguageList="%d;%d" % (other, lang))
-        pkg.add("OtherLanguage", present, LanguageList="%d;" % other)
-        pkg.add("ExcludedMissing", [pkg.absent], WinNT64Versions=generic)
+        # Second run, silent: the names of the running system, and language
+        # lists. A 32-bit process on 64-bit Windows reports the x64 names too,
+        # and is held to WinNT64Versions, never to the x86 list.
+        pkg.general = [("Options", "q")]
+        pkg.add("DetailedName", present, WinNT64Versions="Windows 95, %s" % detailed, expect=WRONG_OS)
+        pkg.add("GenericName", present, WinNT64Versions="%s, Windows 95" % generic, expect=WRONG_OS)
+        pkg.add("DetailedX86", present, WinNT64Versions=detailed[:-len("x64")] + "x86", expect=FOUND)
+        pkg.add("GenericX86", present, WinNT64Versions=generic[:-len("x64")] + "x86", expect=FOUND)
+        pkg.add("NotSplitAtComma", present, WinNT64Versions="Windows 95,%s" % generic, expect=FOUND)
+        pkg.add("OtherSystems", present, WinNT64Versions="Windows 95, Windows 98", expect=FOUND)
+        pkg.add("X64NamesInX86List", present, WinNTVersions="%s, %s" % (detailed, generic), expect=FOUND)
+        pkg.add("Language", present, LanguageList=str(lang), expect=FOUND)
+        pkg.add("LanguageClosed", present, LanguageList="%d;" % lang, expect=FOUND)
+        pkg.add("LanguageSecond", present, LanguageList="%d;%d" % (other, lang), expect=FOUND)
+        pkg.add("OtherLanguage", present, LanguageList="%d;" % other, expect=WRONG_OS)
+        pkg.add("ExcludedMissing", [pkg.absent], WinNT64Versions=generic, expect=WRONG_OS)
+        pkg.add("DownloadWithoutSearches", location=url, expect=FOUND)
         log = pkg.run()
-    log.expect({"DetailedName": WRONG_OS, "GenericName": WRONG_OS, "DetailedX86": FOUND, "GenericX86": FOUND,
-                "NotSplitAtComma": FOUND, "OtherSystems": FOUND, "X64NamesInX86List": FOUND, "Language": FOUND,
-                "LanguageClosed": FOUND, "LanguageSecond": FOUND, "OtherLanguage": WRONG_OS,
-                "ExcludedMissing": WRONG_OS})
     check(log.selected == [], "an excluded prerequisite was selected: %s" % log.selected)
-    check("No prerequisite must be installed." in log.lines, "excluded prerequisites count as missing")
+    # Excluded prerequisites do not count as missing, and the run ends right after saying so.
+    check(log.lines[-2] == NOTHING_MISSING and "End of Log" in log.lines[-1], "last lines: %s" % log.lines[-2:])
 
 
 @scenario("decision: operators combine searches and stop early; forced install and parent selection")
@@ -179,29 +177,23 @@ def operators_and_selection(ctx):
 
     with Package(ctx) as pkg:
         present, absent = pkg.present, pkg.absent
-        pkg.add("AnyFirstMatches", [present, witness("AnyFirstMatches")], Operator="1")
-        pkg.add("AnyLastMatches", [absent, witness("AnyLastMatches")], Operator="1")
-        pkg.add("AllFirstFails", [absent, witness("AllFirstFails")])
-        pkg.add("AllMatch", [present, witness("AllMatch")], Operator="0")
-        pkg.add("AllLastFails", [present, absent])
-        pkg.add("UnknownOperator", [present, witness("UnknownOperator")], Operator="2")
-        pkg.add("NoSearchesAll")
-        pkg.add("NoSearchesAny", Operator="1")
-        pkg.add("Forced", [present, witness("Forced")], Options="i")
-        pkg.add("FoundParent", [present])
-        pkg.add("ChildOfFound", [absent], ParentPrereq="FoundParent")
-        pkg.add("ChildOfMissing", [absent], ParentPrereq="LateParent")
-        pkg.add("Unrelated", [absent])
-        pkg.add("LateParent", [absent])
-        pkg.add("FoundChild", [present], ParentPrereq="LateParent")
-        pkg.add("Orphan", [absent], ParentPrereq="NoSuchPrerequisite")
+        pkg.add("AnyFirstMatches", [present, witness("AnyFirstMatches")], Operator="1", expect=FOUND)
+        pkg.add("AnyLastMatches", [absent, witness("AnyLastMatches")], Operator="1", expect=FOUND)
+        pkg.add("AllFirstFails", [absent, witness("AllFirstFails")], expect=PACKAGE)
+        pkg.add("AllMatch", [present, witness("AllMatch")], Operator="0", expect=FOUND)
+        pkg.add("AllLastFails", [present, absent], expect=PACKAGE)
+        pkg.add("UnknownOperator", [present, witness("UnknownOperator")], Operator="2", expect=PACKAGE)
+        pkg.add("NoSearchesAll", expect=FOUND)
+        pkg.add("NoSearchesAny", Operator="1", expect=PACKAGE)
+        pkg.add("Forced", [present, witness("Forced")], Options="i", expect=PACKAGE)
+        pkg.add("FoundParent", [present], expect=FOUND)
+        pkg.add("ChildOfFound", [absent], ParentPrereq="FoundParent", expect=PACKAGE)
+        pkg.add("ChildOfMissing", [absent], ParentPrereq="LateParent", expect=PACKAGE)
+        pkg.add("Unrelated", [absent], expect=PACKAGE)
+        pkg.add("LateParent", [absent], expect=PACKAGE)
+        pkg.add("FoundChild", [present], ParentPrereq="LateParent", expect=FOUND)
+        pkg.add("Orphan", [absent], ParentPrereq="NoSuchPrerequisite", expect=PACKAGE)
         log = pkg.run()
-    log.expect({
-        "AnyFirstMatches": FOUND, "AnyLastMatches": FOUND, "AllFirstFails": PACKAGE, "AllMatch": FOUND,
-        "AllLastFails": PACKAGE, "UnknownOperator": PACKAGE, "NoSearchesAll": FOUND, "NoSearchesAny": PACKAGE,
-        "Forced": PACKAGE, "FoundParent": FOUND, "ChildOfFound": PACKAGE, "ChildOfMissing": PACKAGE,
-        "Unrelated": PACKAGE, "LateParent": PACKAGE, "FoundChild": FOUND, "Orphan": PACKAGE,
-    })
     # A forced prerequisite runs none of its searches.
     ran = {name for name, path in reports.items() if os.path.exists(path)}
     check(ran == {"AnyLastMatches", "AllMatch", "UnknownOperator"}, "second searches that ran: %s" % sorted(ran))
@@ -211,43 +203,16 @@ def operators_and_selection(ctx):
           "selection order: %s" % log.selected)
 
 
-WINDOWS_10_RELEASES = {10240: "1507", 10586: "1511", 14393: "1607", 15063: "1703", 16299: "1709", 17134: "1803",
-                       17763: "1809", 18362: "1903", 18363: "1909", 19041: "2004"}
-
-
 def os_names(header):
     """The detailed and generic names of the 64-bit workstation that the log
     header describes, for the systems a Wine prefix reports."""
-    m = re.search(r"OS Version: (\d+)\.(\d+)\.(\d+) SP(\d+) \((\w+)\) \[x64\]", header)
-    check(m is not None and m.group(5) == "workstation", "unexpected OS header in the log")
-    major, minor, build, sp = (int(g) for g in m.groups()[:4])
-    generic = {(6, 1): "Windows 7 x64", (6, 2): "Windows 8 x64", (6, 3): "Windows 8.1 x64",
-               (10, 0): "Windows 10 x64"}.get((major, minor))
+    m = re.search(r"OS Version: (\d+)\.(\d+)\.(\d+) SP(\d+) \(workstation\) \[x64\]", header)
+    check(m is not None, "unexpected OS header in the log")
+    major, minor, build, sp = (int(g) for g in m.groups())
+    generic = {(6, 1): "Windows 7", (6, 2): "Windows 8", (6, 3): "Windows 8.1", (10, 0): "Windows 10"}.get((major, minor))
     check(generic is not None, "no names known for Windows %d.%d" % (major, minor))
-    if (major, minor) == (6, 1) and sp in (0, 1):
-        return ("Windows 7 RTM x64", "Windows 7 SP1 x64")[sp], generic
-    if major == 10 and build in WINDOWS_10_RELEASES:
-        return "Windows 10 version %s x64" % WINDOWS_10_RELEASES[build], generic
-    return generic, generic
-
-
-@scenario("decision: nothing missing ends the run; no prerequisites, no evaluation")
-def nothing_to_install(ctx):
-    with Package(ctx, general=[("Options", "q")]) as pkg:
-        pkg.add("Present", [pkg.present])
-        pkg.add("NoSearches", location=("Url", "http://127.0.0.1:9/a.exe"))
-        log = pkg.run()
-    log.expect({"Present": FOUND, "NoSearches": FOUND})
-    check(log.selected == [], "selected: %s" % log.selected)
-    # The run ends right after saying so: only the closing line follows.
-    check(log.lines[-2] == "No prerequisite must be installed." and "End of Log" in log.lines[-1],
-          "last lines: %s" % log.lines[-2:])
-
-    # The list names a section that does not exist: no record at all.
-    ctx.write_ini([("GeneralOptions", [("Options", "q")]), ("PREREQUISITES", [("App1", "Missing")]),
-                   ("PREREQ_CHAINER", [("LogFile", win_path(pkg.log))])])
-    os.remove(pkg.log)
-    result = ctx.run()
-    check(result.code == 0, "exit code %d" % result.code)
-    evaluation = [l for l in Log(ctx.read_log(pkg.log) or "").lines if "End of Log" not in l]
-    check(evaluation == [], "lines logged: %s" % evaluation)
+    release = {10240: "1507", 10586: "1511", 14393: "1607", 15063: "1703", 16299: "1709", 17134: "1803",
+               17763: "1809", 18362: "1903", 18363: "1909", 19041: "2004"}.get(build) if major == 10 else None
+    detailed = {0: "Windows 7 RTM", 1: "Windows 7 SP1"}.get(sp) if (major, minor) == (6, 1) else None
+    detailed = "Windows 10 version " + release if release else detailed or generic
+    return detailed + " x64", generic + " x64"

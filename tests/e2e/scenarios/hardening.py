@@ -3,20 +3,10 @@ of a library that records every process loading it (tests/helpers/
 planted_dll), named like each DLL the product imports or loads by name, lie
 beside setup.exe, in the current folder and in the download folder; a full
 run (a search, a download from loopback nginx, an install) must leave no
-record and still succeed.
-
-Wine prefers its own builtin DLLs to any file found on the search path, which
-would hide a wrong search order. The run therefore asks Wine to prefer files
-("native") for the names loaded after start-up (system32 holds placeholders
-for them, which still give Wine's own), and a control program that
-loads those names the unprotected way, from the same planted folder under the
-same setting, must be caught for every one: proof that the record would
-appear if the product searched its own folder, the current one or the
-download folder. Names in the process from start-up on (the imports, and
-what Wine's own libraries bring along) are planted too, under Wine's own
-order; that the import table holds only DLLs the system always takes from
-its own folder is scripts/check-imports.sh's job; a delay-load table would
-load by name later and must not exist."""
+record and still succeed. Wine prefers its own DLLs to any file on the search
+path, which would hide a wrong order: the run asks Wine to prefer files for
+the names loaded after start-up, and a control program that loads them the
+unprotected way, under the same setting, must be caught for every one."""
 import os
 import re
 import shutil
@@ -42,12 +32,9 @@ NO_PRODUCT = "{0F0E0D0C-0B0A-4908-8706-050403020100}"
 
 def run_time_names():
     """Every name passed to LoadSystemLibrary in the product's sources."""
-    names = set()
-    for base, _, files in os.walk(os.path.join(ROOT, "src")):
-        for name in files:
-            with open(os.path.join(base, name), encoding="utf-8", errors="replace") as f:
-                names.update(n.lower() for n in re.findall(r'LoadSystemLibrary\(L"([^"]+)"\)', f.read()))
-    return names
+    texts = (open(os.path.join(base, name), encoding="utf-8", errors="replace").read()
+             for base, _, files in os.walk(os.path.join(ROOT, "src")) for name in files)
+    return {n.lower() for text in texts for n in re.findall(r'LoadSystemLibrary\(L"([^"]+)"\)', text)}
 
 
 def imports(ctx, path):
@@ -68,35 +55,23 @@ def start_up_names(ctx, imported):
     return found
 
 
-def import_table(ctx):
-    """The DLL names the executable imports, and whether it has a delay-load
-    table (its data-directory entry is not all zero)."""
-    names, dump = imports(ctx, ctx.exe)
-    delay = re.search(r"Entry d (\S+) (\S+) Delay Import Directory", dump)
-    check(delay is not None, "objdump shows no delay-load entry")
-    return names, int(delay.group(1), 16) != 0 or int(delay.group(2), 16) != 0
-
-
 def loads(folder):
     """The (DLL, program) pairs recorded by the copies in |folder|."""
     path = os.path.join(folder, MARKER)
-    if not os.path.exists(path):
-        return []
-    with open(path, encoding="latin-1") as f:
-        return [tuple(win.rsplit("\\", 1)[-1].lower() for win in line.rstrip().split(" ", 1))
-                for line in f if line.strip()]
+    lines = open(path, encoding="latin-1").read().splitlines() if os.path.exists(path) else []
+    return [tuple(win.rsplit("\\", 1)[-1].lower() for win in line.rstrip().split(" ", 1))
+            for line in lines if line.strip()]
 
 
 @scenario("hardening: DLLs planted beside setup.exe, in the current folder and in the download folder are never loaded")
 def planted_dlls(ctx):
-    imported, delayed = import_table(ctx)
-    check(not delayed, "the executable has a delay-load table")
-    # An imported DLL is in the process before the first line runs (and a
-    # known DLL on Windows), and so is whatever Wine's own user32 and the like
-    # import (version.dll among them, which Windows' user32 does not): asking
-    # Wine for the file first would only make it take them from the
-    # executable's folder at start-up, where Windows never would, and the
-    # product's own load of such a name finds the module already there.
+    imported, dump = imports(ctx, ctx.exe)
+    delay = re.search(r"Entry d (\S+) (\S+) Delay Import Directory", dump)
+    check(delay is not None, "objdump shows no delay-load entry")
+    check(int(delay.group(1), 16) == 0 and int(delay.group(2), 16) == 0, "the executable has a delay-load table")
+    # Asking Wine for the file first for a name already in the process at
+    # start-up would only make it take that one from the executable's folder,
+    # where Windows never would; the product's own load then finds the module.
     wanted = run_time_names() | set(ON_BEHALF)
     preferred = wanted - start_up_names(ctx, imported) - imported - WINE_START_UP
     check({"msi.dll", "wininet.dll", "mpr.dll"} <= preferred, "names proven: %s" % preferred)
@@ -126,8 +101,7 @@ def planted_dlls(ctx):
         lines = pkg.run([("DownloadFolder", win_path(dl))], [
             ("Planted", {"Url": web.url("setup.exe"), "ExactSize": str(len(data)), "MD5": md5(data),
                          "NoUiCommandLine": pkg.writes("installed.txt"),
-                         # An installer search for a product nobody has
-                         # (loads msi.dll); the first of two equal keys wins.
+                         # An installer search for a product nobody has (loads msi.dll).
                          "SearchType1": "3", "SearchString1": NO_PRODUCT, "VerMin1": "1.0"})])
     found = {place: loads(place) for place in places if loads(place)}
     check(not found, "planted DLLs were loaded: %s" % found)
