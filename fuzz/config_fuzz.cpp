@@ -1,7 +1,7 @@
 // Arbitrary file bytes through decoding, parsing and every loader, the way
 // start-up feeds them (without the property expansion, which needs Windows),
-// and through the author's checker, which watches the loaders and describes
-// what they loaded.
+// and through the author's checker, which reads every version bound, digest
+// and OS list with the product's own readers and describes what was loaded.
 #include <cstddef>
 #include <cstdint>
 

@@ -36,19 +36,17 @@ CASES = [
     ("listed twice", edit(LIST + 2, ["App3=A"]), LIST + 3, "lists [A] again (line 4)"),
     ("section twice", GOOD + ["[A]", "SetupFile=other.exe"], 20, "repeats the section of line 6"),
     ("key twice", edit(A + 1, ["SetupFile=b.exe"]), A + 2, "repeats line 7"),
-    ("list names a missing section", edit(LIST + 2, ["App3=C"]), LIST + 3, "names no section [C]"),
+    ("list names a missing section", edit(LIST + 1, ["App2=C"]), LIST + 2, "names no section [C]"),
+    ("number with a leading zero", edit(replace=(LIST + 1, "App01=A")), LIST, "[PREREQUISITES] is never read"),
     ("gap in the list", edit(LIST + 2, ["App4=A"]), LIST + 3, "the numbering stops at the missing 'App3'"),
-    ("no location key", edit(replace=(B + 1, "Uri=http://127.0.0.1/b.exe")), B, "has no SetupFile, OpenSite or Url"),
+    ("no location key", edit(replace=(A + 1, "SetupFil=a.exe")), A, "has no SetupFile, OpenSite or Url"),
     ("search without its string", edit(A + 5, ["SearchType2=5"]), A + 6, "has no SearchString2"),
     ("gap in the searches", edit(A + 5, ["SearchType3=5", "SearchString3=x"]), A + 6,
      "the numbering stops at the missing 'SearchType2'"),
-    ("type not a number", edit(replace=(A + 3, "SearchType1=2nd")), A + 3, "reads it as 2"),
     ("unknown search type", edit(replace=(A + 3, "SearchType1=14")), A + 3, "no search type"),
     ("version text", edit(replace=(A + 5, "VerMin1=latest")), A + 5, "not a version"),
     ("bound for no search", edit(A + 1, ["VerMin=1.0"]), A + 2, "bounds no search"),
     ("unknown OS name", edit(replace=(19, "WinNTVersions=Windows XP x86, Windows 11 x86")), 19, "'Windows 11 x86'"),
-    ("OS list with another separator", edit(replace=(19, "WinNTVersions=Windows XP x86;Windows 7 x86")), 19,
-     "names no system"),
     ("prerequisite letter", edit(replace=(B + 4, "Options=mxz")), B + 4, "'z' read by nothing"),
     ("general letter", edit(replace=(GENERAL + 1, "Options=qv")), GENERAL + 1, "'v' read by nothing"),
     ("misspelt key", edit(A + 1, ["NoUICommandLine=/q"]), A + 2, "'NoUICommandLine' is never read"),
@@ -70,6 +68,9 @@ CASES = [
     ("8-bit text", "\r\n".join(GOOD).encode("utf-8"), 1, "not UTF-16LE"),
     ("LF line ends", b"\xff\xfe" + "\n".join(GOOD).encode("utf-16-le"), 1, "Windows line ends"),
 ]
+# How many prerequisites the loaders keep where an entry is broken: the list ends there.
+LOADED = {"listed twice": 3, "list names a missing section": 1, "number with a leading zero": 0,
+          "gap in the list": 2, "no location key": 0, "search without its string": 0}
 
 
 def run(checker, lines, folder, args=()):
@@ -96,14 +97,16 @@ def main(checker):
         if code != 0 or findings or not all(words in out for words in listing):
             failures.append("good configuration: exit %d, %s, listing lacks %s"
                             % (code, findings, [w for w in listing if w not in out]))
+        if "prerequisite(s)" in run(checker, GOOD, folder, args=("--quiet",))[2]:
+            failures.append("--quiet printed the prerequisites")
         for name, lines, line, words in CASES:
-            code, findings, out = run(checker, lines, folder, args=("--quiet",))
+            code, findings, out = run(checker, lines, folder)
             wanted = ":%d: warning: " % line
             if code != 1 or len(findings) != 1 or wanted not in findings[0] or words not in findings[0]:
                 failures.append("%s: exit %d, findings %s; wanted one at line %d with %r"
                                 % (name, code, findings, line, words))
-            if "prerequisite(s)" in out:
-                failures.append("%s: --quiet printed the prerequisites" % name)
+            if name in LOADED and "\n%d prerequisite(s)" % LOADED[name] not in "\n" + out:
+                failures.append("%s: not %d prerequisite(s) loaded" % (name, LOADED[name]))
     missing = subprocess.run([*checker, os.path.join(folder, "gone.ini")], capture_output=True, timeout=60, stdin=subprocess.DEVNULL)
     if missing.returncode != 2:
         failures.append("an unreadable file gave exit %d, not 2" % missing.returncode)

@@ -8,8 +8,7 @@
 namespace tessaro {
 namespace {
 
-// Answers from one table, keyed by the opener and the name, and records every
-// name it was asked about, so a test sees which references were recognised.
+// Answers from one table keyed by opener and name, recording what it is asked (the references recognised).
 class FakeLookups final : public PropertyLookups {
  public:
   std::map<std::wstring, std::wstring> table{{L"[TempFolder", L"C:\\T\\"}, {L"[Loop", L"[Loop]"},
@@ -37,21 +36,14 @@ TEST(ExpandPropertyReferences, KnownUnknownAndUnterminatedReferencesAndWhatIsAsk
     const wchar_t *text, *expanded;
     Names asked = {};  // empty: not checked
   } cases[] = {
-      {L"[TempFolder]setup", L"C:\\T\\setup"},
-      {L"x%A%y", L"xalphay"},
-      {L"v=!HKCU\\K\\V!;", L"v=reg;"},
+      {L"[TempFolder]setup", L"C:\\T\\setup"}, {L"x%A%y", L"xalphay"}, {L"v=!HKCU\\K\\V!;", L"v=reg;"},
       // An unknown folder property stays as written (names are case-sensitive),
       // while unknown variables and registry values vanish.
-      {L"[tempfolder]x", L"[tempfolder]x"},
-      {L"%UNDEFINED%\\x!HKCU\\No\\Such!", L"\\x"},
-      {L"%%", L""},
+      {L"[tempfolder]x", L"[tempfolder]x"}, {L"%UNDEFINED%\\x!HKCU\\No\\Such!", L"\\x"}, {L"%%", L""},
       // Scanning resumes after the closer; a "]" elsewhere does not matter to "%" and "!".
-      {L"50% and 60%", L"50"},
-      {L"[A%B]%A%", L"[A%B]alpha"},
-      {L"a]b", L"a]b"},
+      {L"50% and 60%", L"50"}, {L"[A%B]%A%", L"[A%B]alpha"}, {L"a]b", L"a]b"},
       // Scanning stops at the first unterminated opener, even before complete references.
-      {L"%A%[x %A%", L"alpha[x %A%", {L"%A"}},
-      {L"!HKCU\\K\\V", L"!HKCU\\K\\V"},
+      {L"%A%[x %A%", L"alpha[x %A%", {L"%A"}}, {L"!HKCU\\K\\V", L"!HKCU\\K\\V"},
       // A "!" inside a folder name belongs to the name; replacements are not scanned again.
       {L"[Odd!Name]", L"[Odd!Name]", {L"[Odd!Name"}},
       {L"%REF%", L"[TempFolder]%A%!x!", {L"%REF"}},

@@ -21,8 +21,7 @@ LINE = re.compile(r"^\d{4}-\d\d-\d\d \d\d-\d\d-\d\d-(.*)$")
 
 
 class Package:
-    """A configuration under construction: prerequisites in list order, a log
-    file, and a registry key of the scenario's own, removed on leaving."""
+    """Prerequisites in list order, a log file, and a registry key of the scenario's own, removed on leaving."""
 
     def __init__(self, ctx, general=()):
         self.ctx, self.general, self.sections, self.expected = ctx, list(general), [], {}
@@ -72,8 +71,7 @@ class Package:
 
 
 class Log:
-    """The evaluation lines of one run: results by prerequisite name, and the
-    names searched for and selected, in order."""
+    """The evaluation lines of one run: results by name, and the names searched for and selected, in order."""
 
     def __init__(self, text):
         self.text = text
@@ -99,28 +97,34 @@ class Log:
 
 
 def check_program(ctx, code, report=None):
-    """A check program in the package (type 10), exiting with |code| and
-    writing |report| when it runs."""
+    """A check program in the package (type 10) exiting with |code|, writing |report| when it runs."""
     target = os.path.join(ctx.package, "check.exe")
     if not os.path.exists(target):
         shutil.copy(ctx.helper("exit_with"), target)
     return (10, "check.exe", {"SearchCmdLine": str(code) + (" --write " + win_path(report) if report else "")})
 
 
-@scenario("decision: each kind of search finds or misses; OS and language lists exclude; nothing missing ends "
-          "the run")
-def searches_and_lists(ctx):
+@scenario("decision: each kind of search finds or misses; operators, forced installs and parents; OS and language "
+          "lists exclude; nothing missing ends the run")
+def decisions(ctx):
     files = os.path.join(ctx.dir, "files")
     os.makedirs(files)
     shutil.copy(ctx.helper("versioned_file"), os.path.join(files, "versioned.dll"))  # 2.5.7.9
     versioned = win_path(os.path.join(files, "versioned.dll"))
+    reports = {}
+
+    def witness(name):
+        """A check program that passes and leaves a file when it runs."""
+        reports[name] = os.path.join(ctx.dir, name + ".ran")
+        return check_program(ctx, 0, reports[name])
+
     with Package(ctx) as pkg:
         pkg.reg("values", "Version", "2.5")
-        value, present = pkg.key_path(r"values\Version"), [pkg.present]
+        value, present, absent = pkg.key_path(r"values\Version"), pkg.present, pkg.absent
         url, site = ("Url", "http://127.0.0.1:9/value.exe"), ("OpenSite", "http://127.0.0.1:9/")
-        pkg.add("KeyPresent", present, expect=FOUND)
-        pkg.add("KeyAbsent", [pkg.absent], expect=PACKAGE)
-        pkg.add("KeyAbsentWanted", [(6, pkg.key_path("absent"))], expect=FOUND)
+        pkg.add("KeyPresent", [present], expect=FOUND)
+        pkg.add("KeyAbsent", [absent], expect=PACKAGE)
+        pkg.add("KeyAbsentWanted", [(6, absent[1])], expect=FOUND)
         pkg.add("ValueInRange", [(2, value, {"VerMin": "2.0", "VerMax": "2.9"})], location=url, expect=FOUND)
         pkg.add("ValueTooOld", [(2, value, {"VerMin": "3.0"})], location=url, expect=DOWNLOAD)
         pkg.add("ValueContent", [(9, value, {"RefContent": "S2."})], expect=FOUND)
@@ -130,53 +134,10 @@ def searches_and_lists(ctx):
         pkg.add("CheckPasses", [check_program(ctx, 0)], expect=FOUND)
         pkg.add("CheckFails", [check_program(ctx, 3)], expect=PACKAGE)
         # The full platform texts, and a language probe that logs the system language.
-        pkg.add("FullPlatform", present, WinNT64Versions=PLATFORM_64, expect=WRONG_OS)
-        pkg.add("OtherPlatformText", present, WinNT64Versions=PLATFORM_32, expect=FOUND)
-        pkg.add("LanguageProbe", present, LanguageList="1", expect=WRONG_OS)
-        probe = pkg.run()
-        check(sorted(probe.selected) == sorted(["KeyAbsent", "ValueTooOld", "FileTooOld", "FileAbsent", "CheckFails"]),
-              "selected: %s" % probe.selected)
-        check(NOTHING_MISSING not in probe.lines, "nothing-missing line with missing prerequisites")
-        langs = [l for l in probe.lines if l.startswith("SystemDefault LangID=")]
-        check(len(langs) == 1, "SystemDefault LangID lines: %s" % langs)
-        lang = int(re.match(r"SystemDefault LangID=(\d+)-\S", langs[0]).group(1))
-        other = 1031 if lang != 1031 else 1036
-        detailed, generic = os_names(probe.text)
-
-        # Second run, silent: the names of the running system, and language
-        # lists. A 32-bit process on 64-bit Windows reports the x64 names too,
-        # and is held to WinNT64Versions, never to the x86 list.
-        pkg.general = [("Options", "q")]
-        pkg.add("DetailedName", present, WinNT64Versions="Windows 95, %s" % detailed, expect=WRONG_OS)
-        pkg.add("GenericName", present, WinNT64Versions="%s, Windows 95" % generic, expect=WRONG_OS)
-        pkg.add("DetailedX86", present, WinNT64Versions=detailed[:-len("x64")] + "x86", expect=FOUND)
-        pkg.add("GenericX86", present, WinNT64Versions=generic[:-len("x64")] + "x86", expect=FOUND)
-        pkg.add("NotSplitAtComma", present, WinNT64Versions="Windows 95,%s" % generic, expect=FOUND)
-        pkg.add("OtherSystems", present, WinNT64Versions="Windows 95, Windows 98", expect=FOUND)
-        pkg.add("X64NamesInX86List", present, WinNTVersions="%s, %s" % (detailed, generic), expect=FOUND)
-        pkg.add("Language", present, LanguageList=str(lang), expect=FOUND)
-        pkg.add("LanguageClosed", present, LanguageList="%d;" % lang, expect=FOUND)
-        pkg.add("LanguageSecond", present, LanguageList="%d;%d" % (other, lang), expect=FOUND)
-        pkg.add("OtherLanguage", present, LanguageList="%d;" % other, expect=WRONG_OS)
-        pkg.add("ExcludedMissing", [pkg.absent], WinNT64Versions=generic, expect=WRONG_OS)
-        pkg.add("DownloadWithoutSearches", location=url, expect=FOUND)
-        log = pkg.run()
-    check(log.selected == [], "an excluded prerequisite was selected: %s" % log.selected)
-    # Excluded prerequisites do not count as missing, and the run ends right after saying so.
-    check(log.lines[-2] == NOTHING_MISSING and "End of Log" in log.lines[-1], "last lines: %s" % log.lines[-2:])
-
-
-@scenario("decision: operators combine searches and stop early; forced install and parent selection")
-def operators_and_selection(ctx):
-    reports = {}
-
-    def witness(name):
-        """A check program that passes and leaves a file when it runs."""
-        reports[name] = os.path.join(ctx.dir, name + ".ran")
-        return check_program(ctx, 0, reports[name])
-
-    with Package(ctx) as pkg:
-        present, absent = pkg.present, pkg.absent
+        pkg.add("FullPlatform", [present], WinNT64Versions=PLATFORM_64, expect=WRONG_OS)
+        pkg.add("OtherPlatformText", [present], WinNT64Versions=PLATFORM_32, expect=FOUND)
+        pkg.add("LanguageProbe", [present], LanguageList="1", expect=WRONG_OS)
+        # Operators stop at the first search that decides; a forced one runs none.
         pkg.add("AnyFirstMatches", [present, witness("AnyFirstMatches")], Operator="1", expect=FOUND)
         pkg.add("AnyLastMatches", [absent, witness("AnyLastMatches")], Operator="1", expect=FOUND)
         pkg.add("AllFirstFails", [absent, witness("AllFirstFails")], expect=PACKAGE)
@@ -193,19 +154,41 @@ def operators_and_selection(ctx):
         pkg.add("LateParent", [absent], expect=PACKAGE)
         pkg.add("FoundChild", [present], ParentPrereq="LateParent", expect=FOUND)
         pkg.add("Orphan", [absent], ParentPrereq="NoSuchPrerequisite", expect=PACKAGE)
+        probe = pkg.run()
+        ran = {name for name, path in reports.items() if os.path.exists(path)}
+        check(ran == {"AnyLastMatches", "AllMatch", "UnknownOperator"}, "second searches that ran: %s" % sorted(ran))
+        # A selected child pulls its parent in at once, ahead of the records between them.
+        check(probe.selected == ["KeyAbsent", "ValueTooOld", "FileTooOld", "FileAbsent", "CheckFails",
+                                 "AllFirstFails", "AllLastFails", "UnknownOperator", "NoSearchesAny", "Forced",
+                                 "ChildOfFound", "ChildOfMissing", "LateParent", "Unrelated", "Orphan"],
+              "selection order: %s" % probe.selected)
+        check(NOTHING_MISSING not in probe.lines, "nothing-missing line with missing prerequisites")
+        lang = int(re.search(r"SystemDefault LangID=(\d+)-\S", probe.text).group(1))
+        other = 1031 if lang != 1031 else 1036
+        detailed, generic = os_names(probe.text)
+
+        # Second run, silent: the names of the running system, and language
+        # lists. A 32-bit process on 64-bit Windows reports the x64 names too,
+        # and is held to WinNT64Versions, never to the x86 list.
+        pkg.general = [("Options", "q")]
+        pkg.add("DetailedName", [present], WinNT64Versions="Windows 95, %s" % detailed, expect=WRONG_OS)
+        pkg.add("GenericName", [present], WinNT64Versions="%s, Windows 95" % generic, expect=WRONG_OS)
+        pkg.add("GenericX86", [present], WinNT64Versions=generic[:-len("x64")] + "x86", expect=FOUND)
+        pkg.add("NotSplitAtComma", [present], WinNT64Versions="Windows 95,%s" % generic, expect=FOUND)
+        pkg.add("X64NamesInX86List", [present], WinNTVersions="%s, %s" % (detailed, generic), expect=FOUND)
+        pkg.add("Language", [present], LanguageList=str(lang), expect=FOUND)
+        pkg.add("LanguageSecond", [present], LanguageList="%d;%d" % (other, lang), expect=FOUND)
+        pkg.add("OtherLanguage", [present], LanguageList="%d;" % other, expect=WRONG_OS)
+        pkg.add("ExcludedMissing", [absent], WinNT64Versions=generic, expect=WRONG_OS)
+        pkg.add("DownloadWithoutSearches", location=url, expect=FOUND)
         log = pkg.run()
-    # A forced prerequisite runs none of its searches.
-    ran = {name for name, path in reports.items() if os.path.exists(path)}
-    check(ran == {"AnyLastMatches", "AllMatch", "UnknownOperator"}, "second searches that ran: %s" % sorted(ran))
-    # A selected child pulls its parent in at once, ahead of the records between them.
-    check(log.selected == ["AllFirstFails", "AllLastFails", "UnknownOperator", "NoSearchesAny", "Forced",
-                           "ChildOfFound", "ChildOfMissing", "LateParent", "Unrelated", "Orphan"],
-          "selection order: %s" % log.selected)
+    check(log.selected == [], "an excluded prerequisite was selected: %s" % log.selected)
+    # Excluded prerequisites do not count as missing, and the run ends right after saying so.
+    check(log.lines[-2] == NOTHING_MISSING and "End of Log" in log.lines[-1], "last lines: %s" % log.lines[-2:])
 
 
 def os_names(header):
-    """The detailed and generic names of the 64-bit workstation that the log
-    header describes, for the systems a Wine prefix reports."""
+    """The detailed and generic names of the 64-bit workstation (of those Wine reports) the log header describes."""
     m = re.search(r"OS Version: (\d+)\.(\d+)\.(\d+) SP(\d+) \(workstation\) \[x64\]", header)
     check(m is not None, "unexpected OS header in the log")
     major, minor, build, sp = (int(g) for g in m.groups())

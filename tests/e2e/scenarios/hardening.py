@@ -1,12 +1,10 @@
-"""A run never loads a library from a folder a stranger can write to. Copies
-of a library that records every process loading it (tests/helpers/
-planted_dll), named like each DLL the product imports or loads by name, lie
-beside setup.exe, in the current folder and in the download folder; a full
-run (a search, a download from loopback nginx, an install) must leave no
-record and still succeed. Wine prefers its own DLLs to any file on the search
-path, which would hide a wrong order: the run asks Wine to prefer files for
-the names loaded after start-up, and a control program that loads them the
-unprotected way, under the same setting, must be caught for every one."""
+"""A run never loads a library from a folder a stranger can write to: copies
+of a library that records its loads (tests/helpers/planted_dll), named like
+each DLL the product imports or loads by name, lie beside setup.exe, in the
+current folder and in the download folder, and a full run (a search, a
+download, an install) leaves no record. Wine is asked to prefer such files
+to its own DLLs, and a control program that loads them the unprotected way
+must be caught for every one."""
 import os
 import re
 import shutil
@@ -17,14 +15,10 @@ from scenarios.download import Downloads, downloaded, md5
 from web_server import WebServer
 
 OBJDUMP = {"x86": "i686-w64-mingw32-objdump", "x64": "x86_64-w64-mingw32-objdump"}
-WINE_DLLS = {"x86": "/usr/lib/i386-linux-gnu/wine/i386-windows",
-             "x64": "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows"}
-# Loaded inside the process on the product's behalf: visual styles (the
-# manifest's common controls and their theme library) and the hashing
-# provider behind the system's cryptography.
+WINE_DLLS = {"x86": "/usr/lib/i386-linux-gnu/wine/i386-windows", "x64": "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows"}
+# Loaded on the product's behalf: visual styles (common controls, theme) and the hashing provider.
 ON_BEHALF = ("comctl32.dll", "uxtheme.dll", "bcrypt.dll")
-# Wine's user32 loads this one by name while it starts, before the product's
-# first line can restrict the search (Windows' user32 does not).
+# Wine's user32 (not Windows') loads this one by name before the product's first line runs.
 WINE_START_UP = {"uxtheme.dll"}
 MARKER = "loaded.txt"
 NO_PRODUCT = "{0F0E0D0C-0B0A-4908-8706-050403020100}"
@@ -43,8 +37,7 @@ def imports(ctx, path):
 
 
 def start_up_names(ctx, imported):
-    """What Wine's own builds of the imported DLLs import in turn, all the way
-    down: in the process before the product runs a line."""
+    """What Wine's builds of the imported DLLs import, all the way down: loaded before the product runs."""
     found, todo = set(), list(imported)
     while todo:
         name = todo.pop()
@@ -69,9 +62,8 @@ def planted_dlls(ctx):
     delay = re.search(r"Entry d (\S+) (\S+) Delay Import Directory", dump)
     check(delay is not None, "objdump shows no delay-load entry")
     check(int(delay.group(1), 16) == 0 and int(delay.group(2), 16) == 0, "the executable has a delay-load table")
-    # Asking Wine for the file first for a name already in the process at
-    # start-up would only make it take that one from the executable's folder,
-    # where Windows never would; the product's own load then finds the module.
+    # Preferring files for a name already loaded at start-up would only take it from the
+    # executable's folder, where Windows never would; the product's own load finds the module.
     wanted = run_time_names() | set(ON_BEHALF)
     preferred = wanted - start_up_names(ctx, imported) - imported - WINE_START_UP
     check({"msi.dll", "wininet.dll", "mpr.dll"} <= preferred, "names proven: %s" % preferred)

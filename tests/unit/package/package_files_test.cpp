@@ -1,5 +1,4 @@
-// Setups found beside the running executable are proven by every end-to-end
-// install run; these are the extraction folder and the paths no run has.
+// Every install run proves setups beside the executable; these are the paths no run has.
 #include "package/package_files.h"
 
 #include <gtest/gtest.h>
