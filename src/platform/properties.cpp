@@ -150,16 +150,6 @@ bool ShellFolderPath(const std::wstring& name, int csidl, std::wstring& folder) 
   return OldShellFolder(name, folder);
 }
 
-bool SystemFolder(bool use64BitView, std::wstring& folder) {
-  wchar_t path[MAX_PATH] = {};
-  // A failed call yields nothing rather than a half-filled buffer.
-  if (FAILED(SHGetFolderPathW(nullptr, use64BitView ? CSIDL_SYSTEM : CSIDL_SYSTEMX86, nullptr, 0, path))) {
-    return false;
-  }
-  folder = WithTrailingBackslash(path);
-  return true;
-}
-
 bool WindowsDirectory(std::wstring& path) {
   return ReadSizedText([](wchar_t* b, DWORD n) { return GetWindowsDirectoryW(b, n); }, path);
 }
@@ -190,13 +180,21 @@ std::wstring ResolveProperties(const std::wstring& text, bool use64BitView) {
   return ExpandPropertyReferences(text, WindowsLookups(use64BitView));
 }
 
+bool GetShellFolder(int csidl, std::wstring& folder) {
+  wchar_t path[MAX_PATH] = {};
+  // A failed call yields nothing rather than a half-filled buffer.
+  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return false;
+  folder = WithTrailingBackslash(path);
+  return true;
+}
+
 bool ResolveFolderProperty(const std::wstring& name, bool use64BitView, std::wstring& folder) {
   std::wstring value;
   if (name == L"ProgramFiles64Folder" && ReadEnvironmentVariable(L"ProgramW6432", value)) {
     folder = WithTrailingBackslash(value);
     return true;
   }
-  if (name == L"SystemFolder") return SystemFolder(use64BitView, folder);
+  if (name == L"SystemFolder") return GetShellFolder(use64BitView ? CSIDL_SYSTEM : CSIDL_SYSTEMX86, folder);
   if (name == L"System32Folder") {
     if (!ReadSizedText([](wchar_t* b, DWORD n) { return GetSystemDirectoryW(b, n); }, value)) return false;
     folder = value + kBackslash;

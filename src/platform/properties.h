@@ -8,5 +8,7 @@ namespace tessaro {
 [[nodiscard]] std::wstring ResolveProperties(const std::wstring& text, bool use64BitView);
 // On success |folder| ends with "\"; on failure it is left untouched.
 [[nodiscard]] bool ResolveFolderProperty(const std::wstring& name, bool use64BitView, std::wstring& folder);
+// The folder SHGetFolderPathW gives for a CSIDL, in the same form.
+[[nodiscard]] bool GetShellFolder(int csidl, std::wstring& folder);
 
 }  // namespace tessaro

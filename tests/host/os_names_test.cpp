@@ -10,7 +10,6 @@ constexpr bool kServer = true, kWorkstation = false, kX64 = true, kX86 = false;
 OsDescription Os(std::uint32_t major, std::uint32_t minor, std::uint32_t build, std::uint32_t sp, bool server,
                  bool x64) {
   OsDescription os{.major = major, .minor = minor, .build = build, .servicePack = sp};
-  os.productType = server ? 3 : 1;
   os.isServer = server;
   os.is64Bit = x64;
   return os;

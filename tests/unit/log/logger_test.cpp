@@ -6,6 +6,8 @@
 
 #include <regex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "log/log_format.h"
 #include "platform/handles.h"
@@ -97,6 +99,28 @@ TEST_F(LoggerTest, TheFirstLineOpensTheLastPathSetAndTheEndLineEndsWithAnEmptyLi
   // One stamp per call, not per line of its text.
   EXPECT_TRUE(std::regex_search(text, std::wregex(L"\r\n\r\n" + kStamp + L"Searching for prerequisites\r\n" + kStamp +
                                                   L"first\r\nsecond\r\n" + kStamp + L"=+End of Log=+\r\n\r\n$")))
+      << Narrow(text);
+}
+
+// Threads released together reach a new logger first: its lock is there
+// already, so the header is written once and no line is lost or torn.
+TEST_F(LoggerTest, ThreadsThatLogFromTheStartShareOneHeaderAndKeepEveryLine) {
+  const std::wstring path = scratch_ / L"threads.log";
+  Logger logger;
+  const UniqueHandle start(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      WaitForSingleObject(start.Get(), INFINITE);
+      logger.SetLogFile(path);
+      for (int i = 0; i < 25; ++i) logger.WriteLine(L"thread " + std::to_wstring(t) + L" line " + std::to_wstring(i));
+    });
+  }
+  SetEvent(start.Get());
+  for (std::thread& thread : threads) thread.join();
+  const std::wstring text = ReadLogText(path);
+  EXPECT_EQ(CountOf(text, kLogBanner), 1u);
+  EXPECT_TRUE(std::regex_match(text, std::wregex(L"\xFEFF[\\s\\S]*?\r\n\r\n(" + kStamp + L"thread \\d line \\d+\r\n){100}")))
       << Narrow(text);
 }
 

@@ -98,17 +98,15 @@ TEST(CreateDirectories, MakesAndListsTheMissingLevelsAndTakesThemBackOnFailure) 
   EXPECT_EQ(CreateDirectories(deep + L"\\setup.exe", false, nullptr), 0u);
   EXPECT_TRUE(IsFolder(deep));
 
-  // A failure stops there, and "new", made and listed on the way, goes again because it stayed empty.
-  created.clear();
-  EXPECT_EQ(CreateDirectories(scratch / L"new\\bad|name\\deeper\\f", false, &created),
-            static_cast<unsigned long>(ERROR_INVALID_NAME));
-  EXPECT_EQ(created, std::vector<std::wstring>{scratch / L"new"});
-  EXPECT_FALSE(PathExists(scratch / L"new"));
-  // A failure at the first level below the root removes nothing above it.
-  MakeFile(scratch / L"keep.txt");
-  EXPECT_NE(CreateDirectories(scratch / L"keep.txt\\sub\\f", false, nullptr), 0u);
-  EXPECT_TRUE(PathExists(scratch / L"keep.txt"));
-  EXPECT_TRUE(IsFolder(scratch.Path()));
+  // A failure half-way takes back what this call made, deepest first, and
+  // nothing that was there before, empty as it may be.
+  ASSERT_TRUE(CreateDirectoryW((scratch / L"empty").c_str(), nullptr));
+  for (const wchar_t* path : {L"empty\\bad|name\\f", L"empty\\new\\newer\\bad|name\\deeper\\f"}) {
+    created.clear();
+    EXPECT_EQ(CreateDirectories(scratch / path, false, &created), static_cast<unsigned long>(ERROR_INVALID_NAME));
+    EXPECT_TRUE(created.empty()) << path;
+    EXPECT_TRUE(IsFolder(scratch / L"empty") && IsEmptyFolder(scratch / L"empty")) << path;
+  }
 }
 
 // Only the tests call it (ScratchFolder), which is why it stays proven here.

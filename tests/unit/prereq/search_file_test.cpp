@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
-#include "prereq/file_version.h"
-#include "prereq/version.h"
+#include "platform/version_resource.h"
+#include "platform/wow64.h"
 #include "search_test_support.h"
 
 namespace tessaro {
@@ -35,9 +36,8 @@ class FileSearch : public ::testing::Test {
 TEST_F(FileSearch, DepthReachesNestedFolders) {
   Place(kVersioned, L"a\\b\\deep.exe");
   const std::pair<const wchar_t*, bool> cases[] = {
-      {L"deep.exe", false},      {L"deep.exe?1", false},    {L"deep.exe?2", true},
-      {L"deep.exe?  +2", true},  // read as any decimal number of the configuration
-      {L"deep.exe?", false},     {L"a\\deep.exe?0", false}, {L"a\\deep.exe?1", true},
+      {L"deep.exe?1", false}, {L"deep.exe?  +2", true},  // read as any decimal number of the configuration
+      {L"deep.exe?", false},  {L"a\\deep.exe?0", false}, {L"a\\deep.exe?1", true},
   };
   for (const auto& [searchString, found] : cases) {
     EXPECT_EQ(Found(searchString), found ? kFoundVersioned : Texts{}) << searchString;
@@ -81,45 +81,24 @@ TEST(SystemFileSearch, BareFileNameLooksBelowTheRootOfEveryFixedDrive) {
   RemoveDirectoryW(folder.c_str());
 }
 
-// The copy the version reader may read through must not stay behind.
-TEST(FileVersionReader, ReadsThroughATemporaryCopyAndRemovesIt) {
-  const auto countCopies = [] {
-    WIN32_FIND_DATAW data;
-    // GetTempFileNameW keeps the first three letters of the prefix.
-    HANDLE find = FindFirstFileW((GetTempFolder() + L"shi*.tmp").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    int count = 1;
-    while (FindNextFileW(find, &data)) ++count;
-    FindClose(find);
-    return count;
-  };
-  const int before = countCopies();
-  VersionValue version;
-  bool copied = false;
-  EXPECT_TRUE(ReadVersionResourceFromCopy(BinPath(kVersioned), version, copied));
-  EXPECT_TRUE(copied);
-  EXPECT_EQ(VersionToText(version), L"2.5.7.9");
-
-  VersionValue untouched;
-  untouched.parts[0] = 7;
-  EXPECT_FALSE(ReadVersionResourceFromCopy(BinPath(kPlain), untouched, copied));
-  EXPECT_TRUE(copied);
-  EXPECT_FALSE(ReadVersionResourceFromCopy(BinPath(L"absent.exe"), untouched, copied));
-  EXPECT_FALSE(copied);
-  EXPECT_EQ(untouched.parts[0], 7);
-  EXPECT_EQ(countCopies(), before);
-}
-
-TEST(FileVersionReader, WindowsFolderIsComparedCharacterByCharacter) {
-  wchar_t windows[MAX_PATH] = {};
-  ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 3u);
-  std::wstring inside = std::wstring(windows) + L"\\notepad.exe";
-  EXPECT_TRUE(IsBelowWindowsFolder(inside));
-  // Same folder to a case-blind eye, a different text character by character.
-  for (wchar_t& c : inside) c = iswlower(c) ? towupper(c) : towlower(c);
-  EXPECT_FALSE(IsBelowWindowsFolder(inside));
-  EXPECT_FALSE(IsBelowWindowsFolder(BinPath(kVersioned)));
-  EXPECT_FALSE(IsBelowWindowsFolder(L""));
+// Inside a scope that turned redirection off no library loads (a 32-bit
+// process would get the 64-bit one). A search with "x" therefore has
+// version.dll loaded before it turns redirection off, and a load refused
+// earlier is tried again: in a process of its own, where nothing loaded it yet.
+TEST(FileSearchWithX, LoadsTheVersionLibraryBeforeRedirectionGoesOff) {
+  ASSERT_FALSE(BinFolder().empty());
+  const std::wstring file = BinPath(kVersioned);
+  EXPECT_EXIT(
+      {
+        bool refused = false;
+        {
+          const RedirectionGuard off(true);
+          refused = ReadVersionBlock(file).empty() && GetLastError() == ERROR_INVALID_STATE;
+        }
+        const bool read = RunOnce(0, file, L"2.5", true).foundTexts == kFoundVersioned;
+        std::exit(refused && read ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
