@@ -22,16 +22,11 @@ TEST(RegistryRootFromPath, KnowsTheRootNamesInAnyCase) {
   const struct {
     const wchar_t* path;
     HKEY root;
-  } cases[] = {{L"hklm\\Software", HKEY_LOCAL_MACHINE},
-               {L"HKEY_LOCAL_MACHINE\\x", HKEY_LOCAL_MACHINE},
-               {L"hkey_current_user\\x", HKEY_CURRENT_USER},
-               {L"HKCR\\x", HKEY_CLASSES_ROOT},
-               {L"HkCc\\x", HKEY_CURRENT_CONFIG},
+  } cases[] = {{L"hklm\\Software", HKEY_LOCAL_MACHINE}, {L"hkey_current_user\\x", HKEY_CURRENT_USER},
+               {L"HKCR\\x", HKEY_CLASSES_ROOT},         {L"HkCc\\x", HKEY_CURRENT_CONFIG},
                // Anything else is a user's hive, an empty root text too.
-               {L"HKLMX\\x", HKEY_USERS},
-               {L"\\x", HKEY_USERS},
-               {L"Software", nullptr},
-               {L"", nullptr}};
+               {L"HKLMX\\x", HKEY_USERS},               {L"\\x", HKEY_USERS},
+               {L"Software", nullptr}};
   for (const auto& c : cases) EXPECT_EQ(RegistryRootFromPath(c.path), c.root) << c.path;
 }
 
@@ -43,14 +38,10 @@ TEST(ReadRegistryValueText, ReadsTextTypesUpToTheLastNonNul) {
     const void* data;
     DWORD bytes;
     std::wstring expected;
-  } cases[] = {{L"sz", REG_SZ, L"plain text", 22, L"plain text"},
-               {L"expand", REG_EXPAND_SZ, L"%SystemRoot%\\x", 30, L"%SystemRoot%\\x"},
+  } cases[] = {{L"expand", REG_EXPAND_SZ, L"%SystemRoot%\\x", 30, L"%SystemRoot%\\x"},
                {L"multi", REG_MULTI_SZ, L"one\0two\0\0", 20, std::wstring(L"one\0two", 7)},
-               {L"no nul", REG_SZ, L"abc", 6, L"abc"},
-               {L"odd", REG_SZ, L"abc", 5, L"ab"},  // and half a character
-               {L"empty", REG_SZ, L"", 0, L""},
+               {L"odd", REG_SZ, L"abc", 5, L"ab"},  // no NUL, and half a character
                {L"nuls", REG_SZ, L"\0\0\0", 6, L""},
-               {L"inner nul", REG_SZ, L"a\0b\0", 8, std::wstring(L"a\0b", 3)},
                {L"", REG_SZ, L"default value", 28, L"default value"}};
   for (const auto& c : cases) scratch.SetRaw(c.name, c.type, c.data, c.bytes);
   for (const auto& c : cases) EXPECT_EQ(Read(scratch, c.name), c.expected) << c.name;
@@ -59,7 +50,7 @@ TEST(ReadRegistryValueText, ReadsTextTypesUpToTheLastNonNul) {
 TEST(ReadRegistryValueText, RetriesPastTheFirstBufferForAnySize) {
   ScratchKey scratch;
   // Around the 200-byte first buffer, with and without a NUL, even and odd.
-  for (const DWORD bytes : {198u, 199u, 200u, 201u, 202u, 203u, 4000u, 4001u, 70001u}) {
+  for (const DWORD bytes : {199u, 200u, 201u, 202u, 70001u}) {
     std::wstring content(bytes / 2 + 1, L'\0');
     for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<wchar_t>(L'A' + i % 26);
     const std::wstring name = L"v" + std::to_wstring(bytes);
@@ -77,26 +68,13 @@ TEST(ReadRegistryValueText, FormatsDwordsAndRefusesOtherTypes) {
   EXPECT_EQ(Read(scratch, L"ten"), L"10");
   EXPECT_EQ(Read(scratch, L"max"), L"4294967295");
 
+  // Failures leave the text as it was.
   const std::uint64_t quad = 10;
   const std::vector<unsigned char> bigBinary(5000, 0x41);
-  const struct {
-    const wchar_t* name;
-    DWORD type;
-    const void* data;
-    DWORD bytes;
-  } refused[] = {{L"short dword", REG_DWORD, "\x01\x02", 2},
-                 {L"qword", REG_QWORD, &quad, sizeof(quad)},
-                 {L"big endian", REG_DWORD_BIG_ENDIAN, &quad, 4},
-                 {L"big binary", REG_BINARY, bigBinary.data(), static_cast<DWORD>(bigBinary.size())}};
-  // Failures leave the text as it was.
-  for (const auto& c : refused) {
-    scratch.SetRaw(c.name, c.type, c.data, c.bytes);
-    EXPECT_EQ(Read(scratch, c.name), L"<failed:untouched>") << c.name;
-  }
-  EXPECT_EQ(Read(scratch, L"missing"), L"<failed:untouched>");
-  std::wstring text = kUntouched;
-  EXPECT_FALSE(ReadRegistryValueText(nullptr, L"x", text));
-  EXPECT_EQ(text, kUntouched);
+  scratch.SetRaw(L"qword", REG_QWORD, &quad, sizeof(quad));
+  scratch.SetRaw(L"big binary", REG_BINARY, bigBinary.data(), static_cast<DWORD>(bigBinary.size()));
+  for (const wchar_t* name : {L"qword", L"big binary", L"missing"})
+    EXPECT_EQ(Read(scratch, name), L"<failed:untouched>") << name;
 }
 
 TEST(RegistryPaths, SplitAtTheFirstAndLastSeparatorAndOpenForReading) {
@@ -110,9 +88,7 @@ TEST(RegistryPaths, SplitAtTheFirstAndLastSeparatorAndOpenForReading) {
   EXPECT_EQ(ReadRegistryValueByPath(key + L"Number", false), L"10");
   EXPECT_EQ(ReadRegistryValueByPath(key + L"Text", true), L"hello");
   EXPECT_EQ(ReadRegistryValueByPath(key, false), L"default");
-  for (const std::wstring& path :
-       {key + L"Binary", key + L"Missing", key + L"No such key\\Text", std::wstring(L"Software"),
-        std::wstring(), L"HKCU\\" + std::wstring(40000, L'k') + L"\\v"})
+  for (const std::wstring& path : {key + L"Binary", key + L"No such key\\Text", std::wstring(L"Software")})
     EXPECT_EQ(ReadRegistryValueByPath(path, false), L"") << path.substr(0, 80);
 
   UniqueRegistryKey opened = OpenRegistryKey(L"HKEY_CURRENT_USER\\" + scratch.SubKey(), true);
