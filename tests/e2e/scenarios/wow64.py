@@ -14,7 +14,8 @@ MISSING = PACKAGE  # the searches below name a setup file of the package
 # Registry searches: (name, search, options, on x86, on x64). Searches name
 # keys as a program would, below HKLM\Software; VIEW64 lies only in the 64-bit
 # view, VIEW32 only under Wow6432Node, and BOTH\View holds "64" in the one and
-# "32" in the other. Without "x" a 32-bit process sees the 32-bit view.
+# "32" in the other, beside a value named "6.4" or "3.2". Without "x" a 32-bit
+# process sees the 32-bit view.
 REGISTRY = [
     ("Key64", (5, "VIEW64"), "", MISSING, FOUND),
     ("Key64X", (5, "VIEW64"), "x", FOUND, FOUND),
@@ -25,6 +26,8 @@ REGISTRY = [
     ("Value64X", (9, r"BOTH\View", {"RefContent": "M64"}), "x", FOUND, FOUND),
     ("VersionOfView", (2, r"BOTH\View", {"VerMin": "32", "VerMax": "32"}), "", FOUND, MISSING),
     ("Wow6432NodeNamedX", (5, "NODE32"), "x", FOUND, FOUND),
+    ("ValueNames", (12, "BOTH", {"VerMin": "6"}), "", MISSING, FOUND),
+    ("ValueNamesX", (12, "BOTH", {"VerMin": "6"}), "x", FOUND, FOUND),
 ]
 
 # Folders of drive C that hold one marker file each.
@@ -67,10 +70,6 @@ def expected(ctx, table):
     return {row[0]: row[column] for row in table}
 
 
-def options(x):
-    return {"Options": x} if x else {}
-
-
 @scenario("wow64: registry views and system folders with and without x, and the folders properties name")
 def views_and_folders(ctx):
     below = r"Software\Tessaro Tests\e2e_wow64_%s_%d" % (ctx.tree, os.getpid())
@@ -93,6 +92,8 @@ def views_and_folders(ctx):
         add(node + r"\Only32")
         add(native + r"\Both", "View", "64")
         add(node + r"\Both", "View", "32")
+        add(native + r"\Both", "6.4", "")
+        add(node + r"\Both", "3.2", "")
         for label, folder in FOLDERS.items():
             where = os.path.join(drive, *folder.split("\\"))
             os.makedirs(where, exist_ok=True)
@@ -102,10 +103,10 @@ def views_and_folders(ctx):
             for name, (kind, where, *extra), x, *_ in REGISTRY:
                 head, _, rest = where.partition("\\")
                 path = places[head] + ("\\" + rest if rest else "")
-                pkg.add(name, [(kind, path, *extra)], **options(x))
+                pkg.add(name, [(kind, path, *extra)], Options=x)
             for name, folder, label, x, *_ in FILES:
                 search = (0, folder + os.path.basename(markers[label]), {"VerMin": "2.5"})
-                pkg.add(name, [search], **options(x))
+                pkg.add(name, [search], Options=x)
             pkg.run().expect({**expected(ctx, REGISTRY), **expected(ctx, FILES)})
     finally:
         for key in (native, node):

@@ -19,7 +19,7 @@ namespace {
 
 using namespace test_support;
 
-// The log as UTF-16LE text, its byte-order mark (U+FEFF) included.
+// The log as text, its byte-order mark (U+FEFF) included.
 std::wstring ReadLogText(const std::wstring& path) {
   const std::string bytes = FileBytes(path);
   return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
@@ -45,18 +45,12 @@ class LoggerTest : public ::testing::Test {
  protected:
   void TearDown() override {
     for (const std::wstring& file : cleanupFiles_) DeleteFileW(file.c_str());
-    for (auto it = cleanupFolders_.rbegin(); it != cleanupFolders_.rend(); ++it)
-      RemoveDirectoryW(it->c_str());
+    for (auto it = cleanupFolders_.rbegin(); it != cleanupFolders_.rend(); ++it) RemoveDirectoryW(it->c_str());
   }
   // A folder in the way of a fallback file makes that place fail to open.
   void Block(const std::wstring& path) {
     ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
     cleanupFolders_.push_back(path);
-  }
-  static std::wstring CommonLogFolder() {
-    std::wstring folder;
-    EXPECT_TRUE(GetShellFolder(CSIDL_COMMON_APPDATA, folder));
-    return folder + kLogFolderName;
   }
 
   ScratchFolder scratch_;
@@ -64,35 +58,10 @@ class LoggerTest : public ::testing::Test {
   std::vector<std::wstring> cleanupFolders_;
 };
 
-// Header, appending runs and the common fallback folder: the end-to-end log scenarios.
-TEST_F(LoggerTest, TheFirstLineOpensTheLastPathSetAndTheEndLineEndsWithAnEmptyLine) {
-  const std::wstring first = scratch_ / L"first.log";
-  const std::wstring path = scratch_ / L"run.log";
-  Logger logger;
-  logger.SetLogFile(first);
-  logger.SetLogFile(path);  // no file yet: the later path wins
-  logger.WriteEndLine();
-  EXPECT_FALSE(PathExists(path)) << "only a line opens the file, and the end line only while logging is on";
-  logger.WriteLine(L"Searching for prerequisites");
-  logger.SetLogFile(first);  // ignored while a file is open
-  logger.WriteLine(L"first\r\nsecond");
-  EXPECT_EQ(logger.Path(), path);
-  EXPECT_FALSE(PathExists(first));
-  EXPECT_EQ(ReadLogText(path).substr(0, 1), L"\xFEFF") << "on disk while the file is still open";
-  LoggingEnabled = true;
-  logger.WriteEndLine();
-  LoggingEnabled = false;
-  const std::wstring text = ReadLogText(path);
-  EXPECT_EQ(CountOf(text, kLogBanner), 1u) << "the header is written once per opening";
-  // One stamp per call, not per line of its text.
-  EXPECT_TRUE(std::regex_search(text, std::wregex(L"\r\n\r\n" + kStamp + L"Searching for prerequisites\r\n" + kStamp +
-                                                  L"first\r\nsecond\r\n" + kStamp + L"=+End of Log=+\r\n\r\n$")))
-      << Narrow(text);
-}
-
+// The header's contents and appending runs: the end-to-end log scenarios.
 // Threads released together reach a new logger first: its lock is there already.
-TEST_F(LoggerTest, ThreadsThatLogFromTheStartShareOneHeaderAndKeepEveryLine) {
-  const std::wstring path = scratch_ / L"threads.log";
+TEST_F(LoggerTest, ThreadsShareOneHeaderAndEveryLineIsWrittenWholeWithOneStamp) {
+  const std::wstring path = scratch_ / L"run.log";
   Logger logger;
   const UniqueHandle start(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   std::vector<std::thread> threads;
@@ -105,14 +74,24 @@ TEST_F(LoggerTest, ThreadsThatLogFromTheStartShareOneHeaderAndKeepEveryLine) {
   }
   SetEvent(start.Get());
   for (std::thread& thread : threads) thread.join();
+  logger.SetLogFile(scratch_ / L"other.log");  // ignored while a file is open
+  logger.WriteLine(L"first\r\nsecond");
+  EXPECT_EQ(logger.Path(), path);
+  EXPECT_EQ(ReadLogText(path).substr(0, 1), L"\xFEFF") << "on disk while the file is still open";
+  LoggingEnabled = true;
+  logger.WriteEndLine();
+  LoggingEnabled = false;
   const std::wstring text = ReadLogText(path);
-  EXPECT_EQ(CountOf(text, kLogBanner), 1u);
-  EXPECT_TRUE(std::regex_match(text, std::wregex(L"\xFEFF[\\s\\S]*?\r\n\r\n(" + kStamp + L"thread line\r\n){100}")))
+  EXPECT_EQ(CountOf(text, kLogBanner), 1u) << "the header is written once per opening";
+  EXPECT_TRUE(std::regex_match(text, std::wregex(L"\xFEFF[\\s\\S]*?\r\n\r\n(" + kStamp + L"thread line\r\n){100}" +
+                                                 kStamp + L"first\r\nsecond\r\n" + kStamp + L"=+End of Log=+\r\n\r\n")))
       << Narrow(text);
 }
 
 TEST_F(LoggerTest, FallsBackToTheCommonFolderThenBesideTheExecutableThenToANewTempFolder) {
-  const std::wstring common = CommonLogFolder();
+  std::wstring common;
+  ASSERT_TRUE(GetShellFolder(CSIDL_COMMON_APPDATA, common));
+  common += kLogFolderName;
   const bool folderExisted = PathExists(common);
   const std::wstring name = UniqueName(L"logger-test") + L".LOG";
   const std::wstring inCommon = common + L"\\" + name;

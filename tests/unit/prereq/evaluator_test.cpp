@@ -1,7 +1,6 @@
-// What a whole run cannot show of the decision: rules of single searches,
-// re-evaluation after setups ran, and the state the later steps act on.
-// Source kinds, operators, forced installs, parents at start-up and the OS
-// and language lists are proven by the end-to-end decision scenarios.
+// What a whole run cannot show of the decision. Source kinds, operators,
+// forced installs, parents at start-up and the OS and language lists: the
+// end-to-end decision scenarios.
 #include "prereq/evaluator.h"
 
 #include <gtest/gtest.h>
@@ -64,18 +63,14 @@ class EvaluatorTest : public ::testing::Test {
   PrereqEvaluator evaluator_{options_, nullptr};
 };
 
-// The rules whole runs (the end-to-end decision scenarios) do not reach.
-TEST_F(EvaluatorTest, ContentIsComparedOnlyWhenReadAndUnknownTypesMatch) {
+// A content test needs a value read and an operation letter; unknown types match without a search.
+TEST_F(EvaluatorTest, RulesOfSingleSearches) {
   key_.SetText(L"channel", L"Beta2");
-  const std::pair<PrereqSearch, bool> cases[] = {
-      {Search(9, key_.Path(L"channel"), L""), false},       // no operation letter
-      {Search(9, key_.Path(L"missing"), L"DBeta"), false},  // a value that differs, had it been read
-      {Search(13, key_.Path(L"absent")), true},
-  };
-  for (const auto& [search, expected] : cases) {
+  for (const auto& [search, expected] : {std::pair{Search(9, key_.Path(L"channel"), L""), false},
+                                         {Search(9, key_.Path(L"missing"), L"DBeta"), false},
+                                         {Search(13, key_.Path(L"absent")), true}}) {
     std::vector<SearchResult> results(3);  // stale entries must go
-    EXPECT_EQ(evaluator_.EvaluateSearches({search}, results, 0, false, options_.prerequisites), expected)
-        << "type " << search.type;
+    EXPECT_EQ(evaluator_.EvaluateSearches({search}, results, 0, false, options_.prerequisites), expected);
     EXPECT_EQ(results.size(), 1u);
   }
 }
@@ -85,9 +80,7 @@ TEST_F(EvaluatorTest, RecheckAndReevaluationFollowTheEvidenceButNotSelectionOrFi
   Add(L"Dl", Absent(), SourceKind::Download).options = L"m";
   Add(L"Site", Absent(), SourceKind::Site);
   Add(L"Here", Present());
-  Prerequisite& forced = Add(L"Forced", Absent());
-  forced.options = L"i";
-  forced.skipSearches = true;
+  Add(L"Forced", Absent()).skipSearches = true;
   Prerequisite& wrongOs = Add(L"WrongOs", Absent());
   wrongOs.options = L"m";
   wrongOs.winNt64Versions = kPlatformList64;
@@ -112,7 +105,6 @@ TEST_F(EvaluatorTest, RecheckAndReevaluationFollowTheEvidenceButNotSelectionOrFi
   EXPECT_FALSE(evaluator_.RecheckAfterInstall(5));  // excluded for good
   EXPECT_EQ(Evaluated(),
             (States{Found, MustDownload, OpenSiteManually, InstallFromPackage, Found, OsNotSupported, Found}));
-  EXPECT_EQ(At(0).firstState, InstallFromPackage);
   EXPECT_EQ(Selected(), "x-x-x--");  // a recheck neither selects nor deselects
 
   // Only the selected ones are looked at again; the found ones drop out.
@@ -137,12 +129,11 @@ TEST_F(EvaluatorTest, ParentCyclesEndAndDeselectingAParentDropsItsChildren) {
 TEST_F(EvaluatorTest, DownloadAlreadyPresentInTheDownloadFolder) {
   const std::wstring file = downloads_ / L"setup.exe";
   test_support::MakeFile(file, FILE_ATTRIBUTE_NORMAL, std::string(123, 'x'));
-  const std::wstring url = L"http://127.0.0.1/files/setup.exe";
   EXPECT_TRUE(evaluator_.IsAlreadyDownloaded(L"FILE:///C:/x/setup.exe", 5, L""));  // nothing to download
   Add(L"Matching", Absent(), SourceKind::Download).exactSize = 123;
   Add(L"WrongSize", Absent(), SourceKind::Download).exactSize = 99;
   Add(L"Chosen", Present(), SourceKind::Download);
-  for (std::size_t i = 0; i < 3; ++i) At(i).location = url;
+  for (std::size_t i = 0; i < 3; ++i) At(i).location = L"http://127.0.0.1/files/setup.exe";
   Add(L"FoundSite", Present(), SourceKind::Site);
   Add(L"FoundPackage", Present());
   evaluator_.EvaluateAll();

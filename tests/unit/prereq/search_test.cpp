@@ -138,18 +138,6 @@ TEST(RegistrySearch, ValuesAreReadAsTextUpToTheFirstNulWhateverTheirTypeAndNames
   EXPECT_FALSE(RunOnce(12, key.Path(L"Missing")).found);
 }
 
-// The value-name search opens its key on its own, in the view asked for.
-TEST(RegistrySearch, ValueNamesAreReadInTheViewAskedFor) {
-  const std::wstring name = UniqueName(L"view");
-  ScratchKey key64{HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, name};
-  ScratchKey key32{HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, name};
-  if (!key64.Created() || !key32.Created()) GTEST_SKIP() << "HKLM\\Software is not writable here";
-  key64.SetText(L"Only64", L"");
-  key32.SetText(L"Only32", L"");
-  EXPECT_EQ(RunOnce(12, key64.Path(), {}, true).foundTexts, Texts{L"Only64"});
-  EXPECT_EQ(RunOnce(12, key64.Path()).foundTexts, Texts{sizeof(void*) == 8 ? L"Only64" : L"Only32"});
-}
-
 TEST(CheckProgramSearch, FoundOnlyWhenItRunsAndExitsWithZero) {
   PackageFiles files;
   files.SetExtractionFolder(BinFolder());  // the helpers lie where the package's files would
