@@ -45,7 +45,8 @@ std::wstring CommonAppDataFolder() {
   }
   // Systems without the item-list call for this folder still have the older path call.
   using GetFolderPathFn = BOOL(WINAPI*)(HWND, LPWSTR, int, BOOL);
-  const auto getFolderPath = GetProcedure<GetFolderPathFn>(GetModuleHandleW(L"Shell32.dll"), "SHGetSpecialFolderPathW");
+  const auto getFolderPath =
+      GetProcedure<GetFolderPathFn>(GetModuleHandleW(L"Shell32.dll"), "SHGetSpecialFolderPathW");
   if (getFolderPath == nullptr || !getFolderPath(nullptr, buffer, kCommonAppDataFolder, FALSE)) return {};
   return buffer;
 }
@@ -127,8 +128,9 @@ void Logger::OpenLogFile() {
     // Append access without write access: every write lands at the end the
     // file has at that moment, so runs sharing one log never overwrite
     // each other's lines.
-    HANDLE handle = CreateFileW(path_.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        CreateFileW(path_.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     const DWORD error = GetLastError();
     if (handle == INVALID_HANDLE_VALUE) {
       DebugOutput(L"LOGGER->failed to create LOG at:" + path_);

@@ -1,8 +1,6 @@
-"""What the program sees of a 64-bit Windows: the registry view and the
-system folder a search looks at with and without the letter "x", and the
-folders the properties name (decision.py holds the OS names it reports).
-The product is a 32-bit process under WOW64 here; the 64-bit build runs the
-same tables, with the expectations that its own machine type gives."""
+"""What the program sees of a 64-bit Windows: the registry view and the system
+folder a search looks at with and without the letter "x", and the folders the
+properties name; each build with the expectations of its own machine type."""
 import os
 import shutil
 
@@ -31,14 +29,9 @@ REGISTRY = [
 ]
 
 # Folders of drive C that hold one marker file each.
-FOLDERS = {
-    "system32": r"windows\system32",
-    "syswow64": r"windows\syswow64",
-    "pf": "Program Files",
-    "pf86": "Program Files (x86)",
-    "cf": r"Program Files\Common Files",
-    "cf86": r"Program Files (x86)\Common Files",
-}
+FOLDERS = {"system32": r"windows\system32", "syswow64": r"windows\syswow64", "pf": "Program Files",
+           "pf86": "Program Files (x86)", "cf": r"Program Files\Common Files",
+           "cf86": r"Program Files (x86)\Common Files"}
 
 # File searches: (name, folder text, the folder where the file lies, options,
 # on x86, on x64). [SystemFolder] is the 32-bit system folder unless "x" asks
@@ -62,6 +55,9 @@ FILES = [
     ("ProgramFiles64Folder", "[ProgramFiles64Folder]", "pf", "", FOUND, FOUND),
     ("CommonFilesFolder", "[CommonFilesFolder]", "cf86", "", FOUND, MISSING),
     ("CommonFilesFolderNative", "[CommonFilesFolder]", "cf", "", MISSING, FOUND),
+    # BOTH\Dir names "Program Files" in the 64-bit view and "Program Files (x86)" in the 32-bit one.
+    ("RegistryProperty", "[WindowsVolume]!BOTH\\Dir!\\", "pf86", "", FOUND, MISSING),
+    ("RegistryPropertyX", "[WindowsVolume]!BOTH\\Dir!\\", "pf", "x", FOUND, FOUND),
 ]
 
 
@@ -81,19 +77,14 @@ def views_and_folders(ctx):
     tag = "tessaro_wow64_%s_%d" % (ctx.tree, os.getpid())
     markers = {}
 
-    def add(key, *value):
-        extra = ("/v", value[0], "/d", value[1]) if value else ()
-        code, _ = ctx.reg("add", key, *extra, "/f")
-        check(code == 0, "reg add %s failed" % key)
-
     try:
         # Wine's reg.exe is a 64-bit program: it writes what it names.
-        add(native + r"\Only64")
-        add(node + r"\Only32")
-        add(native + r"\Both", "View", "64")
-        add(node + r"\Both", "View", "32")
-        add(native + r"\Both", "6.4", "")
-        add(node + r"\Both", "3.2", "")
+        for key, *value in [(native + r"\Only64",), (node + r"\Only32",),
+                            (native + r"\Both", "View", "64"), (node + r"\Both", "View", "32"),
+                            (native + r"\Both", "6.4", ""), (node + r"\Both", "3.2", ""),
+                            (native + r"\Both", "Dir", FOLDERS["pf"]), (node + r"\Both", "Dir", FOLDERS["pf86"])]:
+            code, _ = ctx.reg("add", key, *(("/v", value[0], "/d", value[1]) if value else ()), "/f")
+            check(code == 0, "reg add %s failed" % key)
         for label, folder in FOLDERS.items():
             where = os.path.join(drive, *folder.split("\\"))
             os.makedirs(where, exist_ok=True)
@@ -105,12 +96,11 @@ def views_and_folders(ctx):
                 path = places[head] + ("\\" + rest if rest else "")
                 pkg.add(name, [(kind, path, *extra)], Options=x)
             for name, folder, label, x, *_ in FILES:
-                search = (0, folder + os.path.basename(markers[label]), {"VerMin": "2.5"})
-                pkg.add(name, [search], Options=x)
+                folder = folder.replace("BOTH", places["BOTH"])
+                pkg.add(name, [(0, folder + os.path.basename(markers[label]), {"VerMin": "2.5"})], Options=x)
             pkg.run().expect({**expected(ctx, REGISTRY), **expected(ctx, FILES)})
     finally:
         for key in (native, node):
             ctx.reg("delete", key, "/f")
-        for path in markers.values():
-            if os.path.exists(path):
-                os.remove(path)
+        for path in filter(os.path.exists, markers.values()):
+            os.remove(path)

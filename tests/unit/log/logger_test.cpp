@@ -34,7 +34,8 @@ std::size_t CountOf(const std::wstring& text, const std::wstring& part) {
 const std::wstring kStamp = L"\\d{4}-\\d{2}-\\d{2} \\d{2}-\\d{2}-\\d{2}-";
 
 // Where a new logger named |name| puts |line|, its first; empty when nowhere.
-std::wstring WhereLogged(const std::wstring& name, const std::wstring& line, const std::wstring& configured = {}) {
+std::wstring WhereLogged(const std::wstring& name, const std::wstring& line,
+                         const std::wstring& configured = {}) {
   Logger logger(name);
   if (!configured.empty()) logger.SetLogFile(configured);
   logger.WriteLine(line);
@@ -45,7 +46,8 @@ class LoggerTest : public ::testing::Test {
  protected:
   void TearDown() override {
     for (const std::wstring& file : cleanupFiles_) DeleteFileW(file.c_str());
-    for (auto it = cleanupFolders_.rbegin(); it != cleanupFolders_.rend(); ++it) RemoveDirectoryW(it->c_str());
+    for (auto it = cleanupFolders_.rbegin(); it != cleanupFolders_.rend(); ++it)
+      RemoveDirectoryW(it->c_str());
   }
   // A folder in the way of a fallback file makes that place fail to open.
   void Block(const std::wstring& path) {
@@ -83,8 +85,9 @@ TEST_F(LoggerTest, ThreadsShareOneHeaderAndEveryLineIsWrittenWholeWithOneStamp) 
   LoggingEnabled = false;
   const std::wstring text = ReadLogText(path);
   EXPECT_EQ(CountOf(text, kLogBanner), 1u) << "the header is written once per opening";
-  EXPECT_TRUE(std::regex_match(text, std::wregex(L"\xFEFF[\\s\\S]*?\r\n\r\n(" + kStamp + L"thread line\r\n){100}" +
-                                                 kStamp + L"first\r\nsecond\r\n" + kStamp + L"=+End of Log=+\r\n\r\n")))
+  EXPECT_TRUE(std::regex_match(
+      text, std::wregex(L"\xFEFF[\\s\\S]*?\r\n\r\n(" + kStamp + L"thread line\r\n){100}" + kStamp +
+                        L"first\r\nsecond\r\n" + kStamp + L"=+End of Log=+\r\n\r\n")))
       << Narrow(text);
 }
 

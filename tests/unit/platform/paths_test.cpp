@@ -12,15 +12,6 @@ namespace {
 
 using namespace test_support;
 
-// A path below |base| that is longer than |length| characters, made of
-// 50-character folder names.
-std::wstring DeepPath(const std::wstring& base, size_t length) {
-  std::wstring path = base;
-  for (int level = 0; path.size() <= length; ++level)
-    path += L"\\" + std::wstring(49, L'a' + level % 26) + L"d";
-  return path;
-}
-
 TEST(ToLongForm, AddsThePrefixToLongDriveAndNetworkPathsOnly) {
   const std::wstring x286(286, L'x');
   const std::wstring drive = L"C:\\" + std::wstring(245, L'x');  // where CreateDirectoryW needs it
@@ -37,18 +28,16 @@ TEST(ToLongForm, AddsThePrefixToLongDriveAndNetworkPathsOnly) {
 }
 
 TEST(NormalizePath, TrimsComponentsAndKeepsRootsAndFolderProperties) {
-  const struct {
-    const wchar_t* in;
-    const wchar_t* out;
-  } cases[] = {{L"C:\\Program Files. \\Sub .\\file.txt. ", L"C:\\Program Files\\Sub\\file.txt"},
-               {L"C:\\a\\\\b\\", L"C:\\a\\b\\"},
-               {L"\\\\server. \\share. \\dir. ", L"\\\\server. \\share. \\dir"},
-               {L"\\\\?\\C:\\a \\b", L"\\\\?\\C:\\a\\b"},
-               {L"\\\\?\\UNC\\srv\\sh\\a.", L"\\\\?\\UNC\\srv\\sh\\a"},
-               {L"[TempFolder]\\Downloads. \\x", L"[TempFolder]Downloads\\x"},
-               {L"relative \\path", L"relative\\path"},
-               {L"", L""}};
-  for (const auto& c : cases) EXPECT_EQ(NormalizePath(c.in), c.out) << c.in;
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"C:\\Program Files. \\Sub .\\file.txt. ", L"C:\\Program Files\\Sub\\file.txt"},
+      {L"C:\\a\\\\b\\", L"C:\\a\\b\\"},
+      {L"\\\\server. \\share. \\dir. ", L"\\\\server. \\share. \\dir"},
+      {L"\\\\?\\C:\\a \\b", L"\\\\?\\C:\\a\\b"},
+      {L"\\\\?\\UNC\\srv\\sh\\a.", L"\\\\?\\UNC\\srv\\sh\\a"},
+      {L"[TempFolder]\\Downloads. \\x", L"[TempFolder]Downloads\\x"},
+      {L"relative \\path", L"relative\\path"},
+      {L"", L""}};
+  for (const auto& [in, out] : cases) EXPECT_EQ(NormalizePath(in), out) << in;
 }
 
 TEST(PathExists, FindsOnlyAbsoluteExistingPathsAndMakeFullPathSuppliesThem) {
@@ -80,7 +69,8 @@ TEST(CreateDirectories, MakesAndListsTheMissingLevelsAndTakesThemBackOnFailure) 
   EXPECT_EQ(CreateDirectories(scratch / L"a\\b", true, &created), 0u);
   EXPECT_EQ(created.size(), 1u) << "a path that is there already adds nothing";
   // Beyond the classic limit.
-  const std::wstring deep = DeepPath(scratch.Path(), 400);
+  std::wstring deep = scratch.Path();
+  while (deep.size() <= 400) deep += L"\\" + std::wstring(50, L'd');
   EXPECT_EQ(CreateDirectories(deep + L"\\setup.exe", false, nullptr), 0u);
   EXPECT_TRUE(IsFolder(deep) && PathExists(deep));
 
@@ -89,32 +79,17 @@ TEST(CreateDirectories, MakesAndListsTheMissingLevelsAndTakesThemBackOnFailure) 
   ASSERT_TRUE(CreateDirectoryW((scratch / L"empty").c_str(), nullptr));
   for (const wchar_t* path : {L"empty\\bad|name\\f", L"empty\\new\\newer\\bad|name\\deeper\\f"}) {
     created.clear();
-    EXPECT_EQ(CreateDirectories(scratch / path, false, &created), static_cast<unsigned long>(ERROR_INVALID_NAME));
+    EXPECT_EQ(CreateDirectories(scratch / path, false, &created),
+              static_cast<unsigned long>(ERROR_INVALID_NAME));
     EXPECT_TRUE(created.empty()) << path;
     EXPECT_TRUE(IsFolder(scratch / L"empty") && IsEmptyFolder(scratch / L"empty")) << path;
   }
 }
 
-TEST(TempFiles, UniqueFilesTakeTheGivenExtension) {
-  ScratchFolder scratch;
-  for (const auto& [extension, suffix] : {std::pair{L".bat", L".bat"}, {L"DLD", L".DLD"}, {L"", L".tmp"}}) {
-    const std::wstring path = CreateUniqueTempFile(scratch.Path(), L"EXE", extension);
-    EXPECT_EQ(path.substr(0, scratch.Path().size() + 4), scratch / L"EXE");
-    EXPECT_EQ(path.substr(path.size() - 4), suffix);
-    EXPECT_TRUE(PathExists(path) && !IsFolder(path)) << path;
-    EXPECT_NE(CreateUniqueTempFile(scratch.Path(), L"EXE", extension), path);
-    EXPECT_FALSE(*extension && PathExists(path.substr(0, path.size() - 4) + L".tmp")) << "left behind";
-  }
-  EXPECT_EQ(CreateUniqueTempFile(scratch / L"missing", L"EXE", L".bat"), L"");
-}
-
 TEST(HasFreeSpace, AnswersForTheNearestExistingAncestor) {
   ScratchFolder scratch;
-  const std::wstring notYet = scratch / L"not\\yet\\there";
-  EXPECT_TRUE(HasFreeSpace(notYet + L"\\", 1024));
-  EXPECT_FALSE(HasFreeSpace(notYet, UINT64_MAX));
-  EXPECT_TRUE(HasFreeSpace(scratch / std::wstring(40000, L'h'), 0));
-  EXPECT_FALSE(HasFreeSpace(L"", 0));
+  EXPECT_TRUE(HasFreeSpace(scratch / L"not\\yet\\there\\", 1024));
+  EXPECT_FALSE(HasFreeSpace(scratch / L"not\\yet", UINT64_MAX));
   EXPECT_FALSE(HasFreeSpace(L"\\\\nosuchserver.invalid\\share\\x", 0));
 }
 

@@ -1,9 +1,15 @@
+// Registry reading, and the description of the running Windows read from it:
+// the real system's is in every end-to-end log header, these are the systems
+// Wine does not show.
 #include "platform/registry.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
+#include "platform/os_description.h"
 #include "test_support.h"
 
 namespace tessaro {
@@ -16,12 +22,15 @@ std::wstring Read(const ScratchKey& scratch, const std::wstring& name) {
   return ReadRegistryValueText(scratch.Key(), name, text) ? text : L"<failed:" + text + L">";
 }
 
+// Any other root text is a user's hive.
 TEST(RegistryRootFromPath, KnowsTheRootNamesInAnyCase) {
-  const std::pair<const wchar_t*, HKEY> cases[] = {
-      {L"hklm\\Software", HKEY_LOCAL_MACHINE}, {L"hkey_current_user\\x", HKEY_CURRENT_USER},
-      {L"HKCR\\x", HKEY_CLASSES_ROOT},         {L"HkCc\\x", HKEY_CURRENT_CONFIG},
-      {L"HKLMX\\x", HKEY_USERS},               {L"\\x", HKEY_USERS},  // any other text is a user's hive
-      {L"Software", nullptr}};
+  const std::pair<const wchar_t*, HKEY> cases[] = {{L"hklm\\Software", HKEY_LOCAL_MACHINE},
+                                                   {L"hkey_current_user\\x", HKEY_CURRENT_USER},
+                                                   {L"HKCR\\x", HKEY_CLASSES_ROOT},
+                                                   {L"HkCc\\x", HKEY_CURRENT_CONFIG},
+                                                   {L"HKLMX\\x", HKEY_USERS},
+                                                   {L"\\x", HKEY_USERS},
+                                                   {L"Software", nullptr}};
   for (const auto& [path, root] : cases) EXPECT_EQ(RegistryRootFromPath(path), root) << path;
 }
 
@@ -36,9 +45,14 @@ TEST(ReadRegistryValueText, ReadsTextUpToTheLastNonNulAndDwordsInDecimalAndRefus
   const std::uint64_t quad = 10;
   scratch.SetRaw(L"qword", REG_QWORD, &quad, sizeof(quad));
   const std::pair<const wchar_t*, std::wstring> cases[] = {
-      {L"expand", L"%SystemRoot%\\x"}, {L"multi", std::wstring(L"one\0two", 7)}, {L"odd", L"ab"},
-      {L"nuls", L""},                  {L"", L"default value"},                  {L"max", L"4294967295"},
-      {L"qword", L"<failed:untouched>"}, {L"missing", L"<failed:untouched>"}};  // failures leave the text alone
+      {L"expand", L"%SystemRoot%\\x"},
+      {L"multi", std::wstring(L"one\0two", 7)},
+      {L"odd", L"ab"},
+      {L"nuls", L""},
+      {L"", L"default value"},
+      {L"max", L"4294967295"},
+      {L"qword", L"<failed:untouched>"},
+      {L"missing", L"<failed:untouched>"}};  // failures leave the text alone
   for (const auto& [name, expected] : cases) EXPECT_EQ(Read(scratch, name), expected) << name;
   // Around the 200-byte first buffer and far beyond it, even and odd, with and without a NUL.
   for (const DWORD bytes : {199u, 200u, 201u, 202u, 70001u}) {
@@ -65,23 +79,60 @@ TEST(RegistryPaths, SplitAtTheFirstAndLastSeparatorAndOpenForReading) {
   // Read access only.
   UniqueRegistryKey opened = OpenRegistryKey(L"HKEY_CURRENT_USER\\" + scratch.SubKey(), true);
   ASSERT_TRUE(opened);
-  EXPECT_NE(RegSetValueExW(opened.Get(), L"w", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), 2), ERROR_SUCCESS);
+  EXPECT_NE(RegSetValueExW(opened.Get(), L"w", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), 2),
+            ERROR_SUCCESS);
 }
 
-// Registry-value properties pick their view apart from the key opener, whose
-// views the wow64 scenarios prove.
-TEST(RegistryPaths, NeverReadTheThirtyTwoBitViewInThisBuild) {
-  ScratchKey view32(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
-  ScratchKey view64(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
-  view32.SetText(L"Where", L"32");
-  view64.SetText(L"Where", L"64");
-  for (const bool use64BitView : {false, true}) {
-    EXPECT_EQ(ReadRegistryValueByPath(L"HKLM\\" + view64.SubKey() + L"\\Where", use64BitView), L"64");
-    EXPECT_EQ(ReadRegistryValueByPath(L"HKLM\\" + view32.SubKey() + L"\\Where", use64BitView), L"");
+std::string Summary(const OsDescription& os) {
+  char text[80];
+  std::snprintf(text, sizeof(text), "%u.%u.%u sp%u server%d 64bit%d", os.major, os.minor, os.build,
+                os.servicePack, os.isServer, os.is64Bit);
+  return text;
+}
+const std::string k64 = sizeof(void*) == 8 ? " 64bit1" : " 64bit0";
+
+// HKEY_LOCAL_MACHINE is a scratch key of the current user for one test.
+class FakeLocalMachine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(root_.Created());
+    ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, root_.Key()), ERROR_SUCCESS);
   }
-  // The 32-bit view is where a 32-bit process's writes land.
-  const std::wstring redirected = L"HKLM\\Software\\Wow6432Node" + view32.SubKey().substr(8) + L"\\Where";
-  EXPECT_EQ(ReadRegistryValueByPath(redirected, true), L"32");
+  void TearDown() override { RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr); }
+
+  void Version(const wchar_t* name, const std::wstring& text) const {
+    root_.SetText(name, text, REG_SZ, kVersion);
+  }
+  void ProductType(const std::wstring& text) const { root_.SetText(L"ProductType", text, REG_SZ, kOptions); }
+
+  static constexpr const wchar_t* kVersion = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
+  static constexpr const wchar_t* kOptions = L"SYSTEM\\CurrentControlSet\\Control\\ProductOptions";
+  ScratchKey root_;
+};
+
+TEST_F(FakeLocalMachine, Windows10NumbersComeFromTheDwordValuesOlderOnesFromTheText) {
+  root_.SetNumber(L"CurrentMajorVersionNumber", 10, kVersion);
+  root_.SetNumber(L"CurrentMinorVersionNumber", 0, kVersion);
+  Version(L"CurrentVersion", L"6.3");
+  Version(L"CurrentBuildNumber", L"17763");
+  ProductType(L"ServerNT");
+  EXPECT_EQ(Summary(ReadOsDescription()), "10.0.17763 sp0 server1" + k64);
+
+  root_.SetText(L"CurrentMajorVersionNumber", L"10", REG_SZ, kVersion);  // wrong type: not read
+  Version(L"CurrentVersion", L"5.2");
+  Version(L"CSDVersion", L"Service Pack 2");
+  ProductType(L"LanmanNT");  // a domain controller is a server too
+  EXPECT_EQ(Summary(ReadOsDescription()), "5.2.17763 sp2 server1" + k64);
+
+  Version(L"CurrentVersion", L"10.0");  // only a three-character text is read
+  Version(L"CSDVersion", L"");
+  ProductType(L"WinNT");
+  EXPECT_EQ(Summary(ReadOsDescription()), "0.0.17763 sp0 server0" + k64);
+
+  // Without the version key nothing else is read.
+  root_.RemoveSubkey(kVersion);
+  ProductType(L"ServerNT");
+  EXPECT_EQ(Summary(ReadOsDescription()), "0.0.0 sp0 server0 64bit0");
 }
 
 }  // namespace

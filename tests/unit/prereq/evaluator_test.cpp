@@ -18,7 +18,8 @@ namespace {
 using States = std::vector<PrereqState>;
 using enum PrereqState;
 
-PrereqSearch Search(std::int32_t type, const std::wstring& searchString, const std::wstring& refContent = {}) {
+PrereqSearch Search(std::int32_t type, const std::wstring& searchString,
+                    const std::wstring& refContent = {}) {
   return PrereqSearch{type, searchString, {}, {}, refContent, {}};
 }
 
@@ -48,7 +49,8 @@ class EvaluatorTest : public ::testing::Test {
   }
   States Shown() {
     States states;
-    for (std::size_t i = 0; i < options_.prerequisites.size(); ++i) states.push_back(evaluator_.DisplayState(i));
+    for (std::size_t i = 0; i < options_.prerequisites.size(); ++i)
+      states.push_back(evaluator_.DisplayState(i));
     return states;
   }
   std::string Selected() const {
@@ -87,8 +89,8 @@ TEST_F(EvaluatorTest, RecheckAndReevaluationFollowTheEvidenceButNotSelectionOrFi
   // Language ids compare as 16 bits; only pieces closed by ";" count.
   Add(L"Language", Present()).languageList = std::to_wstring(GetSystemDefaultLangID() + 65536) + L";";
   evaluator_.EvaluateAll();
-  EXPECT_EQ(Evaluated(), (States{InstallFromPackage, MustDownload, OpenSiteManually, Found, InstallFromPackage,
-                                 OsNotSupported, Found}));
+  EXPECT_EQ(Evaluated(), (States{InstallFromPackage, MustDownload, OpenSiteManually, Found,
+                                 InstallFromPackage, OsNotSupported, Found}));
   EXPECT_EQ(Selected(), "xxx-x--");
   // Missing mandatory ones count whether selected or not; excluded ones never.
   evaluator_.SetSelected(1, false);
@@ -103,13 +105,14 @@ TEST_F(EvaluatorTest, RecheckAndReevaluationFollowTheEvidenceButNotSelectionOrFi
   EXPECT_TRUE(evaluator_.RecheckAfterInstall(4));
   At(5).winNt64Versions.clear();
   EXPECT_FALSE(evaluator_.RecheckAfterInstall(5));  // excluded for good
-  EXPECT_EQ(Evaluated(),
-            (States{Found, MustDownload, OpenSiteManually, InstallFromPackage, Found, OsNotSupported, Found}));
+  EXPECT_EQ(Evaluated(), (States{Found, MustDownload, OpenSiteManually, InstallFromPackage, Found,
+                                 OsNotSupported, Found}));
   EXPECT_EQ(Selected(), "x-x-x--");  // a recheck neither selects nor deselects
 
   // Only the selected ones are looked at again; the found ones drop out.
   EXPECT_EQ(evaluator_.ReevaluateAll(), 1);
-  EXPECT_EQ(Evaluated(), (States{Found, MustDownload, Found, InstallFromPackage, Found, OsNotSupported, Found}));
+  EXPECT_EQ(Evaluated(),
+            (States{Found, MustDownload, Found, InstallFromPackage, Found, OsNotSupported, Found}));
   EXPECT_EQ(Selected(), "-------");
 }
 

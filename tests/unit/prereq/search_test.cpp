@@ -31,11 +31,8 @@ SearchResult RunOnce(std::int32_t type, const std::wstring& searchString, const 
                      const PackageFiles* files = nullptr, const std::wstring& commandLine = {}) {
   const PrereqSearch search{type, searchString, verMin, {}, refContent, commandLine};
   SearchResult result;
-  if (type == 10) {
-    Searcher(files).RunPackageProgramSearch(search, result, {});
-  } else {
-    Searcher(nullptr).RunSearch(search, use64BitView, result);
-  }
+  type == 10 ? Searcher(files).RunPackageProgramSearch(search, result, {})
+             : Searcher(nullptr).RunSearch(search, use64BitView, result);
   return result;
 }
 
@@ -124,16 +121,12 @@ TEST(RegistrySearch, ValuesAreReadAsTextUpToTheFirstNulWhateverTheirTypeAndNames
   EXPECT_TRUE(RunOnce(8, L"Version").found);  // no "\": no value
   EXPECT_EQ(Sorted(RunOnce(1, key.Path(), L"2.0").foundTexts), (Texts{L"1.0.5", L"2.5"}));
 
-  // Value names replace whatever was collected: the nameless one and one of the longest a name can be.
+  // Value names: the nameless one and one of the longest a name can be; a key
+  // without values ends the enumeration normally, a missing one does not.
   const std::wstring longest(16383, L'n');
   key.SetText(L"", L"default", REG_SZ, L"1.0.5");
   key.SetNumber(longest, 3, L"1.0.5");
-  SearchResult result;
-  result.foundTexts = {L"stale"};
-  Searcher(nullptr).RunSearch(PrereqSearch{12, key.Path(L"1.0.5"), {}, {}, {}, {}}, false, result);
-  EXPECT_TRUE(result.found);
-  EXPECT_EQ(Sorted(result.foundTexts), (Texts{L"", longest}));
-  // A key without values ends the enumeration normally; a missing one does not.
+  EXPECT_EQ(Sorted(RunOnce(12, key.Path(L"1.0.5")).foundTexts), (Texts{L"", longest}));
   EXPECT_TRUE(RunOnce(12, key.Path(L"2.5")).found);
   EXPECT_FALSE(RunOnce(12, key.Path(L"Missing")).found);
 }
@@ -141,12 +134,13 @@ TEST(RegistrySearch, ValuesAreReadAsTextUpToTheFirstNulWhateverTheirTypeAndNames
 TEST(CheckProgramSearch, FoundOnlyWhenItRunsAndExitsWithZero) {
   PackageFiles files;
   files.SetExtractionFolder(BinFolder());  // the helpers lie where the package's files would
-  const auto found = [&](const wchar_t* program, const wchar_t* commandLine, const wchar_t* refContent = L"") {
+  const auto found = [&](const wchar_t* program, const wchar_t* commandLine,
+                         const wchar_t* refContent = L"") {
     return RunOnce(10, program, {}, false, refContent, &files, commandLine).found;
   };
   EXPECT_FALSE(found(L"no_such_check.exe", L"0"));
   EXPECT_FALSE(RunOnce(10, L"exit_with.exe", {}, false, {}, nullptr, L"0").found);  // no package, no program
-  for (const wchar_t* code : {L"0", L"4"}) {  // parameters are expanded
+  for (const wchar_t* code : {L"0", L"4"}) {                                        // parameters are expanded
     ScopedVariable variable(L"TESSARO_CHECK_CODE", code);
     EXPECT_EQ(found(L"exit_with.exe", L"%TESSARO_CHECK_CODE%"), *code == L'0') << code;
   }
@@ -155,20 +149,14 @@ TEST(CheckProgramSearch, FoundOnlyWhenItRunsAndExitsWithZero) {
   for (const wchar_t* word : {L"wnd_hide", L"WND_HIDE "}) EXPECT_FALSE(found(L"hidden_check.exe", L"", word));
 }
 
-bool RunMsiexec(const wchar_t* action) {
-  unsigned long exitCode = 1;
-  const std::wstring package = BinPath(L"search_product.msi");
-  return RunProcess(L"", std::wstring(L"msiexec.exe ") + action + L" \"" + package + L"\" /qn", &exitCode, 0) &&
-         exitCode == 0;
-}
-
 // The codes of the "Search" family of tests/data/msi/test_product.wxs.
 TEST(ProductSearch, EachCodeFindsOnlyWhatItNamesAndNothingOnceRemoved) {
   const wchar_t kProductCode[] = L"{5E3C3A52-7A41-4F0B-9C1D-2B7E6D4A1F01}";
   const wchar_t kUpgradeCode[] = L"{5E3C3A52-7A41-4F0B-9C1D-2B7E6D4A1F02}";
   const wchar_t kComponentCode[] = L"{5E3C3A52-7A41-4F0B-9C1D-2B7E6D4A1F03}";
-  if (!PathExists(BinPath(L"search_product.msi"))) GTEST_SKIP() << "search_product.msi was not built";
-  ASSERT_TRUE(RunMsiexec(L"/i")) << "msiexec /i failed";
+  const std::wstring package = L" \"" + BinPath(L"search_product.msi") + L"\" /qn";
+  unsigned long code = 1;
+  ASSERT_TRUE(RunProcess(L"", L"msiexec.exe /i" + package, &code, 0) && code == 0) << "msiexec /i failed";
   EXPECT_EQ(RunOnce(3, kProductCode, L"1.2.3").foundTexts, Texts{L"1.2.3"});
   EXPECT_EQ(RunOnce(4, kUpgradeCode, L"1.0").foundTexts, Texts{L"1.2.3"});
   EXPECT_TRUE(RunOnce(11, kComponentCode).found);
@@ -177,7 +165,7 @@ TEST(ProductSearch, EachCodeFindsOnlyWhatItNamesAndNothingOnceRemoved) {
     EXPECT_TRUE(RunOnce(4, code).foundTexts.empty()) << code;
     EXPECT_FALSE(RunOnce(11, code).found) << code;
   }
-  ASSERT_TRUE(RunMsiexec(L"/x")) << "msiexec /x failed";
+  ASSERT_TRUE(RunProcess(L"", L"msiexec.exe /x" + package, &code, 0) && code == 0) << "msiexec /x failed";
   EXPECT_TRUE(RunOnce(3, kProductCode).foundTexts.empty());
   EXPECT_TRUE(RunOnce(4, kUpgradeCode).foundTexts.empty());
   EXPECT_FALSE(RunOnce(11, kComponentCode).found);
