@@ -9,11 +9,9 @@ from scenarios.decision import FOUND, PACKAGE, Package
 
 MISSING = PACKAGE  # the searches below name a setup file of the package
 
-# Registry searches: (name, search, options, on x86, on x64). Searches name
-# keys as a program would, below HKLM\Software; VIEW64 lies only in the 64-bit
-# view, VIEW32 only under Wow6432Node, and BOTH\View holds "64" in the one and
-# "32" in the other, beside a value named "6.4" or "3.2". Without "x" a 32-bit
-# process sees the 32-bit view.
+# Registry searches: (name, search, options, on x86, on x64), below HKLM\Software.
+# VIEW64 lies only in the 64-bit view, VIEW32 only under Wow6432Node; BOTH\View
+# holds "64" in the one and "32" in the other, beside a value named "6.4" or "3.2".
 REGISTRY = [
     ("Key64", (5, "VIEW64"), "", MISSING, FOUND),
     ("Key64X", (5, "VIEW64"), "x", FOUND, FOUND),
@@ -36,8 +34,7 @@ FOLDERS = {"system32": r"windows\system32", "syswow64": r"windows\syswow64", "pf
 # File searches: (name, folder text, the folder where the file lies, options,
 # on x86, on x64). [SystemFolder] is the 32-bit system folder unless "x" asks
 # for the native one; a 32-bit process opening system32 lands in syswow64
-# unless "x" turns the redirection off; the shell folders of a 32-bit process
-# are the (x86) ones, while ProgramFiles64Folder is the native one for both.
+# unless "x" turns redirection off; its shell folders are the (x86) ones.
 FILES = [
     ("SystemFolderNative", "[SystemFolder]", "system32", "", MISSING, MISSING),
     ("SystemFolderNativeX", "[SystemFolder]", "system32", "x", FOUND, FOUND),

@@ -51,7 +51,7 @@ class LoggerTest : public ::testing::Test {
   }
   // A folder in the way of a fallback file makes that place fail to open.
   void Block(const std::wstring& path) {
-    ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
+    ASSERT_TRUE(DeleteFileW(path.c_str()) && CreateDirectoryW(path.c_str(), nullptr));
     cleanupFolders_.push_back(path);
   }
 
@@ -103,14 +103,12 @@ TEST_F(LoggerTest, FallsBackToTheCommonFolderThenBesideTheExecutableThenToANewTe
   EXPECT_EQ(WhereLogged(name, L"moved", scratch_ / L"missing\\run.log"), inCommon);
   // Only a folder the logger creates gets its access list: everyone may write.
   EXPECT_TRUE(folderExisted || StoredAllowedMaskFor(common, L"S-1-1-0") >= 0);
-  ASSERT_TRUE(DeleteFileW(inCommon.c_str()));
   Block(inCommon);
 
   const std::wstring besideExe = ReplaceExtensionWithLog(RunningExecutablePath());
   ASSERT_FALSE(PathExists(besideExe)) << "stale file in the way";
   cleanupFiles_.push_back(besideExe);
   EXPECT_EQ(WhereLogged(name, L"beside"), besideExe);
-  ASSERT_TRUE(DeleteFileW(besideExe.c_str()));
   Block(besideExe);
 
   const std::wstring tempLogs = GetTempFolder() + kLogFolderName;
@@ -120,7 +118,6 @@ TEST_F(LoggerTest, FallsBackToTheCommonFolderThenBesideTheExecutableThenToANewTe
   cleanupFolders_.insert(cleanupFolders_.begin(), tempLogs);
   cleanupFiles_.push_back(inTemp);
   EXPECT_EQ(WhereLogged(name, L"in temp"), inTemp);
-  EXPECT_EQ(CountOf(ReadLogText(inTemp), L"-in temp\r\n"), 1u);
 
   // The temporary folder counts only when this run creates it: now the line is lost.
   EXPECT_EQ(WhereLogged(name, L"lost"), L"");

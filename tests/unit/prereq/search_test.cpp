@@ -1,6 +1,5 @@
-// The searches against real files, keys, programs and an installed package.
-// What decides whole runs is proven by the end-to-end decision, install and
-// wow64 scenarios; these are the cases a run does not reach.
+// Searches against real files, keys, programs and an installed package: the
+// cases the end-to-end decision, install and wow64 scenarios do not reach.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -67,7 +66,6 @@ TEST(FileSearch, DepthReachesNestedFoldersAndTheFirstVersionInRangeEndsTheSearch
   }
 }
 
-// A bare file name is looked for on every fixed drive, from its root down.
 TEST(FileSearch, BareFileNameLooksBelowTheRootOfEveryFixedDrive) {
   wchar_t windows[MAX_PATH] = {};
   ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 3u);
@@ -81,10 +79,9 @@ TEST(FileSearch, BareFileNameLooksBelowTheRootOfEveryFixedDrive) {
   RemoveDirectoryW(folder.c_str());
 }
 
-// Inside a scope that turned redirection off no library loads (a 32-bit
-// process would get the 64-bit one). A search with "x" therefore has
-// version.dll loaded before it turns redirection off, and a load refused
-// earlier is tried again: in a process of its own, where nothing loaded it yet.
+// No library loads inside a scope that turned redirection off (a 32-bit process
+// would get the 64-bit one): a search with "x" loads version.dll first, and a
+// refused load is tried again. In a process of its own, where nothing loaded it yet.
 TEST(FileSearch, WithXLoadsTheVersionLibraryBeforeRedirectionGoesOff) {
   const std::wstring file = BinPath(kVersioned);
   EXPECT_EXIT(
