@@ -1,7 +1,6 @@
 #include "log/logger.h"
 
 #include <intrin.h>
-#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <memory>
@@ -10,6 +9,7 @@
 #include "log/log_format.h"
 #include "platform/os_description.h"
 #include "platform/paths.h"
+#include "platform/properties.h"
 #include "platform/security.h"
 #include "platform/system_library.h"
 
@@ -38,12 +38,10 @@ void DebugOutput(const std::wstring& text) { OutputDebugStringW(text.c_str()); }
 bool FitsMaxPath(const std::wstring& path) { return path.size() < MAX_PATH; }
 
 std::wstring CommonAppDataFolder() {
-  wchar_t buffer[MAX_PATH] = {};
-  UniqueItemList items;
-  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, kCommonAppDataFolder, items.Put()))) {
-    return SHGetPathFromIDListW(items.Get(), buffer) ? std::wstring(buffer) : std::wstring();
-  }
+  std::wstring folder;
+  if (GetShellItemListFolder(kCommonAppDataFolder, folder)) return folder;
   // Systems without the item-list call for this folder still have the older path call.
+  wchar_t buffer[MAX_PATH] = {};
   using GetFolderPathFn = BOOL(WINAPI*)(HWND, LPWSTR, int, BOOL);
   const auto getFolderPath =
       GetProcedure<GetFolderPathFn>(GetModuleHandleW(L"Shell32.dll"), "SHGetSpecialFolderPathW");

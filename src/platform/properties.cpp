@@ -133,10 +133,9 @@ bool OldShellFolder(const std::wstring& name, std::wstring& folder) {
 }
 
 bool ShellFolderPath(const std::wstring& name, int csidl, std::wstring& folder) {
-  UniqueItemList items;
-  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, csidl, items.Put()))) {
-    wchar_t path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListW(items.Get(), path)) return false;
+  std::wstring path;
+  if (GetShellItemListFolder(csidl, path)) {
+    if (path.empty()) return false;
     folder = WithTrailingBackslash(path);
     return true;
   }
@@ -179,6 +178,14 @@ class WindowsLookups final : public PropertyLookups {
 
 std::wstring ResolveProperties(const std::wstring& text, bool use64BitView) {
   return ExpandPropertyReferences(text, WindowsLookups(use64BitView));
+}
+
+bool GetShellItemListFolder(int csidl, std::wstring& folder) {
+  UniqueItemList items;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, items.Put()))) return false;
+  wchar_t path[MAX_PATH] = {};
+  folder = SHGetPathFromIDListW(items.Get(), path) ? path : L"";
+  return true;
 }
 
 bool GetShellFolder(int csidl, std::wstring& folder) {
