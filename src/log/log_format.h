@@ -51,7 +51,6 @@ inline constexpr const char* kUnknownCpuName = "UnkownCPU";
 
 // The processor's brand string as ANSI bytes up to the first zero (leading
 // blanks kept); kUnknownCpuName when |highestExtendedLeaf| lacks the brand leaves.
-[[nodiscard]] std::string DecodeCpuBrand(std::uint32_t highestExtendedLeaf,
-                                         const CpuBrandRegisters& registers);
+[[nodiscard]] std::string DecodeCpuBrand(std::uint32_t highestExtendedLeaf, const CpuBrandRegisters& registers);
 
 }  // namespace tessaro

@@ -43,8 +43,7 @@ std::wstring CommonAppDataFolder() {
   // Systems without the item-list call for this folder still have the older path call.
   wchar_t buffer[MAX_PATH] = {};
   using GetFolderPathFn = BOOL(WINAPI*)(HWND, LPWSTR, int, BOOL);
-  const auto getFolderPath =
-      GetProcedure<GetFolderPathFn>(GetModuleHandleW(L"Shell32.dll"), "SHGetSpecialFolderPathW");
+  const auto getFolderPath = GetProcedure<GetFolderPathFn>(GetModuleHandleW(L"Shell32.dll"), "SHGetSpecialFolderPathW");
   if (getFolderPath == nullptr || !getFolderPath(nullptr, buffer, kCommonAppDataFolder, FALSE)) return {};
   return buffer;
 }

@@ -39,8 +39,7 @@ UniqueRegistryKey OpenLocalMachineKey(const wchar_t* path, REGSAM access) {
 [[nodiscard]] bool ReadText(HKEY key, const wchar_t* name, std::wstring& text) {
   DWORD type = 0;
   DWORD size = 0;
-  if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ)
-    return false;
+  if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ) return false;
   std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
   if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
           ERROR_SUCCESS ||
@@ -51,13 +50,9 @@ UniqueRegistryKey OpenLocalMachineKey(const wchar_t* path, REGSAM access) {
   return true;
 }
 
-std::uint32_t DecimalValue(const std::wstring& text) {
-  return static_cast<std::uint32_t>(ParseDecimalInt(text));
-}
+std::uint32_t DecimalValue(const std::wstring& text) { return static_cast<std::uint32_t>(ParseDecimalInt(text)); }
 
-std::uint32_t DigitValue(wchar_t c) {
-  return c >= L'0' && c <= L'9' ? static_cast<std::uint32_t>(c - L'0') : 0;
-}
+std::uint32_t DigitValue(wchar_t c) { return c >= L'0' && c <= L'9' ? static_cast<std::uint32_t>(c - L'0') : 0; }
 
 void ReadVersion(HKEY key, OsDescription& os) {
   // Windows 10 keeps "CurrentVersion" at 6.3 for old programs; the numbers

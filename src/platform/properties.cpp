@@ -1,8 +1,8 @@
 #include "platform/properties.h"
 
+#include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
-#include <windows.h>
 
 #include <cstddef>
 #include <utility>
@@ -94,9 +94,8 @@ constinit ProcessOnce<bool> NewShell;
 // The old shell's own copy of the folder function, for systems whose shell
 // lacks the item-list call for a folder.
 FolderPathFunction ShFolderGetFolderPath() {
-  return ShFolderFunction.Get([] {
-    return GetProcedure<FolderPathFunction>(LoadSystemLibrary(L"shfolder.dll"), "SHGetFolderPathW");
-  });
+  return ShFolderFunction.Get(
+      [] { return GetProcedure<FolderPathFunction>(LoadSystemLibrary(L"shfolder.dll"), "SHGetFolderPathW"); });
 }
 
 bool ShellMajorVersion(const wchar_t* library, DWORD& major) {

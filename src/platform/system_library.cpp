@@ -16,8 +16,8 @@ constinit ProcessOnce<bool> SystemFolderSearch;
 // LoadLibraryExW understands the LOAD_LIBRARY_SEARCH_* flags.
 bool SystemFolderSearchSupported() noexcept {
   return SystemFolderSearch.Get([] {
-    return GetProcedure<BOOL(WINAPI*)(DWORD)>(GetModuleHandleW(L"kernel32.dll"),
-                                              "SetDefaultDllDirectories") != nullptr;
+    return GetProcedure<BOOL(WINAPI*)(DWORD)>(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories") !=
+           nullptr;
   });
 }
 
@@ -44,8 +44,8 @@ HMODULE LoadSystemLibrary(const wchar_t* name) noexcept {
 }
 
 HMODULE LazySystemLibrary::Get() noexcept {
-  if (PVOID loaded = InterlockedCompareExchangePointer(&module_, nullptr, nullptr))
-    return static_cast<HMODULE>(loaded);
+  PVOID loaded = InterlockedCompareExchangePointer(&module_, nullptr, nullptr);
+  if (loaded != nullptr) return static_cast<HMODULE>(loaded);
   const HMODULE module = LoadSystemLibrary(name_);
   // Two threads that load at once get the same module; either may keep it.
   if (module != nullptr) InterlockedExchangePointer(&module_, module);

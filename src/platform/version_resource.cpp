@@ -28,8 +28,7 @@ std::vector<unsigned char> ReadVersionBlock(const std::wstring& path) {
   return block;
 }
 
-bool QueryVersionValue(std::vector<unsigned char>& block, const wchar_t* subBlock, void*& value,
-                       UINT& length) {
+bool QueryVersionValue(std::vector<unsigned char>& block, const wchar_t* subBlock, void*& value, UINT& length) {
   const auto query = GetProcedure<QueryFn>(VersionLibrary.Get(), "VerQueryValueW");
   if (!query || block.empty()) return false;
   void* found = nullptr;

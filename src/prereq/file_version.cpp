@@ -1,7 +1,7 @@
 #include "prereq/file_version.h"
 
-#include <shlobj.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <vector>
 
@@ -53,8 +53,7 @@ FileVersionReader::FileVersionReader() {
   (void)LoadVersionLibrary();
   // Windows 10 answers for files of its own folder with the version that the
   // compatibility layer wants the caller to see; a copy elsewhere tells the truth.
-  if (GetOsDescription().major >= kFirstCopyingMajorVersion)
-    (void)GetShellFolder(CSIDL_WINDOWS, copiedBelow_);
+  if (GetOsDescription().major >= kFirstCopyingMajorVersion) (void)GetShellFolder(CSIDL_WINDOWS, copiedBelow_);
 }
 
 VersionValue FileVersionReader::Read(const std::wstring& path) const {

@@ -14,8 +14,7 @@ constinit LazySystemLibrary MsiLibrary(L"msi.dll");
 
 struct MsiFunctions {
   using GetProductInfoFn = UINT(WINAPI*)(LPCWSTR product, LPCWSTR attribute, LPWSTR buffer, DWORD* chars);
-  using EnumRelatedProductsFn = UINT(WINAPI*)(LPCWSTR upgradeCode, DWORD reserved, DWORD index,
-                                              LPWSTR product);
+  using EnumRelatedProductsFn = UINT(WINAPI*)(LPCWSTR upgradeCode, DWORD reserved, DWORD index, LPWSTR product);
   using LocateComponentFn = int(WINAPI*)(LPCWSTR component, LPWSTR buffer, DWORD* chars);
   GetProductInfoFn getProductInfo = nullptr;
   EnumRelatedProductsFn enumRelatedProducts = nullptr;
@@ -26,8 +25,7 @@ MsiFunctions LoadMsiFunctions() {
   MsiFunctions functions;
   const HMODULE msi = MsiLibrary.Get();
   functions.getProductInfo = GetProcedure<MsiFunctions::GetProductInfoFn>(msi, "MsiGetProductInfoW");
-  functions.enumRelatedProducts =
-      GetProcedure<MsiFunctions::EnumRelatedProductsFn>(msi, "MsiEnumRelatedProductsW");
+  functions.enumRelatedProducts = GetProcedure<MsiFunctions::EnumRelatedProductsFn>(msi, "MsiEnumRelatedProductsW");
   functions.locateComponent = GetProcedure<MsiFunctions::LocateComponentFn>(msi, "MsiLocateComponentW");
   return functions;
 }

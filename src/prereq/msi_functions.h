@@ -21,8 +21,7 @@ inline constexpr DWORD kProductCodeChars = 39;
 [[nodiscard]] bool QueryProductVersion(const std::wstring& productCode, std::wstring& version);
 // The product code at |index| among the products related to |upgradeCode|;
 // false once the enumeration has ended or failed.
-[[nodiscard]] bool EnumRelatedProduct(const std::wstring& upgradeCode, DWORD index,
-                                      std::wstring& productCode);
+[[nodiscard]] bool EnumRelatedProduct(const std::wstring& upgradeCode, DWORD index, std::wstring& productCode);
 // The installer state of a component (INSTALLSTATE_UNKNOWN when msi.dll is missing).
 [[nodiscard]] int LocateComponentState(const std::wstring& componentCode);
 

@@ -80,8 +80,7 @@ void CollectSubkeyNames(const std::wstring& path, bool use64BitView, SearchResul
   for (DWORD index = 0;; ++index) {
     wchar_t name[kSubkeyNameChars] = {};
     DWORD chars = kSubkeyNameChars;
-    if (RegEnumKeyExW(key.Get(), index, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-      break;
+    if (RegEnumKeyExW(key.Get(), index, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     result.foundTexts.emplace_back(name, wcsnlen(name, kSubkeyNameChars));
   }
 }
@@ -103,8 +102,8 @@ void CollectValueData(const std::wstring& path, bool use64BitView, SearchResult&
   // length) still ends in one.
   std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 2, L'\0');
   DWORD capacity = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
-  status = RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, nullptr,
-                            reinterpret_cast<BYTE*>(buffer.data()), &capacity);
+  status = RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
+                            &capacity);
   if (status != ERROR_SUCCESS) return;
   result.foundTexts.emplace_back(buffer.data());
 }
@@ -112,8 +111,7 @@ void CollectValueData(const std::wstring& path, bool use64BitView, SearchResult&
 bool ValueExists(const std::wstring& path, bool use64BitView) {
   std::wstring valueName;
   UniqueRegistryKey key = OpenValueKey(path, use64BitView, valueName);
-  return key &&
-         RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  return key && RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 void ReadValueContent(const std::wstring& path, bool use64BitView, SearchResult& result) {
@@ -199,8 +197,7 @@ void Searcher::RunSearch(const PrereqSearch& search, bool use64BitView, SearchRe
 
 void Searcher::RunPackageProgramSearch(const PrereqSearch& search, SearchResult& result,
                                        const std::vector<Prerequisite>& /*prerequisites*/) {
-  const std::wstring program =
-      packageFiles_ ? packageFiles_->ResolveFile(search.searchString) : std::wstring();
+  const std::wstring program = packageFiles_ ? packageFiles_->ResolveFile(search.searchString) : std::wstring();
   // Without a package there is nothing to start; an empty file would make the
   // shell open something else entirely.
   if (program.empty()) return;
@@ -208,8 +205,7 @@ void Searcher::RunPackageProgramSearch(const PrereqSearch& search, SearchResult&
   // A launch that hands back no process leaves this untouched: no exit code
   // learnt means no success.
   unsigned long exitCode = STILL_ACTIVE;
-  const bool launched =
-      ShellOpen(program, parameters, &exitCode, search.refContent == kHiddenCheckProgram, L"");
+  const bool launched = ShellOpen(program, parameters, &exitCode, search.refContent == kHiddenCheckProgram, L"");
   result.found = launched && exitCode == 0;
 }
 
@@ -234,8 +230,7 @@ void Searcher::SearchFiles(const std::wstring& searchString, bool use64BitView, 
     const std::wstring path = ResolveProperties(split.path, use64BitView);
     const size_t last = path.rfind(L'\\');
     // Without any folder there is nothing to look in.
-    if (last != std::wstring::npos)
-      starts.push_back({path.substr(0, last + 1), path.substr(last + 1), split.depth});
+    if (last != std::wstring::npos) starts.push_back({path.substr(0, last + 1), path.substr(last + 1), split.depth});
   }
   const FileVersionReader versions;
   // Lets a 32-bit process see the native system folders of a 64-bit Windows.
