@@ -88,14 +88,13 @@ bool SetupExeFolder(std::wstring& folder) {
 
 using FolderPathFunction = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
 
-constinit ProcessOnce<FolderPathFunction> ShFolderFunction;
+constinit LazySystemLibrary ShFolder(L"shfolder.dll");
 constinit ProcessOnce<bool> NewShell;
 
 // The old shell's own copy of the folder function, for systems whose shell
 // lacks the item-list call for a folder.
 FolderPathFunction ShFolderGetFolderPath() {
-  return ShFolderFunction.Get(
-      [] { return GetProcedure<FolderPathFunction>(LoadSystemLibrary(L"shfolder.dll"), "SHGetFolderPathW"); });
+  return GetProcedure<FolderPathFunction>(ShFolder.Get(), "SHGetFolderPathW");
 }
 
 bool ShellMajorVersion(const wchar_t* library, DWORD& major) {
