@@ -41,12 +41,13 @@ NO_PRODUCT = "{0F0E0D0C-0B0A-4908-8706-050403020100}"
 
 
 def run_time_names():
-    """Every name passed to LoadSystemLibrary in the product's sources."""
+    """Every name the product's sources load by LoadSystemLibrary or LazySystemLibrary."""
     names = set()
     for base, _, files in os.walk(os.path.join(ROOT, "src")):
         for name in files:
             with open(os.path.join(base, name), encoding="utf-8", errors="replace") as f:
-                names.update(n.lower() for n in re.findall(r'LoadSystemLibrary\(L"([^"]+)"\)', f.read()))
+                found = re.findall(r'(?:LoadSystemLibrary\(|LazySystemLibrary \w+\()L"([^"]+)"\)', f.read())
+                names.update(n.lower() for n in found)
     return names
 
 

@@ -34,10 +34,9 @@ std::size_t CountOf(const std::wstring& text, const std::wstring& part) {
 const std::wstring kStamp = L"\\d{4}-\\d{2}-\\d{2} \\d{2}-\\d{2}-\\d{2}-";
 
 // Where a new logger named |name| puts |line|, its first; empty when nowhere.
-std::wstring WhereLogged(const std::wstring& name, const std::wstring& line,
-                         const std::wstring& configured = {}) {
+std::wstring WhereLogged(const std::wstring& name, const std::wstring& line, const std::wstring& path = {}) {
   Logger logger(name);
-  if (!configured.empty()) logger.SetLogFile(configured);
+  if (!path.empty()) logger.SetLogFile(path);
   logger.WriteLine(line);
   return logger.Path();
 }

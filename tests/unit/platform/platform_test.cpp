@@ -19,6 +19,7 @@
 #include "platform/registry.h"
 #include "platform/security.h"
 #include "platform/system_library.h"
+#include "platform/wow64.h"
 #include "test_support.h"
 
 namespace tessaro {
@@ -157,7 +158,7 @@ std::string Summary(const OsDescription& os) {
                 os.servicePack, os.isServer, os.is64Bit);
   return text;
 }
-const std::string k64 = sizeof(void*) == 8 ? " 64bit1" : " 64bit0";
+const std::string k64 = IsWindows64Bit() ? " 64bit1" : " 64bit0";  // read only with the version key
 
 // HKEY_LOCAL_MACHINE is a scratch key of the current user for one test.
 class FakeLocalMachine : public ::testing::Test {
