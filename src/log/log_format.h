@@ -9,7 +9,13 @@
 
 namespace tessaro {
 
+// The banner names the build that wrote the run: logs of both builds can meet in
+// one shared file.
+#if defined(_WIN64)
+inline constexpr const wchar_t* kLogBanner = L"\r\n<< Tessaro (x64) Log >>\r\n";
+#else
 inline constexpr const wchar_t* kLogBanner = L"\r\n<< Tessaro (x86) Log >>\r\n";
+#endif
 inline constexpr const wchar_t* kLogEndLine = L"=====================End of Log=====================\r\n";
 inline constexpr const wchar_t* kLogFolderName = L"TESSARO_LOGS";
 inline constexpr const wchar_t* kLogLineBreak = L"\r\n";

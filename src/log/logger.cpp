@@ -1,7 +1,6 @@
 #include "log/logger.h"
 
 #include <intrin.h>
-#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <memory>
@@ -10,6 +9,7 @@
 #include "log/log_format.h"
 #include "platform/os_description.h"
 #include "platform/paths.h"
+#include "platform/properties.h"
 #include "platform/security.h"
 #include "platform/system_library.h"
 
@@ -38,12 +38,10 @@ void DebugOutput(const std::wstring& text) { OutputDebugStringW(text.c_str()); }
 bool FitsMaxPath(const std::wstring& path) { return path.size() < MAX_PATH; }
 
 std::wstring CommonAppDataFolder() {
-  wchar_t buffer[MAX_PATH] = {};
-  UniqueItemList items;
-  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, kCommonAppDataFolder, items.Put()))) {
-    return SHGetPathFromIDListW(items.Get(), buffer) ? std::wstring(buffer) : std::wstring();
-  }
+  std::wstring folder;
+  if (GetShellItemListFolder(kCommonAppDataFolder, folder)) return folder;
   // Systems without the item-list call for this folder still have the older path call.
+  wchar_t buffer[MAX_PATH] = {};
   using GetFolderPathFn = BOOL(WINAPI*)(HWND, LPWSTR, int, BOOL);
   const auto getFolderPath = GetProcedure<GetFolderPathFn>(GetModuleHandleW(L"Shell32.dll"), "SHGetSpecialFolderPathW");
   if (getFolderPath == nullptr || !getFolderPath(nullptr, buffer, kCommonAppDataFolder, FALSE)) return {};
@@ -85,23 +83,16 @@ std::wstring ProcessorName() {
 
 Logger& Logger::Instance() { return TheLogger; }
 
-Logger::Logger(std::wstring fileName) : fileName_(std::move(fileName)) {}
+// The lock is made with the logger, before main: no thread can reach a
+// logger whose lock is still being made.
+Logger::Logger(std::wstring fileName) : fileName_(std::move(fileName)) { InitializeCriticalSection(&lock_); }
 
 Logger::~Logger() {
   file_.Reset();
-  if (lockCreated_) DeleteCriticalSection(&lock_);
-}
-
-// Unprotected on purpose: the first call comes from start-up, before any
-// other thread exists.
-void Logger::EnsureLock() {
-  if (lockCreated_) return;
-  InitializeCriticalSection(&lock_);
-  lockCreated_ = true;
+  DeleteCriticalSection(&lock_);
 }
 
 void Logger::SetLogFile(const std::wstring& path) {
-  EnsureLock();
   EnterCriticalSection(&lock_);
   DebugOutput(L"Logger::SetLogFile( " + path + L" ) while OLD path is:" + path_);
   if (!file_) path_ = path;
@@ -109,16 +100,15 @@ void Logger::SetLogFile(const std::wstring& path) {
 }
 
 void Logger::WriteLine(const std::wstring& text) {
-  EnsureLock();
   EnterCriticalSection(&lock_);
   OpenLogFile();
   if (file_) {
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    Write(FormatLogTimeStamp({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond}));
-    Write(kLogTimeSeparator);
-    Write(text);
-    Write(kLogLineBreak);
+    // One write per line: another run appending to the same file cannot
+    // land between a time stamp and its text.
+    Write(FormatLogTimeStamp({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond}) +
+          kLogTimeSeparator + text + kLogLineBreak);
   }
   LeaveCriticalSection(&lock_);
 }
@@ -132,8 +122,12 @@ void Logger::OpenLogFile() {
   for (int counter = 0;;) {
     // A fallback that gives no place ends the search; the next line starts over.
     if (path_.empty() && !FallbackPlace(counter++, path_)) return;
-    HANDLE handle = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Append access without write access: every write lands at the end the
+    // file has at that moment, so runs sharing one log never overwrite
+    // each other's lines.
+    HANDLE handle =
+        CreateFileW(path_.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     const DWORD error = GetLastError();
     if (handle == INVALID_HANDLE_VALUE) {
       DebugOutput(L"LOGGER->failed to create LOG at:" + path_);
@@ -143,7 +137,6 @@ void Logger::OpenLogFile() {
     file_.Reset(handle);
     if (error == ERROR_ALREADY_EXISTS) {
       DebugOutput(L"LOGGER->Reusing LOG file at:" + path_ + kLogLineBreak);
-      SetFilePointer(handle, 0, nullptr, FILE_END);
     } else if (error == ERROR_SUCCESS) {
       DebugOutput(L"LOGGER->Creating LOG file at:" + path_ + kLogLineBreak);
       Write(kUtf16LeBom, sizeof(kUtf16LeBom));
@@ -192,14 +185,13 @@ bool Logger::FallbackPlace(int counter, std::wstring& place) const {
   return true;
 }
 
+// In one piece, like a line, so that a run's header stays whole in a shared log.
 void Logger::WriteHeader() {
-  Write(kLogBanner);
-  Write(FormatOsVersionLine(GetOsDescription()));
-  Write(L"CPU: " + ProcessorName() + kLogLineBreak);
-  Write(kLogLineBreak);
+  Write(kLogBanner + FormatOsVersionLine(GetOsDescription()) + L"CPU: " + ProcessorName() + kLogLineBreak +
+        kLogLineBreak);
 }
 
-// Every piece reaches the disk at once: a setup may restart the machine
+// Every write reaches the disk at once: a setup may restart the machine
 // right after the line that announced it.
 void Logger::Write(const void* data, DWORD bytes) {
   DWORD written = 0;

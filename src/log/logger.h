@@ -38,7 +38,6 @@ class Logger {
   [[nodiscard]] const std::wstring& Path() const { return path_; }
 
  private:
-  void EnsureLock();
   void OpenLogFile();
   [[nodiscard]] bool FallbackPlace(int counter, std::wstring& place) const;
   [[nodiscard]] std::wstring FallbackFileName() const;
@@ -47,7 +46,6 @@ class Logger {
   void Write(const std::wstring& text);
 
   CRITICAL_SECTION lock_{};
-  bool lockCreated_ = false;
   std::wstring path_;
   std::wstring fileName_;
   UniqueFile file_;

@@ -16,32 +16,6 @@ constinit ProcessOnce<OsDescription> RunningOs;
 
 constexpr const wchar_t* kCurrentVersionKey = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr const wchar_t* kProductOptionsKey = L"SYSTEM\\CurrentControlSet\\Control\\ProductOptions";
-constexpr std::size_t kCsdVersionMaxChars = 128;
-constexpr DWORD kProductSuiteBufferBytes = 2048;
-constexpr std::uint16_t kProductTypeWorkstation = 1;  // VER_NT_WORKSTATION
-constexpr std::uint16_t kProductTypeController = 2;   // VER_NT_DOMAIN_CONTROLLER
-constexpr std::uint16_t kProductTypeServer = 3;       // VER_NT_SERVER
-
-struct SuiteBit {
-  const wchar_t* name;
-  std::uint16_t bit;
-};
-constexpr SuiteBit kSuiteBits[] = {
-    {L"Small Business", 0x1},
-    {L"Enterprise", 0x2},
-    {L"BackOffice", 0x4},
-    {L"CommunicationServer", 0x8},
-    {L"Terminal Server", 0x10},
-    {L"Small Business(Restricted)", 0x20},
-    {L"EmbeddedNT", 0x40},
-    {L"DataCenter", 0x80},
-    {L"Personal", 0x200},
-    {L"Blade", 0x400},
-    {L"Embedded(Restricted)", 0x800},
-    {L"Security Appliance", 0x1000},
-    {L"Storage Server", 0x2000},
-    {L"Compute Server", 0x4000},
-};
 
 UniqueRegistryKey OpenLocalMachineKey(const wchar_t* path, REGSAM access) {
   HKEY key = nullptr;
@@ -61,32 +35,18 @@ UniqueRegistryKey OpenLocalMachineKey(const wchar_t* path, REGSAM access) {
   return true;
 }
 
-// Raw value data as UTF-16 units; a value stored without its terminator still reads whole.
-[[nodiscard]] bool ReadWideData(HKEY key, const wchar_t* name, DWORD expectedType, DWORD maxBytes,
-                                std::vector<wchar_t>& units) {
+// A REG_SZ up to its first NUL; one stored without its terminator still reads whole.
+[[nodiscard]] bool ReadText(HKEY key, const wchar_t* name, std::wstring& text) {
   DWORD type = 0;
   DWORD size = 0;
-  if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != expectedType ||
-      (maxBytes != 0 && size > maxBytes)) {
-    return false;
-  }
+  if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ) return false;
   std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
   if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
           ERROR_SUCCESS ||
-      type != expectedType) {
+      type != REG_SZ) {
     return false;
   }
-  buffer.resize(size / sizeof(wchar_t));
-  units = std::move(buffer);
-  return true;
-}
-
-[[nodiscard]] bool ReadText(HKEY key, const wchar_t* name, std::wstring& text) {
-  std::vector<wchar_t> units;
-  if (!ReadWideData(key, name, REG_SZ, 0, units)) return false;
-  std::wstring value(units.begin(), units.end());
-  value.resize(wcsnlen(value.c_str(), value.size()));
-  text = std::move(value);
+  text.assign(buffer.data(), wcsnlen(buffer.data(), size / sizeof(wchar_t)));
   return true;
 }
 
@@ -105,44 +65,16 @@ void ReadVersion(HKEY key, OsDescription& os) {
     os.minor = DigitValue(text[2]);
   }
   if (ReadText(key, L"CurrentBuildNumber", text)) os.build = DecimalValue(text);
-  if (ReadText(key, L"ReleaseId", text)) os.releaseId = DecimalValue(text);
-  if (ReadText(key, L"CSDVersion", text)) {
-    os.csdVersion = text.substr(0, kCsdVersionMaxChars);
-    // "Service Pack 2" gives 2.
-    if (!os.csdVersion.empty()) os.servicePack = DigitValue(os.csdVersion.back());
-  }
+  // "Service Pack 2" gives 2.
+  if (ReadText(key, L"CSDVersion", text) && !text.empty()) os.servicePack = DigitValue(text.back());
 }
 
+// "WinNT" is a workstation; "ServerNT", a domain controller's "LanmanNT" and
+// anything else a server.
 void ReadProductOptions(OsDescription& os) {
   const UniqueRegistryKey key = OpenLocalMachineKey(kProductOptionsKey, KEY_READ);
-  if (!key) return;
   std::wstring productType;
-  if (ReadText(key.Get(), L"ProductType", productType)) {
-    if (productType == L"WinNT") {
-      os.productType = kProductTypeWorkstation;
-      os.isServer = false;
-    } else if (productType == L"ServerNT") {
-      os.productType = kProductTypeServer;
-      os.isServer = true;
-    } else {
-      os.productType = kProductTypeController;
-      os.isServer = true;
-    }
-  }
-  std::vector<wchar_t> suites;
-  if (!ReadWideData(key.Get(), L"ProductSuite", REG_MULTI_SZ, kProductSuiteBufferBytes, suites)) return;
-  std::size_t start = 0;
-  while (start < suites.size()) {
-    std::size_t end = start;
-    while (end < suites.size() && suites[end] != L'\0') ++end;
-    if (end == start) break;  // the empty string that ends the list
-    const std::wstring suite(suites.begin() + static_cast<std::ptrdiff_t>(start),
-                             suites.begin() + static_cast<std::ptrdiff_t>(end));
-    for (const SuiteBit& entry : kSuiteBits) {
-      if (suite == entry.name) os.suiteMask = static_cast<std::uint16_t>(os.suiteMask | entry.bit);
-    }
-    start = end + 1;
-  }
+  if (key && ReadText(key.Get(), L"ProductType", productType)) os.isServer = productType != L"WinNT";
 }
 
 }  // namespace

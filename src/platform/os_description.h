@@ -6,17 +6,14 @@
 
 namespace tessaro {
 
+// What the OS conditions and the log header read; the registry holds more.
 struct OsDescription {
   std::uint32_t major = 0;
   std::uint32_t minor = 0;
   std::uint32_t build = 0;
-  std::uint32_t servicePack = 0;
-  std::wstring csdVersion;
-  std::uint16_t productType = 1;  // 1 workstation, 2 domain controller, 3 server
-  std::uint16_t suiteMask = 0;
-  bool isServer = false;
+  std::uint32_t servicePack = 0;  // the last character of CSDVersion as a digit
+  bool isServer = false;          // any product type but a workstation's
   bool is64Bit = false;
-  std::uint32_t releaseId = 1507;
 };
 
 // Read from the registry on first use, once per process (Windows builds only).

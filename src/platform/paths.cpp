@@ -195,18 +195,21 @@ unsigned long CreateDirectories(const std::wstring& path, bool lastIsFolder,
   // pass through, so a network path tries every level.
   const bool network = IsNetworkPath(path);
   std::wstring current = path.substr(0, rootLength);
-  for (size_t level = 0; level < components.size(); ++level) {
-    AppendComponent(current, components[level]);
+  std::vector<std::wstring> made;
+  for (const std::wstring& component : components) {
+    AppendComponent(current, component);
     if (CreateDirectoryW(ToLongForm(current).c_str(), nullptr)) {
-      if (created != nullptr) created->push_back(current);
+      made.push_back(current);
       continue;
     }
     const DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS || network) continue;
-    // Takes back the level above when this call made it and it stayed empty.
-    if (level > 0) (void)RemoveDirectoryLong(ParentFolder(current));
+    // Half a path helps nobody: what this call made goes again, deepest
+    // first, and a folder that was there before is never touched.
+    for (auto folder = made.rbegin(); folder != made.rend(); ++folder) (void)RemoveDirectoryLong(*folder);
     return error;
   }
+  if (created != nullptr) created->insert(created->end(), made.begin(), made.end());
   return ERROR_SUCCESS;
 }
 

@@ -20,7 +20,8 @@ namespace tessaro {
 // when GetFullPathNameW fails, the path as given is normalized.
 [[nodiscard]] std::wstring MakeFullPath(const std::wstring& path);
 [[nodiscard]] bool PathExists(const std::wstring& path) noexcept;
-// Returns a Windows error code (0 on success); folders created are appended to |created|.
+// Returns a Windows error code (0 on success); folders created are appended to
+// |created|. A local path that fails half-way loses the folders this call made.
 [[nodiscard]] unsigned long CreateDirectories(const std::wstring& path, bool lastIsFolder,
                                               std::vector<std::wstring>* created);
 void DeleteFolderContents(const std::wstring& folder);

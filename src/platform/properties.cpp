@@ -88,14 +88,13 @@ bool SetupExeFolder(std::wstring& folder) {
 
 using FolderPathFunction = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
 
-constinit ProcessOnce<FolderPathFunction> ShFolderFunction;
+constinit LazySystemLibrary ShFolder(L"shfolder.dll");
 constinit ProcessOnce<bool> NewShell;
 
 // The old shell's own copy of the folder function, for systems whose shell
 // lacks the item-list call for a folder.
 FolderPathFunction ShFolderGetFolderPath() {
-  return ShFolderFunction.Get(
-      [] { return GetProcedure<FolderPathFunction>(LoadSystemLibrary(L"shfolder.dll"), "SHGetFolderPathW"); });
+  return GetProcedure<FolderPathFunction>(ShFolder.Get(), "SHGetFolderPathW");
 }
 
 bool ShellMajorVersion(const wchar_t* library, DWORD& major) {
@@ -132,10 +131,9 @@ bool OldShellFolder(const std::wstring& name, std::wstring& folder) {
 }
 
 bool ShellFolderPath(const std::wstring& name, int csidl, std::wstring& folder) {
-  UniqueItemList items;
-  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, csidl, items.Put()))) {
-    wchar_t path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListW(items.Get(), path)) return false;
+  std::wstring path;
+  if (GetShellItemListFolder(csidl, path)) {
+    if (path.empty()) return false;
     folder = WithTrailingBackslash(path);
     return true;
   }
@@ -148,16 +146,6 @@ bool ShellFolderPath(const std::wstring& name, int csidl, std::wstring& folder) 
   }
   if (IsNewShell()) return false;
   return OldShellFolder(name, folder);
-}
-
-bool SystemFolder(bool use64BitView, std::wstring& folder) {
-  wchar_t path[MAX_PATH] = {};
-  // A failed call yields nothing rather than a half-filled buffer.
-  if (FAILED(SHGetFolderPathW(nullptr, use64BitView ? CSIDL_SYSTEM : CSIDL_SYSTEMX86, nullptr, 0, path))) {
-    return false;
-  }
-  folder = WithTrailingBackslash(path);
-  return true;
 }
 
 bool WindowsDirectory(std::wstring& path) {
@@ -190,13 +178,29 @@ std::wstring ResolveProperties(const std::wstring& text, bool use64BitView) {
   return ExpandPropertyReferences(text, WindowsLookups(use64BitView));
 }
 
+bool GetShellItemListFolder(int csidl, std::wstring& folder) {
+  UniqueItemList items;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, items.Put()))) return false;
+  wchar_t path[MAX_PATH] = {};
+  folder = SHGetPathFromIDListW(items.Get(), path) ? path : L"";
+  return true;
+}
+
+bool GetShellFolder(int csidl, std::wstring& folder) {
+  wchar_t path[MAX_PATH] = {};
+  // A failed call yields nothing rather than a half-filled buffer.
+  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return false;
+  folder = WithTrailingBackslash(path);
+  return true;
+}
+
 bool ResolveFolderProperty(const std::wstring& name, bool use64BitView, std::wstring& folder) {
   std::wstring value;
   if (name == L"ProgramFiles64Folder" && ReadEnvironmentVariable(L"ProgramW6432", value)) {
     folder = WithTrailingBackslash(value);
     return true;
   }
-  if (name == L"SystemFolder") return SystemFolder(use64BitView, folder);
+  if (name == L"SystemFolder") return GetShellFolder(use64BitView ? CSIDL_SYSTEM : CSIDL_SYSTEMX86, folder);
   if (name == L"System32Folder") {
     if (!ReadSizedText([](wchar_t* b, DWORD n) { return GetSystemDirectoryW(b, n); }, value)) return false;
     folder = value + kBackslash;

@@ -5,6 +5,7 @@
 
 #include "platform/path_text.h"
 #include "platform/process_once.h"
+#include "platform/wow64.h"
 
 namespace tessaro {
 namespace {
@@ -27,6 +28,10 @@ HMODULE LoadSystemLibrary(const wchar_t* name) noexcept {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
+  if (IsRedirectionOffOnThisThread()) {
+    SetLastError(ERROR_INVALID_STATE);
+    return nullptr;
+  }
   if (SystemFolderSearchSupported()) return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 
   wchar_t folder[MAX_PATH];
@@ -36,6 +41,15 @@ HMODULE LoadSystemLibrary(const wchar_t* name) noexcept {
   // The altered search path makes the library's own dependencies come from
   // the system folder too, not from the executable's folder.
   return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+HMODULE LazySystemLibrary::Get() noexcept {
+  PVOID loaded = InterlockedCompareExchangePointer(&module_, nullptr, nullptr);
+  if (loaded != nullptr) return static_cast<HMODULE>(loaded);
+  const HMODULE module = LoadSystemLibrary(name_);
+  // Two threads that load at once get the same module; either may keep it.
+  if (module != nullptr) InterlockedExchangePointer(&module_, module);
+  return module;
 }
 
 }  // namespace tessaro

@@ -1,52 +1,39 @@
 #include "platform/version_resource.h"
 
-#include "platform/process_once.h"
 #include "platform/system_library.h"
 
 namespace tessaro {
 namespace {
 
-struct VersionFunctions {
-  using SizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
-  using InfoFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
-  using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
-  SizeFn size = nullptr;
-  InfoFn info = nullptr;
-  QueryFn query = nullptr;
-};
+constinit LazySystemLibrary VersionLibrary(L"version.dll");
 
-constinit ProcessOnce<VersionFunctions> Version;
-
-const VersionFunctions& Functions() {
-  return Version.Get([] {
-    VersionFunctions loaded;
-    const HMODULE library = LoadSystemLibrary(L"version.dll");
-    loaded.size = GetProcedure<VersionFunctions::SizeFn>(library, "GetFileVersionInfoSizeW");
-    loaded.info = GetProcedure<VersionFunctions::InfoFn>(library, "GetFileVersionInfoW");
-    loaded.query = GetProcedure<VersionFunctions::QueryFn>(library, "VerQueryValueW");
-    return loaded;
-  });
-}
+using SizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
+using InfoFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
+using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
 
 }  // namespace
 
+bool LoadVersionLibrary() noexcept { return VersionLibrary.Get() != nullptr; }
+
 std::vector<unsigned char> ReadVersionBlock(const std::wstring& path) {
-  const VersionFunctions& version = Functions();
-  if (!version.size || !version.info) return {};
+  const HMODULE library = VersionLibrary.Get();
+  const auto size = GetProcedure<SizeFn>(library, "GetFileVersionInfoSizeW");
+  const auto info = GetProcedure<InfoFn>(library, "GetFileVersionInfoW");
+  if (!size || !info) return {};
   DWORD ignored = 0;
-  const DWORD size = version.size(path.c_str(), &ignored);
-  if (size == 0) return {};
-  std::vector<unsigned char> block(size);
-  if (!version.info(path.c_str(), 0, size, block.data())) return {};
+  const DWORD bytes = size(path.c_str(), &ignored);
+  if (bytes == 0) return {};
+  std::vector<unsigned char> block(bytes);
+  if (!info(path.c_str(), 0, bytes, block.data())) return {};
   return block;
 }
 
 bool QueryVersionValue(std::vector<unsigned char>& block, const wchar_t* subBlock, void*& value, UINT& length) {
-  const VersionFunctions& version = Functions();
-  if (!version.query || block.empty()) return false;
+  const auto query = GetProcedure<QueryFn>(VersionLibrary.Get(), "VerQueryValueW");
+  if (!query || block.empty()) return false;
   void* found = nullptr;
   UINT foundLength = 0;
-  if (!version.query(block.data(), subBlock, &found, &foundLength) || found == nullptr) return false;
+  if (!query(block.data(), subBlock, &found, &foundLength) || found == nullptr) return false;
   value = found;
   length = foundLength;
   return true;

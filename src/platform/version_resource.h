@@ -10,6 +10,9 @@
 
 namespace tessaro {
 
+// Loads version.dll now, for a caller about to turn file-system redirection
+// off; false when it cannot be loaded.
+[[nodiscard]] bool LoadVersionLibrary() noexcept;
 // The whole version resource block of a file; empty when it has none or
 // version.dll cannot be loaded.
 [[nodiscard]] std::vector<unsigned char> ReadVersionBlock(const std::wstring& path);

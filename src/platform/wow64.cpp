@@ -8,6 +8,21 @@ namespace tessaro {
 namespace {
 
 constinit ProcessOnce<Wow64Functions> Wow64;
+constinit ProcessOnce<DWORD> RedirectionScopes;
+
+// Redirection belongs to a thread, so the count of scopes that asked for it
+// off is kept per thread. Thread-local storage of the system: the product
+// links no threading library.
+DWORD RedirectionScopeSlot() noexcept {
+  return RedirectionScopes.Get([] { return TlsAlloc(); });
+}
+
+void AddRedirectionScope(int change) noexcept {
+  const DWORD slot = RedirectionScopeSlot();
+  if (slot == TLS_OUT_OF_INDEXES) return;
+  const auto count = reinterpret_cast<INT_PTR>(TlsGetValue(slot)) + change;
+  (void)TlsSetValue(slot, reinterpret_cast<PVOID>(count));
+}
 
 }  // namespace
 
@@ -39,27 +54,22 @@ bool IsWindows64Bit() {
 }
 
 RedirectionGuard::RedirectionGuard(bool disable) noexcept {
-  if (disable) (void)Disable();
-}
-
-RedirectionGuard::~RedirectionGuard() { Revert(); }
-
-bool RedirectionGuard::Disable() noexcept {
-  if (active_) return true;
+  if (!disable) return;
+  asked_ = true;
+  AddRedirectionScope(1);
   const Wow64Functions& functions = LoadWow64Functions();
-  if (functions.disableRedirection == nullptr || functions.revertRedirection == nullptr) return false;
-  PVOID oldValue = nullptr;
-  if (!functions.disableRedirection(&oldValue)) return false;
-  oldValue_ = oldValue;
-  active_ = true;
-  return true;
+  if (functions.disableRedirection == nullptr || functions.revertRedirection == nullptr) return;
+  active_ = functions.disableRedirection(&oldValue_) != FALSE;
 }
 
-void RedirectionGuard::Revert() noexcept {
-  if (!active_) return;
-  (void)LoadWow64Functions().revertRedirection(oldValue_);
-  oldValue_ = nullptr;
-  active_ = false;
+RedirectionGuard::~RedirectionGuard() {
+  if (active_) (void)LoadWow64Functions().revertRedirection(oldValue_);
+  if (asked_) AddRedirectionScope(-1);
+}
+
+bool IsRedirectionOffOnThisThread() noexcept {
+  const DWORD slot = RedirectionScopeSlot();
+  return slot != TLS_OUT_OF_INDEXES && TlsGetValue(slot) != nullptr;
 }
 
 }  // namespace tessaro

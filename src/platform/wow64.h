@@ -21,21 +21,27 @@ struct Wow64Functions {
 // True on 64-bit Windows: always in a 64-bit build, else when this process runs under WOW64.
 [[nodiscard]] bool IsWindows64Bit();
 
-// Disables file-system redirection for its lifetime when asked and possible.
+// Disables file-system redirection of the calling thread for its lifetime
+// when asked and possible. While redirection is off, a 32-bit process that
+// loads a library gets the 64-bit one from System32, which it cannot use:
+// LoadSystemLibrary refuses to load anything inside such a scope.
 class RedirectionGuard {
  public:
-  RedirectionGuard() noexcept = default;
   explicit RedirectionGuard(bool disable) noexcept;
   RedirectionGuard(const RedirectionGuard&) = delete;
   RedirectionGuard& operator=(const RedirectionGuard&) = delete;
   ~RedirectionGuard();
-  [[nodiscard]] bool Disable() noexcept;
-  void Revert() noexcept;
-  [[nodiscard]] bool IsActive() const noexcept { return active_; }
 
  private:
   PVOID oldValue_ = nullptr;
+  bool asked_ = false;
   bool active_ = false;
 };
+
+// True inside a RedirectionGuard of the calling thread that asked for
+// redirection off. It counts the asking, not the system's answer, so that the
+// rule for library loads holds, and is tested, in every build: a 64-bit
+// process has no redirection to turn off.
+[[nodiscard]] bool IsRedirectionOffOnThisThread() noexcept;
 
 }  // namespace tessaro

@@ -7,8 +7,8 @@
 
 #include "platform/os_description.h"
 #include "platform/paths.h"
+#include "platform/properties.h"
 #include "platform/version_resource.h"
-#include "platform/wow64.h"
 
 namespace tessaro {
 namespace {
@@ -16,8 +16,7 @@ namespace {
 constexpr std::uint32_t kFirstCopyingMajorVersion = 10;
 constexpr wchar_t kCopyPrefix[] = L"shim_clone";
 
-}  // namespace
-
+// False (and |version| untouched) when the file cannot be read or has no version resource.
 bool ReadVersionResource(const std::wstring& path, VersionValue& version) {
   std::vector<unsigned char> block = ReadVersionBlock(path);
   void* fixed = nullptr;
@@ -36,34 +35,30 @@ bool ReadVersionResource(const std::wstring& path, VersionValue& version) {
   return true;
 }
 
+// |copied| tells whether the copy could be made at all; the copy is deleted afterwards.
 bool ReadVersionResourceFromCopy(const std::wstring& path, VersionValue& version, bool& copied) {
   copied = false;
   wchar_t copyPath[MAX_PATH] = {};
   if (!GetTempFileNameW(GetTempFolder().c_str(), kCopyPrefix, 0, copyPath)) return false;
-  {
-    // The original may sit in a redirected system folder; the copy goes to the
-    // temporary folder, which no redirection touches.
-    RedirectionGuard guard(true);
-    copied = CopyFileW(path.c_str(), copyPath, FALSE) != FALSE;
-  }
+  copied = CopyFileW(path.c_str(), copyPath, FALSE) != FALSE;
   bool read = false;
   if (copied) read = ReadVersionResource(copyPath, version);
   DeleteFileW(copyPath);
   return read;
 }
 
-bool IsBelowWindowsFolder(const std::wstring& path) {
-  wchar_t windowsFolder[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_WINDOWS, nullptr, SHGFP_TYPE_CURRENT, windowsFolder))) return false;
-  const std::wstring folder(windowsFolder);
-  return !folder.empty() && path.compare(0, folder.size(), folder) == 0;
-}
+}  // namespace
 
-VersionValue GetFileVersion(const std::wstring& path) {
-  VersionValue version;
+FileVersionReader::FileVersionReader() {
+  (void)LoadVersionLibrary();
   // Windows 10 answers for files of its own folder with the version that the
   // compatibility layer wants the caller to see; a copy elsewhere tells the truth.
-  if (GetOsDescription().major >= kFirstCopyingMajorVersion && IsBelowWindowsFolder(path)) {
+  if (GetOsDescription().major >= kFirstCopyingMajorVersion) (void)GetShellFolder(CSIDL_WINDOWS, copiedBelow_);
+}
+
+VersionValue FileVersionReader::Read(const std::wstring& path) const {
+  VersionValue version;
+  if (!copiedBelow_.empty() && path.compare(0, copiedBelow_.size(), copiedBelow_) == 0) {
     bool copied = false;
     if (ReadVersionResourceFromCopy(path, version, copied) || copied) return version;
   }

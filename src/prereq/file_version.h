@@ -7,20 +7,24 @@
 
 namespace tessaro {
 
-// Reads the resource of |path| itself. False (and |version| untouched) when
-// the file cannot be read or has no version resource.
-[[nodiscard]] bool ReadVersionResource(const std::wstring& path, VersionValue& version);
+// Reads file versions for one file search. It is made before the search turns
+// file-system redirection off and does there everything that could load a
+// library (version.dll, the shell's folder lookup), so that reading under
+// the search's redirection touches only files.
+class FileVersionReader {
+ public:
+  FileVersionReader();
 
-// Reads the resource from a copy made in the temporary folder, deleted
-// afterwards. |copied| tells whether the copy could be made at all.
-[[nodiscard]] bool ReadVersionResourceFromCopy(const std::wstring& path, VersionValue& version, bool& copied);
+  // The zero version when the file has no version resource. On Windows 10
+  // and later a file below the Windows folder is read through a copy in the
+  // temporary folder (the file itself when the copy fails); the copy is made
+  // under the caller's redirection, so it is of the very file found.
+  [[nodiscard]] VersionValue Read(const std::wstring& path) const;
 
-// True when |path| begins with the Windows folder, character by character.
-[[nodiscard]] bool IsBelowWindowsFolder(const std::wstring& path);
-
-// The version the file search compares: the zero version when the file has
-// no version resource. On Windows 10 and later, files below the Windows
-// folder are read through a copy (the file itself when the copy fails).
-[[nodiscard]] VersionValue GetFileVersion(const std::wstring& path);
+ private:
+  // The Windows folder with its "\" when files below it are read through a
+  // copy; empty otherwise.
+  std::wstring copiedBelow_;
+};
 
 }  // namespace tessaro

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "platform/process_once.h"
 #include "platform/system_library.h"
 
 namespace tessaro {
@@ -11,11 +10,20 @@ namespace {
 constexpr int kInstallStateUnknown = -1;
 constexpr wchar_t kVersionStringProperty[] = L"VersionString";
 
-constinit ProcessOnce<MsiFunctions> Msi;
+constinit LazySystemLibrary MsiLibrary(L"msi.dll");
 
-MsiFunctions LookUpMsiFunctions() {
+struct MsiFunctions {
+  using GetProductInfoFn = UINT(WINAPI*)(LPCWSTR product, LPCWSTR attribute, LPWSTR buffer, DWORD* chars);
+  using EnumRelatedProductsFn = UINT(WINAPI*)(LPCWSTR upgradeCode, DWORD reserved, DWORD index, LPWSTR product);
+  using LocateComponentFn = int(WINAPI*)(LPCWSTR component, LPWSTR buffer, DWORD* chars);
+  GetProductInfoFn getProductInfo = nullptr;
+  EnumRelatedProductsFn enumRelatedProducts = nullptr;
+  LocateComponentFn locateComponent = nullptr;
+};
+
+MsiFunctions LoadMsiFunctions() {
   MsiFunctions functions;
-  const HMODULE msi = LoadSystemLibrary(L"msi.dll");
+  const HMODULE msi = MsiLibrary.Get();
   functions.getProductInfo = GetProcedure<MsiFunctions::GetProductInfoFn>(msi, "MsiGetProductInfoW");
   functions.enumRelatedProducts = GetProcedure<MsiFunctions::EnumRelatedProductsFn>(msi, "MsiEnumRelatedProductsW");
   functions.locateComponent = GetProcedure<MsiFunctions::LocateComponentFn>(msi, "MsiLocateComponentW");
@@ -23,8 +31,6 @@ MsiFunctions LookUpMsiFunctions() {
 }
 
 }  // namespace
-
-const MsiFunctions& LoadMsiFunctions() { return Msi.Get(LookUpMsiFunctions); }
 
 bool QueryProductVersion(const std::wstring& productCode, std::wstring& version) {
   const auto getProductInfo = LoadMsiFunctions().getProductInfo;

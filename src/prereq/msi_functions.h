@@ -2,20 +2,12 @@
 // The three Windows Installer queries the searches need. msi.dll is loaded on
 // first use, from the system folder only, and its entries are looked up by
 // name: a system without it (or without one of them) simply finds nothing.
+// Once loaded it stays; a load that failed is tried again by the next query.
 #include <windows.h>
 
 #include <string>
 
 namespace tessaro {
-
-struct MsiFunctions {
-  using GetProductInfoFn = UINT(WINAPI*)(LPCWSTR product, LPCWSTR attribute, LPWSTR buffer, DWORD* chars);
-  using EnumRelatedProductsFn = UINT(WINAPI*)(LPCWSTR upgradeCode, DWORD reserved, DWORD index, LPWSTR product);
-  using LocateComponentFn = int(WINAPI*)(LPCWSTR component, LPWSTR buffer, DWORD* chars);
-  GetProductInfoFn getProductInfo = nullptr;
-  EnumRelatedProductsFn enumRelatedProducts = nullptr;
-  LocateComponentFn locateComponent = nullptr;
-};
 
 // Installer states that MsiLocateComponentW answers with.
 inline constexpr int kInstallStateMoreData = -3;
@@ -23,9 +15,6 @@ inline constexpr int kInstallStateLocal = 3;
 inline constexpr int kInstallStateSource = 4;
 // A product code in braces plus the terminating NUL.
 inline constexpr DWORD kProductCodeChars = 39;
-
-// Filled once per process.
-[[nodiscard]] const MsiFunctions& LoadMsiFunctions();
 
 // The "VersionString" of an installed product; false (and |version| untouched)
 // when the product is unknown or msi.dll is missing.

@@ -217,25 +217,36 @@ void Searcher::SearchFiles(const std::wstring& searchString, bool use64BitView, 
   } else {
     entries.push_back(searchString);
   }
-  // Lets a 32-bit process see the native system folders of a 64-bit Windows.
-  RedirectionGuard guard(use64BitView);
+  // Everything that may load a library happens before redirection goes off:
+  // the properties are expanded and the version reader made first.
+  struct Start {
+    std::wstring folder;
+    std::wstring fileName;
+    int depth;
+  };
+  std::vector<Start> starts;
   for (const std::wstring& entry : entries) {
     const FileEntry split = SplitDepth(entry);
     const std::wstring path = ResolveProperties(split.path, use64BitView);
     const size_t last = path.rfind(L'\\');
     // Without any folder there is nothing to look in.
-    if (last == std::wstring::npos) continue;
-    if (SearchFolder(path.substr(0, last + 1), path.substr(last + 1), split.depth, result)) return;
+    if (last != std::wstring::npos) starts.push_back({path.substr(0, last + 1), path.substr(last + 1), split.depth});
+  }
+  const FileVersionReader versions;
+  // Lets a 32-bit process see the native system folders of a 64-bit Windows.
+  const RedirectionGuard guard(use64BitView);
+  for (const Start& start : starts) {
+    if (SearchFolder(start.folder, start.fileName, start.depth, versions, result)) return;
   }
 }
 
 bool Searcher::SearchFolder(const std::wstring& folder, const std::wstring& fileName, int depth,
-                            SearchResult& result) {
+                            const FileVersionReader& versions, SearchResult& result) {
   const std::wstring candidate = folder + fileName;
   WIN32_FIND_DATAW data = {};
   const bool exists = UniqueFindHandle(FindFirstFileW(candidate.c_str(), &data)).IsValid();
   if (exists) {
-    const VersionValue version = GetFileVersion(candidate);
+    const VersionValue version = versions.Read(candidate);
     result.foundTexts.push_back(VersionToText(version));
     if (InRange(min_, max_, version)) return true;
   }
@@ -245,7 +256,7 @@ bool Searcher::SearchFolder(const std::wstring& folder, const std::wstring& file
   if (!find) return false;
   do {
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDotEntry(data.cFileName)) {
-      if (SearchFolder(folder + data.cFileName + L"\\", fileName, depth - 1, result)) return true;
+      if (SearchFolder(folder + data.cFileName + L"\\", fileName, depth - 1, versions, result)) return true;
     }
   } while (FindNextFileW(find.Get(), &data));
   return false;

@@ -9,6 +9,7 @@
 
 namespace tessaro {
 
+class FileVersionReader;
 class PackageFiles;
 
 class Searcher {
@@ -24,7 +25,8 @@ class Searcher {
  private:
   void SearchFiles(const std::wstring& searchString, bool use64BitView, SearchResult& result);
   // True when a version within the bounds was found: the whole search ends.
-  bool SearchFolder(const std::wstring& folder, const std::wstring& fileName, int depth, SearchResult& result);
+  bool SearchFolder(const std::wstring& folder, const std::wstring& fileName, int depth,
+                    const FileVersionReader& versions, SearchResult& result);
 
   const PackageFiles* packageFiles_;
   VersionValue min_;

@@ -25,10 +25,11 @@ NO_PRODUCT = "{0F0E0D0C-0B0A-4908-8706-050403020100}"
 
 
 def run_time_names():
-    """Every name passed to LoadSystemLibrary in the product's sources."""
+    """Every name the product's sources load by LoadSystemLibrary or LazySystemLibrary."""
     texts = (open(os.path.join(base, name), encoding="utf-8", errors="replace").read()
              for base, _, files in os.walk(os.path.join(ROOT, "src")) for name in files)
-    return {n.lower() for text in texts for n in re.findall(r'LoadSystemLibrary\(L"([^"]+)"\)', text)}
+    return {n.lower() for text in texts
+            for n in re.findall(r'(?:LoadSystemLibrary\(|LazySystemLibrary \w+\()L"([^"]+)"\)', text)}
 
 
 def imports(ctx, path):

@@ -1,8 +1,6 @@
-"""What the program sees of a 64-bit Windows: the registry view and the
-system folder a search looks at with and without the letter "x", and the
-folders the properties name (decision.py holds the OS names it reports).
-The product is a 32-bit process under WOW64 here; the 64-bit build runs the
-same tables, with the expectations that its own machine type gives."""
+"""What the program sees of a 64-bit Windows: the registry view and the system
+folder a search looks at with and without the letter "x", and the folders the
+properties name; each build with the expectations of its own machine type."""
 import os
 import shutil
 
@@ -11,10 +9,9 @@ from scenarios.decision import FOUND, PACKAGE, Package
 
 MISSING = PACKAGE  # the searches below name a setup file of the package
 
-# Registry searches: (name, search, options, on x86, on x64). Searches name
-# keys as a program would, below HKLM\Software; VIEW64 lies only in the 64-bit
-# view, VIEW32 only under Wow6432Node, and BOTH\View holds "64" in the one and
-# "32" in the other. Without "x" a 32-bit process sees the 32-bit view.
+# Registry searches: (name, search, options, on x86, on x64), below HKLM\Software.
+# VIEW64 lies only in the 64-bit view, VIEW32 only under Wow6432Node; BOTH\View
+# holds "64" in the one and "32" in the other, beside a value named "6.4" or "3.2".
 REGISTRY = [
     ("Key64", (5, "VIEW64"), "", MISSING, FOUND),
     ("Key64X", (5, "VIEW64"), "x", FOUND, FOUND),
@@ -25,23 +22,19 @@ REGISTRY = [
     ("Value64X", (9, r"BOTH\View", {"RefContent": "M64"}), "x", FOUND, FOUND),
     ("VersionOfView", (2, r"BOTH\View", {"VerMin": "32", "VerMax": "32"}), "", FOUND, MISSING),
     ("Wow6432NodeNamedX", (5, "NODE32"), "x", FOUND, FOUND),
+    ("ValueNames", (12, "BOTH", {"VerMin": "6"}), "", MISSING, FOUND),
+    ("ValueNamesX", (12, "BOTH", {"VerMin": "6"}), "x", FOUND, FOUND),
 ]
 
 # Folders of drive C that hold one marker file each.
-FOLDERS = {
-    "system32": r"windows\system32",
-    "syswow64": r"windows\syswow64",
-    "pf": "Program Files",
-    "pf86": "Program Files (x86)",
-    "cf": r"Program Files\Common Files",
-    "cf86": r"Program Files (x86)\Common Files",
-}
+FOLDERS = {"system32": r"windows\system32", "syswow64": r"windows\syswow64", "pf": "Program Files",
+           "pf86": "Program Files (x86)", "cf": r"Program Files\Common Files",
+           "cf86": r"Program Files (x86)\Common Files"}
 
 # File searches: (name, folder text, the folder where the file lies, options,
 # on x86, on x64). [SystemFolder] is the 32-bit system folder unless "x" asks
 # for the native one; a 32-bit process opening system32 lands in syswow64
-# unless "x" turns the redirection off; the shell folders of a 32-bit process
-# are the (x86) ones, while ProgramFiles64Folder is the native one for both.
+# unless "x" turns redirection off; its shell folders are the (x86) ones.
 FILES = [
     ("SystemFolderNative", "[SystemFolder]", "system32", "", MISSING, MISSING),
     ("SystemFolderNativeX", "[SystemFolder]", "system32", "x", FOUND, FOUND),
@@ -59,16 +52,15 @@ FILES = [
     ("ProgramFiles64Folder", "[ProgramFiles64Folder]", "pf", "", FOUND, FOUND),
     ("CommonFilesFolder", "[CommonFilesFolder]", "cf86", "", FOUND, MISSING),
     ("CommonFilesFolderNative", "[CommonFilesFolder]", "cf", "", MISSING, FOUND),
+    # BOTH\Dir names "Program Files" in the 64-bit view and "Program Files (x86)" in the 32-bit one.
+    ("RegistryProperty", "[WindowsVolume]!BOTH\\Dir!\\", "pf86", "", FOUND, MISSING),
+    ("RegistryPropertyX", "[WindowsVolume]!BOTH\\Dir!\\", "pf", "x", FOUND, FOUND),
 ]
 
 
 def expected(ctx, table):
     column = {"x86": -2, "x64": -1}[ctx.machine]
     return {row[0]: row[column] for row in table}
-
-
-def options(x):
-    return {"Options": x} if x else {}
 
 
 @scenario("wow64: registry views and system folders with and without x, and the folders properties name")
@@ -82,17 +74,14 @@ def views_and_folders(ctx):
     tag = "tessaro_wow64_%s_%d" % (ctx.tree, os.getpid())
     markers = {}
 
-    def add(key, *value):
-        extra = ("/v", value[0], "/d", value[1]) if value else ()
-        code, _ = ctx.reg("add", key, *extra, "/f")
-        check(code == 0, "reg add %s failed" % key)
-
     try:
         # Wine's reg.exe is a 64-bit program: it writes what it names.
-        add(native + r"\Only64")
-        add(node + r"\Only32")
-        add(native + r"\Both", "View", "64")
-        add(node + r"\Both", "View", "32")
+        for key, *value in [(native + r"\Only64",), (node + r"\Only32",),
+                            (native + r"\Both", "View", "64"), (node + r"\Both", "View", "32"),
+                            (native + r"\Both", "6.4", ""), (node + r"\Both", "3.2", ""),
+                            (native + r"\Both", "Dir", FOLDERS["pf"]), (node + r"\Both", "Dir", FOLDERS["pf86"])]:
+            code, _ = ctx.reg("add", key, *(("/v", value[0], "/d", value[1]) if value else ()), "/f")
+            check(code == 0, "reg add %s failed" % key)
         for label, folder in FOLDERS.items():
             where = os.path.join(drive, *folder.split("\\"))
             os.makedirs(where, exist_ok=True)
@@ -102,14 +91,13 @@ def views_and_folders(ctx):
             for name, (kind, where, *extra), x, *_ in REGISTRY:
                 head, _, rest = where.partition("\\")
                 path = places[head] + ("\\" + rest if rest else "")
-                pkg.add(name, [(kind, path, *extra)], **options(x))
+                pkg.add(name, [(kind, path, *extra)], Options=x)
             for name, folder, label, x, *_ in FILES:
-                search = (0, folder + os.path.basename(markers[label]), {"VerMin": "2.5"})
-                pkg.add(name, [search], **options(x))
+                folder = folder.replace("BOTH", places["BOTH"])
+                pkg.add(name, [(0, folder + os.path.basename(markers[label]), {"VerMin": "2.5"})], Options=x)
             pkg.run().expect({**expected(ctx, REGISTRY), **expected(ctx, FILES)})
     finally:
         for key in (native, node):
             ctx.reg("delete", key, "/f")
-        for path in markers.values():
-            if os.path.exists(path):
-                os.remove(path)
+        for path in filter(os.path.exists, markers.values()):
+            os.remove(path)

@@ -38,7 +38,8 @@ TEST(Cleanup, FoldersBetweenTheExecutableAndTheCleanupFolder) {
     Cleanup cleanup;
     cleanup.BuildCleanupLists(L"", c.cleanupFolder, c.executable, L"C:\\T\\A\\B\\setup.ini");
     EXPECT_EQ(Targets(cleanup), c.targets) << c.cleanupFolder;
-    EXPECT_EQ(cleanup.FilesToDelete(), std::vector<std::wstring>{L"C:\\T\\A\\B\\setup.ini"}) << c.cleanupFolder;
+    EXPECT_EQ(cleanup.FilesToDelete(), std::vector<std::wstring>{L"C:\\T\\A\\B\\setup.ini"})
+        << c.cleanupFolder;
     for (const DeleteRequest& request : cleanup.Requests()) {
       EXPECT_EQ(request.isFolder, request.target != c.executable) << request.target.c_str();
       EXPECT_FALSE(request.elevate);

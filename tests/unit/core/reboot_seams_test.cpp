@@ -128,7 +128,8 @@ TEST(UserLaunch, EmptyCommandRegistersNothingOtherwiseAHiddenLogonTaskOrARunValu
   const auto readRun = [&] {
     wchar_t data[512] = {};
     DWORD size = sizeof(data) - sizeof(wchar_t);
-    const LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, kRun, command.c_str(), RRF_RT_REG_SZ, nullptr, data, &size);
+    const LSTATUS status =
+        RegGetValueW(HKEY_CURRENT_USER, kRun, command.c_str(), RRF_RT_REG_SZ, nullptr, data, &size);
     return status == ERROR_SUCCESS ? std::wstring(data) : std::wstring(L"(none)");
   };
   recorder.taskResult = ERROR_ACCESS_DENIED;
@@ -157,8 +158,8 @@ TEST(ScheduledTask, SettingsReadBackFromTheTaskScheduler) {
   ASSERT_EQ(result, 0u);
 
   ComPtr<ITaskScheduler> scheduler;
-  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
-                                         scheduler.PutVoid())));
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_ITaskScheduler, scheduler.PutVoid())));
   ComPtr<ITask> task;
   ASSERT_TRUE(SUCCEEDED(scheduler->Activate(request.taskName.c_str(), IID_ITask, task.PutUnknown())));
   LPWSTR text = nullptr;
