@@ -12,10 +12,6 @@
 //                 writes the REG_SZ value PATH ("HKCU\key\name" or
 //                 "HKLM\key\name", the key created as needed): what an
 //                 installer leaves for a later search to find.
-//   --dump-key KEY FILE
-//                 writes the values of HKCU\KEY to FILE as UTF-8 lines
-//                 "name=data" ("=" data for the unnamed value); an absent
-//                 key gives an empty file.
 // Options run in the order given, so "--write started.txt --sleep-ms 500
 // --write done.txt" tells a test when the program began and when it ended.
 // Anything it cannot read makes it exit with 87 (ERROR_INVALID_PARAMETER)
@@ -24,7 +20,6 @@
 
 #include <cwchar>
 #include <string>
-#include <vector>
 
 #include "platform/ansi_text.h"
 #include "platform/handles.h"
@@ -63,20 +58,6 @@ bool SetValue(const std::wstring& path, const std::wstring& data) {
          ERROR_SUCCESS;
 }
 
-bool DumpKey(const std::wstring& keyName, const wchar_t* file) {
-  std::wstring text;
-  const tessaro::UniqueRegistryKey key = tessaro::OpenRegistryKey(L"HKCU\\" + keyName, false);
-  std::vector<std::wstring> names;
-  if (key && tessaro::EnumerateValueNames(key.Get(), names)) {
-    for (const std::wstring& name : names) {
-      std::wstring data;
-      (void)tessaro::ReadRegistryValueText(key.Get(), name, data);
-      text += name + L"=" + data + L"\r\n";
-    }
-  }
-  return WriteFileText(file, text);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -86,7 +67,7 @@ int wmain(int argc, wchar_t** argv) {
     return ERROR_INVALID_PARAMETER;
   while (next < argc) {
     const std::wstring option = argv[next++];
-    const int count = option == L"--set-value" || option == L"--dump-key" ? 2 : 1;
+    const int count = option == L"--set-value" ? 2 : 1;
     if (next + count > argc) return ERROR_INVALID_PARAMETER;
     const wchar_t* value = argv[next];
     const wchar_t* second = argv[next + count - 1];
@@ -95,8 +76,7 @@ int wmain(int argc, wchar_t** argv) {
     if (option == L"--sleep-ms" && ParseNumber(value, milliseconds) && milliseconds >= 0) {
       Sleep(static_cast<DWORD>(milliseconds));
     } else if (!(option == L"--write"       ? WriteReport(value)
-                 : option == L"--set-value" ? SetValue(value, second)
-                 : option == L"--dump-key"  && DumpKey(value, second))) {
+                 : option == L"--set-value" && SetValue(value, second))) {
       return ERROR_INVALID_PARAMETER;
     }
   }

@@ -146,7 +146,7 @@ def cancel(ctx):
         check(pkg.lines[-2] == SUMMARY % "false", "summary: %s" % pkg.lines[-2:])
 
         # A failed mandatory setup turns the bar red and leaves the dialog up
-        # until the user cancels; that ends with 0 and nothing more runs.
+        # until the user cancels; nothing more runs, and the run ends with 1.
         pkg.sections = []
         pkg.add("Runtime", **slow_setup(pkg, "runtime.exe", code=9, ms=0), Options="mi")
         pkg.add("Later", **slow_setup(pkg, "later.exe", ms=0), Options="i")
@@ -159,7 +159,7 @@ def cancel(ctx):
             time.sleep(1)
             check(run.proc.poll() is None, "the dialog did not wait for the user")
             run.ask("cancel")
-            run.ended(0)
+            run.ended(1)
         check(launched_names(pkg) == ["runtime.exe"], "launched: %s" % pkg.launched())
 
         # Cancel stops a download between two pieces; nothing is installed
@@ -182,7 +182,7 @@ def high_dpi_session_end_and_restart(ctx):
     # A prefix of its own: its DPI, and a restart that ends only its
     # processes. The question is owned by whatever window is in the
     # foreground, so no other program's windows may come and go meanwhile:
-    # a question whose owner goes is gone too, and counts as a yes.
+    # a question whose owner goes is gone too, and counts as a no.
     stop = own_prefix(ctx)
     try:
         without_window_manager(ctx)

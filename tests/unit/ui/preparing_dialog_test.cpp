@@ -1,5 +1,6 @@
 // The window while searching (its title and text) is proven by the basic-UI
-// scenarios; here, that it shows only with UI and how Close destroys it.
+// scenarios; here, that it shows only with UI, how Close destroys it, and the
+// worker the searches run on.
 #include "ui/preparing_dialog.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +49,23 @@ TEST(PreparingDialog, ShownOnlyWithUiAndClosedFromItsOwnThreadOrAnother) {
   SetEvent(stop.Get());
   showing.join();
   UiEnabled = false;
+}
+
+// The searches run on a worker in basic UI and on the main thread in silent
+// mode; both have COM.
+TEST(WorkerThread, RunsItsWorkInAComApartment) {
+  struct : Runnable {
+    std::uint32_t Run(std::uint32_t, std::uint32_t) override {
+      const HRESULT again = CoInitialize(nullptr);
+      if (SUCCEEDED(again)) CoUninitialize();
+      return again == S_FALSE ? 1 : 0;
+    }
+  } probe;
+  WorkerThread worker(probe, 0, 0);
+  ASSERT_TRUE(worker.Start());
+  ASSERT_EQ(WaitForSingleObject(worker.Handle(), 10000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  EXPECT_TRUE(GetExitCodeThread(worker.Handle(), &code) && code == 1);
 }
 
 }  // namespace
