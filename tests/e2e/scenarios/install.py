@@ -22,10 +22,10 @@ class Package:
     registry key of the package's own (removed on leaving) where the fake
     setups leave what a later search finds."""
 
-    def __init__(self, ctx, options="q"):
+    def __init__(self, ctx, options="q", log="run.log"):
         self.ctx, self.options, self.sections = ctx, options, []
         self.general = []  # GeneralOptions besides Options
-        self.log = os.path.join(ctx.dir, "run.log")
+        self.log = os.path.join(ctx.dir, log)
         self.key = r"HKCU\Software\Tessaro Tests\e2e_%s_%d" % (os.path.basename(ctx.dir), os.getpid())
 
     def __enter__(self):
@@ -49,13 +49,8 @@ class Package:
                 "--set-value \"%s\" 1.5" % path)
 
     def add(self, name, location, **keys):
-        entries = [("SetupFile", location)]
-        for key, value in keys.items():
-            if key == "searches":
-                entries += value
-            else:
-                entries.append((key, value))
-        self.sections.append((name, entries))
+        searches = keys.pop("searches", [])
+        self.sections.append((name, [("SetupFile", location)] + searches + list(keys.items())))
 
     def write(self):
         """A fresh chainer beside this package's configuration; returns its path."""
@@ -83,8 +78,7 @@ class Package:
     def after(self, line, count=1):
         """The |count| lines that follow |line| in the log."""
         check(line in self.lines, "no line %r in %s" % (line, self.lines))
-        i = self.lines.index(line)
-        return self.lines[i + 1:i + 1 + count]
+        return self.lines[self.lines.index(line) + 1:][:count]
 
     def launched(self):
         return [l[len("Launching file:"):] for l in self.lines if l.startswith("Launching file:")]
@@ -98,8 +92,7 @@ def silent_setups(ctx):
                 NoUiCommandLine="0 %s --write \"[SETUPEXEDIR]runtime.txt\"" % write,
                 BasicUiCommandLine="9", CommandLine="9")
         pkg.add("Absent", "absent.exe", Options="i")
-        garbage = os.path.join(ctx.package, "garbage.exe")
-        with open(garbage, "wb") as f:
+        with open(os.path.join(ctx.package, "garbage.exe"), "wb") as f:
             f.write(b"not a program")
         pkg.add("Garbage", "garbage.exe", Options="i")
         # Properties are not expanded in SetupFile: a file of that name is looked for.
@@ -139,12 +132,8 @@ def silent_setups(ctx):
         ctx.reg("delete", pkg.key, "/f")
         pkg.options = "qb"
         pkg.run(1)
-        check(pkg.launched() == [package + r"\tools\setup runtime.exe"], "after a failed mandatory: %s" % pkg.launched())
-        check(pkg.after("Launching file:" + package + r"\tools\setup runtime.exe") ==
-              ["Return code of launched file:9"], "qb command line not used")
-        check("Starting installing prerequisites in silent mode." in pkg.lines, "qb is not silent")
-
-        # Basic UI, which shows windows, has scenarios of its own (basic_ui.py).
+        check(pkg.launched() == [package + r"\tools\setup runtime.exe"] and "Return code of launched file:9" in pkg.lines
+              and "Starting installing prerequisites in silent mode." in pkg.lines, "qb: %s" % pkg.lines)
 
         # The full UI level launches nothing and only reports, but the
         # mandatory prerequisite it found missing still ends the run with 1.
