@@ -76,7 +76,8 @@ void RunDeleteScript(const DeleteRequest& request) {
   if (script.empty()) return;
   // A script that cannot name itself still deletes its target; it only
   // stays behind in the temporary folder.
-  const std::string text = CleanupScriptText(request.scriptTarget, request.isFolder, ToAnsiExactly(ShortPathOf(script)));
+  const std::string text =
+      CleanupScriptText(request.scriptTarget, request.isFolder, ToAnsiExactly(ShortPathOf(script)));
   {
     const UniqueFile file(
         CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -13,6 +13,7 @@ namespace tessaro {
 // the chainer to exit and for a folder to be emptied by the executable's own
 // script. Last it clears its own attribute and deletes |scriptPath|, itself.
 // No terminating zero.
-[[nodiscard]] std::string CleanupScriptText(const std::string& target, bool isFolder, const std::string& scriptPath);
+[[nodiscard]] std::string CleanupScriptText(const std::string& target, bool isFolder,
+                                            const std::string& scriptPath);
 
 }  // namespace tessaro

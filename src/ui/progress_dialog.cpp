@@ -46,6 +46,7 @@ int ProgressDialog::Run() {
   if (worker_.Handle() != nullptr) {
     (void)WaitWithMessagePump(worker_.Handle());
   } else if (code != IDCANCEL) {
+    // No worker and no Cancel: the dialog never came up.
     return kProgressNotShown;
   }
   return code;

@@ -72,8 +72,8 @@ def launched_names(pkg):
     return [path.split("\\")[-1] for path in pkg.launched()]
 
 
-def slow_setup(pkg, name, code=0, ms=3000, extra=""):
-    return dict(location=pkg.setup(name), BasicUiCommandLine=("%d --sleep-ms %d %s" % (code, ms, extra)).strip())
+def slow_setup(pkg, name, code=0, ms=3000):
+    return dict(location=pkg.setup(name), BasicUiCommandLine="%d --sleep-ms %d" % (code, ms))
 
 
 def slow_download(ctx, server, pkg):
