@@ -1,21 +1,12 @@
-// exit_with.exe N [--sleep-ms M] [--write FILE] ...
-//
-// A stand-in for a setup or check program: it exits with the code N.
-//   N             a number as C reads it (-1 exits with 0xFFFFFFFF, 0xE0000005
-//                 is hexadecimal); 0 when left out.
-//   --sleep-ms M  waits M milliseconds before going on.
-//   --write FILE  writes FILE (replacing it) as UTF-8 text of two lines: the
-//                 command line as the program received it, then its current
-//                 directory. The file is written before the program exits,
-//                 so a caller that waited may read it at once.
-//   --set-value PATH DATA
-//                 writes the REG_SZ value PATH ("HKCU\key\name" or
-//                 "HKLM\key\name", the key created as needed): what an
-//                 installer leaves for a later search to find.
-// Options run in the order given, so "--write started.txt --sleep-ms 500
-// --write done.txt" tells a test when the program began and when it ended.
-// Anything it cannot read makes it exit with 87 (ERROR_INVALID_PARAMETER)
-// without doing the rest.
+// A stand-in for a setup or check program: exit_with.exe N [OPTION...]
+// exits with N, a number as C reads it (-1 gives 0xFFFFFFFF), 0 when left
+// out, after running its options in the order given:
+//   --sleep-ms M           waits M milliseconds;
+//   --write FILE           writes FILE as UTF-8: the command line as
+//                          received, then the current directory;
+//   --set-value PATH DATA  writes the REG_SZ value "HKCU\key\name" (or HKLM),
+//                          what an installer leaves for a later search.
+// Anything it cannot read makes it exit with 87 without doing the rest.
 #include <windows.h>
 
 #include <cwchar>
