@@ -86,13 +86,15 @@ def slow_download(ctx, server, pkg):
     pkg.sections.append(("Tool", [("Url", server.url("/tool.exe")), ("Options", "i"), ("BasicUiCommandLine", "0")]))
 
 
-@scenario("basic UI: the Preparing window while searching, a download's and each install's status and bar, a clean end")
+@scenario("basic UI: the Preparing window while searching, a download's and each install's status and bar, an end "
+          "by itself with a mandatory prerequisite still missing")
 def status_and_bar(ctx):
     without_window_manager(ctx)
     with FaultServer() as server, Package(ctx, options="b") as pkg:
         searches, write = pkg.installs("Runtime")
-        # A search that runs a program for a while keeps the search window up.
-        pkg.add("Slow search", pkg.setup("search.exe"), BasicUiCommandLine="0 --sleep-ms 1500",
+        # A search that runs a program for a while keeps the search window up;
+        # it finds nothing even after its setup.
+        pkg.add("Slow search", pkg.setup("search.exe"), Options="m", BasicUiCommandLine="0 --sleep-ms 1500",
                 searches=[("SearchType1", "10"), ("SearchString1", "search.exe"),
                           ("SearchCmdLine1", "1 --sleep-ms 4000")])
         pkg.add("Runtime", pkg.setup("runtime.exe"), Options="m", searches=searches,
@@ -114,8 +116,8 @@ def status_and_bar(ctx):
                 if position == 1:
                     screenshot(ctx, "progress")
             run.ask("gone")
-            # Ended by itself: every mandatory prerequisite is present now.
-            run.ended(0)
+            # Ended by itself, as the dialog does once the setups have run.
+            run.ended(1)
             layout = run.ask("layout")
             check(layout[2] == "ok", "at %s DPI: %s" % (layout[1], layout[2]))
         check("Starting installing prerequisites in basic UI mode." in pkg.lines, "no basic-UI line")
