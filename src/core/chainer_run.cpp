@@ -52,17 +52,21 @@ void LogRebootSummary(const LaunchList& launches) {
   if (!launches.rebootRefused) log.WriteLine(std::wstring(L"  Reboot in Progress=") + TrueFalse(launches.shutdown));
 }
 
-int RunSilently(PrereqController& controller) {
-  LogLine(L"Starting installing prerequisites in silent mode.");
+// 1 while a mandatory prerequisite is missing once the work is done.
+int ExitCodeAfterWork(PrereqController& controller) {
+  controller.ReevaluateAll();
+  return controller.FindUnsatisfiedMandatory() ? kExitMandatoryMissing : kExitSuccess;
+}
+
+// Runs the steps on this thread without any window or question; the
+// outcome is read from what is still missing afterwards.
+int RunWithoutWindow(PrereqController& controller) {
   controller.SetSilent(true);
-  // Each step reports its own failures; the outcome is read from what is
-  // still missing afterwards.
+  // Each step reports its own failures.
   (void)controller.DownloadAll(nullptr);
   (void)controller.OpenAllSites(nullptr);
   (void)controller.InstallAll(nullptr);
-  if (controller.Launches().rebootRequired) return kExitSuccess;
-  controller.ReevaluateAll();
-  return controller.FindUnsatisfiedMandatory() ? kExitMandatoryMissing : kExitSuccess;
+  return controller.Launches().rebootRequired ? kExitSuccess : ExitCodeAfterWork(controller);
 }
 
 // The progress dialog's worker runs the controller's steps.
@@ -74,10 +78,7 @@ class DialogWork final : public ProgressWork {
     return controller_.OpenAllSites(listener);
   }
   std::uint32_t InstallAll(ProgressListener* listener) override { return controller_.InstallAll(listener); }
-  bool AllMandatoryPresent() override {
-    controller_.ReevaluateAll();
-    return !controller_.FindUnsatisfiedMandatory();
-  }
+  bool AllMandatoryPresent() override { return ExitCodeAfterWork(controller_) == kExitSuccess; }
   void SetShutdown() override { controller_.Launches().shutdown = true; }
 
  private:
@@ -95,6 +96,26 @@ class Evaluation final : public Runnable {
  private:
   PrereqEvaluator& evaluator_;
 };
+
+// The package learns from the exit code whether its prerequisites are in
+// place, so the dialog's end code is not the last word: a run that was
+// cancelled, or closed after a failed step, still ends with 1 while a
+// mandatory prerequisite is missing.
+int RunWithDialog(PrereqController& controller, const std::wstring& title) {
+  DialogWork work(controller);
+  ProgressDialog dialog(work, title);
+  const int code = dialog.Run();
+  if (code == kProgressNotShown) {
+    // Basic UI is about what the user sees, not about whether anything is
+    // installed: without the window the work goes on as in silent mode.
+    LogLine(L"The progress window could not be created; going on without it.");
+    return RunWithoutWindow(controller);
+  }
+  if (code == IDOK) return kExitSuccess;
+  if (code == kProgressMandatoryMissing) return kExitMandatoryMissing;
+  // Without a mandatory prerequisite to wait for, nothing needs a second look.
+  return controller.MissingMandatoryCount() == 0 ? kExitSuccess : ExitCodeAfterWork(controller);
+}
 
 }  // namespace
 
@@ -116,16 +137,16 @@ int ChainerApp::RunChainer(ChainerOptions& options) {
                               seams_);
   int result = kExitSuccess;
   if (silent_) {
-    result = RunSilently(controller);
+    LogLine(L"Starting installing prerequisites in silent mode.");
+    result = RunWithoutWindow(controller);
   } else if (options.IsBasicUi()) {
     LogLine(L"Starting installing prerequisites in basic UI mode.");
-    DialogWork work(controller);
-    ProgressDialog dialog(work, preparing_.Title());
-    // Cancelled, or a dialog that could not be created, leaves 0.
-    if (dialog.Run() == kProgressMandatoryMissing) result = kExitMandatoryMissing;
+    result = RunWithDialog(controller, preparing_.Title());
+  } else if (controller.FindUnsatisfiedMandatory()) {
+    // With neither letter the run only evaluates and reports, but a
+    // mandatory prerequisite it found missing is still missing.
+    result = kExitMandatoryMissing;
   }
-  // With neither letter the full UI level offers nothing: the run only
-  // reports.
 
   const LaunchList& launches = controller.Launches();
   LogRebootSummary(launches);

@@ -68,23 +68,6 @@ bool HoldsSeveralEntries(const std::wstring& path) {
   return false;
 }
 
-void StartScript(const std::wstring& script, bool elevate) {
-  const std::wstring folder = ParentFolder(script);
-  if (!elevate) {
-    (void)ShellExecuteW(nullptr, L"open", script.c_str(), nullptr, folder.c_str(), SW_HIDE);
-    return;
-  }
-  SHELLEXECUTEINFOW info{};
-  info.cbSize = sizeof(info);
-  // No error boxes, and the start is complete before the chainer exits.
-  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
-  info.lpVerb = L"runas";
-  info.lpFile = script.c_str();
-  info.lpDirectory = folder.c_str();
-  info.nShow = SW_HIDE;
-  (void)ShellExecuteExW(&info);
-}
-
 }  // namespace
 
 void RunDeleteScript(const DeleteRequest& request) {
@@ -94,7 +77,7 @@ void RunDeleteScript(const DeleteRequest& request) {
   // A script that cannot name itself still deletes its target; it only
   // stays behind in the temporary folder.
   const std::string text =
-      CleanupScriptText(request.scriptTarget, request.isFolder, request.retries, ToAnsiExactly(ShortPathOf(script)));
+      CleanupScriptText(request.scriptTarget, request.isFolder, ToAnsiExactly(ShortPathOf(script)));
   {
     const UniqueFile file(
         CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -102,7 +85,8 @@ void RunDeleteScript(const DeleteRequest& request) {
     DWORD written = 0;
     if (!WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) return;
   }  // closed before the interpreter reads it
-  StartScript(script, request.elevate);
+  // Hidden, and not waited for: the script outlives this process.
+  (void)ShellExecuteW(nullptr, L"open", script.c_str(), nullptr, ParentFolder(script).c_str(), SW_HIDE);
 }
 
 void Cleanup::BuildCleanupLists(const std::wstring& cleanupFiles, const std::wstring& cleanupFolder,

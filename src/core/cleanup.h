@@ -4,24 +4,16 @@
 // self-deleting scripts run by a hidden command interpreter, its executable
 // and the folders that still hold it. Everything here is best effort:
 // failures are neither reported nor logged.
-#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace tessaro {
 
-// Rounds of five seconds a script waits for its target to become deletable:
-// long enough for the chainer to exit and for a folder to be emptied by the
-// executable's own script.
-inline constexpr std::uint32_t kDeleteRetries = 100;
-
 // One target for a self-deleting script.
 struct DeleteRequest {
   std::string scriptTarget;  // short path in the ANSI code page; empty: no script
   std::wstring target;
-  bool elevate = false;  // start the script with "runas"
   bool isFolder = false;
-  std::uint32_t retries = kDeleteRetries;  // 0: retry without limit and without pause
 };
 
 // Writes the request's script into the temporary folder and starts it

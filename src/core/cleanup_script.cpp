@@ -1,72 +1,31 @@
 #include "core/cleanup_script.h"
 
-#include <initializer_list>
-
-#include "platform/decimal_text.h"
-
 namespace tessaro {
 
 namespace {
 
-// The templates in printf's notation ("%%" for one "%"), so that they read
-// exactly as the scripts have always been written. Each "%s" or "%lu" takes
-// the next argument in order; the blanks before the line ends belong to them.
-constexpr char kFolderUnlimited[] =
-    "@echo off \r\n%%SystemRoot%%\\System32\\attrib.exe -r \"%s\" \r\n:try \r\nrd \"%s\" \r\n"
-    "if exist \"%s\" goto try\r\n%%SystemRoot%%\\System32\\attrib.exe -r \"%s\" \r\ndel \"%s\" | cls";
-constexpr char kFileUnlimited[] =
-    "@echo off \r\n%%SystemRoot%%\\System32\\attrib.exe -r \"%s\" \r\n:try \r\ndel \"%s\" \r\n"
-    "if exist \"%s\" goto try\r\n%%SystemRoot%%\\System32\\attrib.exe -r \"%s\" \r\ndel \"%s\" | cls";
-// Two blanks after "timeout.exe" here and one in the file's template: both
-// have always been written so.
-constexpr char kFolderLimited[] =
-    "@echo off \r\n%%SystemRoot%%\\System32\\attrib.exe -r \"%s\" \r\nSET count=0 \r\n:try \r\n"
-    "%%SystemRoot%%\\System32\\timeout.exe  5 \r\nSET /a count=%%count%%+1\r\nrd \"%s\" \r\n"
-    "if %%count%% GTR %lu goto break\r\nif exist \"%s\" goto try\r\n:break \r\n"
-    "%%SystemRoot%%\\System32\\attrib.exe -r \"%s\" \r\ndel \"%s\" | cls";
-constexpr char kFileLimited[] =
-    "@echo off \r\n%%SystemRoot%%\\System32\\attrib.exe -r \"%s\" \r\nSET count=0 \r\n:try \r\n"
-    "%%SystemRoot%%\\System32\\timeout.exe 5 \r\nSET /a count=%%count%%+1\r\ndel \"%s\" \r\n"
-    "if %%count%% GTR %lu goto break\r\nif exist \"%s\" goto try\r\n:break \r\n"
-    "%%SystemRoot%%\\System32\\attrib.exe -r \"%s\" \r\ndel \"%s\" | cls";
+constexpr char kRounds[] = "100";
+constexpr char kClearReadOnly[] = "%SystemRoot%\\System32\\attrib.exe -r ";
+// Two blanks after "timeout.exe" in a folder's script and one in a file's:
+// both have always been written so.
+constexpr char kFolderPause[] = "%SystemRoot%\\System32\\timeout.exe  5 \r\n";
+constexpr char kFilePause[] = "%SystemRoot%\\System32\\timeout.exe 5 \r\n";
 
-constexpr char kPercent = '%';
-constexpr char kLongModifier = 'l';
-
-// Only what the templates use: "%%", "%s" and "%lu", each conversion taking
-// the next argument already as text. Arguments are copied as they are, so a
-// "%" inside a path stays one "%".
-std::string Format(const char* format, std::initializer_list<const std::string*> arguments) {
-  std::string text;
-  auto next = arguments.begin();
-  for (const char* p = format; *p != '\0'; ++p) {
-    if (*p != kPercent) {
-      text += *p;
-      continue;
-    }
-    ++p;  // the conversion; the templates never end with a lone "%"
-    if (*p == kPercent) {
-      text += kPercent;
-      continue;
-    }
-    if (*p == kLongModifier) ++p;
-    if (next != arguments.end()) text += **next++;
-  }
-  return text;
-}
+std::string Quoted(const std::string& path) { return '"' + path + '"'; }
 
 }  // namespace
 
-std::string CleanupScriptText(const std::string& target, bool isFolder, std::uint32_t retries,
-                              const std::string& scriptPath) {
-  if (retries == kUnlimitedRetries) {
-    return Format(isFolder ? kFolderUnlimited : kFileUnlimited,
-                  {&target, &target, &target, &scriptPath, &scriptPath});
-  }
-  const std::wstring digits = DecimalText(retries);
-  const std::string count(digits.begin(), digits.end());  // digits only: ASCII
-  return Format(isFolder ? kFolderLimited : kFileLimited,
-                {&target, &target, &count, &target, &scriptPath, &scriptPath});
+std::string CleanupScriptText(const std::string& target, bool isFolder, const std::string& scriptPath) {
+  const std::string quoted = Quoted(target);
+  std::string text = "@echo off \r\n";
+  text += kClearReadOnly + quoted + " \r\nSET count=0 \r\n:try \r\n";
+  text += isFolder ? kFolderPause : kFilePause;
+  text += "SET /a count=%count%+1\r\n";
+  text += (isFolder ? "rd " : "del ") + quoted + " \r\n";
+  text += std::string("if %count% GTR ") + kRounds + " goto break\r\n";
+  text += "if exist " + quoted + " goto try\r\n:break \r\n";
+  text += kClearReadOnly + Quoted(scriptPath) + " \r\ndel " + Quoted(scriptPath) + " | cls";
+  return text;
 }
 
 }  // namespace tessaro

@@ -1,9 +1,13 @@
 #include "core/launch_list.h"
 
+#include <windows.h>
+
 namespace tessaro {
 
 void LaunchList::Reboot(bool noPrompt) {
-  if (!noPrompt && !seams_.question->UserAgrees()) {
+  // A question that could not be shown (no desktop, an owner that went
+  // away) is no consent: only an explicit Yes restarts the machine.
+  if (!noPrompt && seams_.question->Ask() != IDYES) {
     rebootRefused = true;
     return;
   }

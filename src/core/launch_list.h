@@ -1,6 +1,7 @@
 #pragma once
 // The setups one install step runs, in prerequisite order, with what each
 // returned, and the run's reboot flags.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -31,15 +32,17 @@ class LaunchList {
   [[nodiscard]] std::vector<LaunchEntry>& Entries() { return entries_; }
   [[nodiscard]] InterbootStore& Store() { return store_; }
 
-  // Asks first unless |noPrompt|; a "no" sets the refused flag and nothing
-  // restarts. The caller has set the required flag already.
+  // Asks first unless |noPrompt|; anything but Yes sets the refused flag and
+  // nothing restarts. The caller has set the required flag already.
   void Reboot(bool noPrompt);
 
   std::uint32_t lastLaunchError = 0;
   // Each only ever goes from false to true.
   bool rebootRefused = false;
   bool rebootRequired = false;
-  bool shutdown = false;  // Windows is ending the session (set by the progress dialog)
+  // Windows is ending the session: written by the progress dialog's thread
+  // while the install loop reads it on the worker.
+  std::atomic<bool> shutdown{false};
 
  private:
   InterbootStore& store_;

@@ -12,10 +12,11 @@ enum class InstallerWait {
   Skip,     // the mutex could not be opened or waited on: skip the run
 };
 
-// Blocks without time-out and without pumping messages. A missing mutex
-// means no installation runs. The mutex is opened for SYNCHRONIZE only, so
-// a successful wait cannot be undone by releasing it; only the handle is
-// closed. Tests pass a private name.
+// Blocks without time-out while dispatching the messages of this thread's
+// windows, so that the "Preparing..." window stays responsive. A missing
+// mutex means no installation runs. A wait that takes the mutex gives it
+// back at once: the setups this run launches, and anyone else waiting, need
+// it free. Tests pass a private name.
 [[nodiscard]] InstallerWait WaitForInstallerIdle(const wchar_t* mutexName = kMsiExecuteMutexName) noexcept;
 
 }  // namespace tessaro

@@ -30,10 +30,10 @@ void SystemRestart::Restart() {
   (void)ExitWindowsEx(kRestartFlags, kRestartReason);
 }
 
-bool RebootMessageBox::UserAgrees() {
+int RebootMessageBox::Ask() {
   const std::wstring text = LoadResString(IDS_REBOOT_PROMPT);
   const std::wstring caption = LoadResString(IDS_CONFIRMATION);
-  return MessageBoxW(GetForegroundWindow(), text.c_str(), caption.c_str(), kQuestionStyle) != IDNO;
+  return MessageBoxW(GetForegroundWindow(), text.c_str(), caption.c_str(), kQuestionStyle);
 }
 
 namespace {

@@ -12,7 +12,7 @@ class SystemRestart final : public MachineRestart {
 // The one message box of the program, owned by the foreground window.
 class RebootMessageBox final : public RebootQuestion {
  public:
-  [[nodiscard]] bool UserAgrees() override;
+  [[nodiscard]] int Ask() override;
 };
 
 }  // namespace tessaro

@@ -1,8 +1,8 @@
 #pragma once
 // The effects a test cannot let happen for real: restarting the machine,
 // asking the user whether to restart, registering a task in the Task
-// Scheduler and opening the browser. Each is one small interface; the defaults do the real thing
-// and tests put recorders in their place.
+// Scheduler and opening the browser. Each is one small interface; the
+// defaults do the real thing and tests put recorders in their place.
 #include <windows.h>
 
 #include <cstdint>
@@ -22,8 +22,8 @@ class MachineRestart {
 class RebootQuestion {
  public:
   virtual ~RebootQuestion() = default;
-  // True when the user agrees to restart now.
-  [[nodiscard]] virtual bool UserAgrees() = 0;
+  // The message box's answer: IDYES, IDNO, or 0 when it could not be shown.
+  [[nodiscard]] virtual int Ask() = 0;
 };
 
 // When a task runs: kind 0 or 1 daily, 2 weekly, 3 monthly by date, 4 monthly

@@ -43,18 +43,21 @@ int ProgressDialog::Run() {
                                        &DialogProc, reinterpret_cast<LPARAM>(this)));
   // The worker may still be finishing the item it was at (a setup runs to
   // its end); while it does, its reports to the dialog must not stall.
-  if (worker_.Handle() != nullptr) WaitWithMessagePump(worker_.Handle());
+  if (worker_.Handle() != nullptr) {
+    (void)WaitWithMessagePump(worker_.Handle());
+  } else if (code != IDCANCEL) {
+    // No worker and no Cancel: the dialog never came up.
+    return kProgressNotShown;
+  }
   return code;
 }
 
 std::uint32_t ProgressDialog::Run(std::uint32_t, std::uint32_t) {
-  const HRESULT com = CoInitialize(nullptr);
   if (work_.DownloadAll(this) == 0 && !IsCancelled()) {
     (void)work_.OpenAllSites(this);
     if (!IsCancelled() && work_.InstallAll(this) == 0) OnFinished(0, 0);
   }
   // A step that failed leaves its error on show until the user cancels.
-  if (com == S_OK) CoUninitialize();
   return 0;
 }
 

@@ -32,6 +32,8 @@ class ProgressWork {
 
 // End code when the work finished but a mandatory prerequisite is missing.
 inline constexpr int kProgressMandatoryMissing = 7;
+// Run's answer when the dialog could not be created; no work was started.
+inline constexpr int kProgressNotShown = -1;
 
 class ProgressDialog final : public ProgressListener, private Runnable {
  public:
@@ -43,8 +45,8 @@ class ProgressDialog final : public ProgressListener, private Runnable {
   ProgressDialog& operator=(const ProgressDialog&) = delete;
 
   // Shows the dialog, owned by the active window, until the work ends or the
-  // user cancels, then waits for the worker. IDOK, kProgressMandatoryMissing
-  // or IDCANCEL; -1 when the dialog could not be created.
+  // user cancels, then waits for the worker. IDOK, kProgressMandatoryMissing,
+  // IDCANCEL or kProgressNotShown.
   [[nodiscard]] int Run();
 
   void OnStart(std::uint64_t total) override;

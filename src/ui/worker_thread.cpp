@@ -1,5 +1,7 @@
 #include "ui/worker_thread.h"
 
+#include <objbase.h>
+
 namespace tessaro {
 
 WorkerThread::~WorkerThread() {
@@ -13,14 +15,21 @@ bool WorkerThread::Start() {
 
 DWORD WINAPI WorkerThread::ThreadProc(void* self) {
   auto& worker = *static_cast<WorkerThread*>(self);
-  return worker.runnable_.Run(worker.first_, worker.second_);
+  // Only a call that really initialised COM here may be balanced; a failure
+  // leaves the work to run without it.
+  const HRESULT com = CoInitialize(nullptr);
+  const std::uint32_t result = worker.runnable_.Run(worker.first_, worker.second_);
+  if (com == S_OK) CoUninitialize();
+  return result;
 }
 
-void WaitWithMessagePump(HANDLE handle) {
+DWORD WaitWithMessagePump(HANDLE handle) {
   // Sent messages (a worker updating a window of this thread) are delivered
   // by the peek as well, so a worker that waits on this thread never stalls.
-  while (MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT | QS_ALLPOSTMESSAGE,
-                                     MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 + 1) {
+  for (;;) {
+    const DWORD waited = MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT | QS_ALLPOSTMESSAGE,
+                                                     MWMO_INPUTAVAILABLE);
+    if (waited != WAIT_OBJECT_0 + 1) return waited;
     MSG message;
     if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&message);

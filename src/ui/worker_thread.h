@@ -19,8 +19,10 @@ class Runnable {
   [[nodiscard]] virtual bool MaySkip() { return false; }
 };
 
-// One thread running one Runnable. Destruction waits for the thread without
-// time-out: nothing the work touches may go away under it.
+// One thread running one Runnable, in a COM apartment of its own as the main
+// thread has one: what the work calls (searches, the taskbar) behaves the
+// same on either. Destruction waits for the thread without time-out: nothing
+// the work touches may go away under it.
 class WorkerThread {
  public:
   WorkerThread(Runnable& runnable, std::uint32_t first, std::uint32_t second)
@@ -42,7 +44,9 @@ class WorkerThread {
 };
 
 // Returns when |handle| is signalled (or the wait fails), dispatching every
-// message that arrives for this thread's windows meanwhile.
-void WaitWithMessagePump(HANDLE handle);
+// message that arrives for this thread's windows meanwhile. The result is the
+// wait's: WAIT_OBJECT_0, WAIT_ABANDONED_0 for a mutex whose owner died, or
+// WAIT_FAILED.
+DWORD WaitWithMessagePump(HANDLE handle);
 
 }  // namespace tessaro

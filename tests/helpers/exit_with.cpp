@@ -1,30 +1,16 @@
-// exit_with.exe N [--sleep-ms M] [--write FILE] ...
-//
-// A stand-in for a setup or check program: it exits with the code N.
-//   N             a number as C reads it (-1 exits with 0xFFFFFFFF, 0xE0000005
-//                 is hexadecimal); 0 when left out.
-//   --sleep-ms M  waits M milliseconds before going on.
-//   --write FILE  writes FILE (replacing it) as UTF-8 text of two lines: the
-//                 command line as the program received it, then its current
-//                 directory. The file is written before the program exits,
-//                 so a caller that waited may read it at once.
-//   --set-value PATH DATA
-//                 writes the REG_SZ value PATH ("HKCU\key\name" or
-//                 "HKLM\key\name", the key created as needed): what an
-//                 installer leaves for a later search to find.
-//   --dump-key KEY FILE
-//                 writes the values of HKCU\KEY to FILE as UTF-8 lines
-//                 "name=data" ("=" data for the unnamed value); an absent
-//                 key gives an empty file.
-// Options run in the order given, so "--write started.txt --sleep-ms 500
-// --write done.txt" tells a test when the program began and when it ended.
-// Anything it cannot read makes it exit with 87 (ERROR_INVALID_PARAMETER)
-// without doing the rest.
+// A stand-in for a setup or check program: exit_with.exe N [OPTION...]
+// exits with N, a number as C reads it (-1 gives 0xFFFFFFFF), 0 when left
+// out, after running its options in the order given:
+//   --sleep-ms M           waits M milliseconds;
+//   --write FILE           writes FILE as UTF-8: the command line as
+//                          received, then the current directory;
+//   --set-value PATH DATA  writes the REG_SZ value "HKCU\key\name" (or HKLM),
+//                          what an installer leaves for a later search.
+// Anything it cannot read makes it exit with 87 without doing the rest.
 #include <windows.h>
 
 #include <cwchar>
 #include <string>
-#include <vector>
 
 #include "platform/ansi_text.h"
 #include "platform/handles.h"
@@ -63,20 +49,6 @@ bool SetValue(const std::wstring& path, const std::wstring& data) {
          ERROR_SUCCESS;
 }
 
-bool DumpKey(const std::wstring& keyName, const wchar_t* file) {
-  std::wstring text;
-  const tessaro::UniqueRegistryKey key = tessaro::OpenRegistryKey(L"HKCU\\" + keyName, false);
-  std::vector<std::wstring> names;
-  if (key && tessaro::EnumerateValueNames(key.Get(), names)) {
-    for (const std::wstring& name : names) {
-      std::wstring data;
-      (void)tessaro::ReadRegistryValueText(key.Get(), name, data);
-      text += name + L"=" + data + L"\r\n";
-    }
-  }
-  return WriteFileText(file, text);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -86,7 +58,7 @@ int wmain(int argc, wchar_t** argv) {
     return ERROR_INVALID_PARAMETER;
   while (next < argc) {
     const std::wstring option = argv[next++];
-    const int count = option == L"--set-value" || option == L"--dump-key" ? 2 : 1;
+    const int count = option == L"--set-value" ? 2 : 1;
     if (next + count > argc) return ERROR_INVALID_PARAMETER;
     const wchar_t* value = argv[next];
     const wchar_t* second = argv[next + count - 1];
@@ -95,8 +67,7 @@ int wmain(int argc, wchar_t** argv) {
     if (option == L"--sleep-ms" && ParseNumber(value, milliseconds) && milliseconds >= 0) {
       Sleep(static_cast<DWORD>(milliseconds));
     } else if (!(option == L"--write"       ? WriteReport(value)
-                 : option == L"--set-value" ? SetValue(value, second)
-                 : option == L"--dump-key"  && DumpKey(value, second))) {
+                 : option == L"--set-value" && SetValue(value, second))) {
       return ERROR_INVALID_PARAMETER;
     }
   }

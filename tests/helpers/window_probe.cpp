@@ -1,21 +1,15 @@
-// Drives the windows of a running chainer the way a user would, for the
-// scenarios that run it under a virtual display.
-// Usage: window_probe PROGRAM_PATH
-// Reads one command per line from standard input and answers each with one
-// line (UTF-8, fields separated by "|"):
-//   preparing [PREFIX]    -> "preparing|TITLE|TEXT|SKIP_VISIBLE|TEXT_REACHES_SKIP_EDGE"
-//                            once the "Preparing..." window's text begins with PREFIX
-//   status [PREFIX]       -> "status|TITLE|TEXT|POSITION|UPPER" once the
-//                            progress dialog's status text begins with PREFIX
-//   cancel                -> "cancel": presses the progress dialog's Cancel
-//   close-preparing       -> what "preparing" answers, a moment after the
-//                            "Preparing..." window was asked to close
-//   endsession            -> "endsession": Windows tells the dialog the session ends
-//   question yes|no       -> "question|TEXT|STYLE_ICON": answers the reboot question
-//   gone                  -> "gone" once the program shows no window any more
-//   layout                -> "layout|DPI|ok" or "layout|DPI|WHAT IS CLIPPED": both
-//                            dialog templates of PROGRAM_PATH built in this process
-// Waiting commands give up after kWaitMs with "timeout|COMMAND|WHAT WAS SEEN".
+// Drives the windows of a running chainer the way a user would.
+// Usage: window_probe PROGRAM_PATH, then one command per input line, each
+// answered with one UTF-8 line of "|"-separated fields:
+//   preparing [PREFIX]  -> preparing|TITLE|TEXT|SKIP_VISIBLE|TEXT_REACHES_SKIP_EDGE
+//   status [PREFIX]     -> status|TITLE|TEXT|POSITION|UPPER   (the progress dialog)
+//                          both once the text begins with PREFIX
+//   close-preparing     -> what "preparing" answers after asking that window to close
+//   cancel, endsession  -> presses Cancel / tells the dialog the session ends
+//   question yes|no     -> question|TEXT|yes-no: answers the reboot question
+//   gone                -> once the program shows no window any more
+//   layout              -> layout|DPI|ok, or what of the two dialog templates is clipped
+// A wait that gives up after kWaitMs answers "timeout|COMMAND|WHAT WAS SEEN".
 #include <windows.h>
 // After windows.h.
 #include <commctrl.h>
@@ -31,7 +25,6 @@ namespace {
 
 constexpr DWORD kWaitMs = 60000;
 constexpr DWORD kPollMs = 50;
-// Control ids of the chainer's two dialogs.
 constexpr int kPreparingText = 1001;
 constexpr int kPreparingSkip = 2;
 constexpr int kStatusText = 1034;
@@ -69,14 +62,12 @@ BOOL CALLBACK CollectProgramWindow(HWND window, LPARAM list) {
   return TRUE;
 }
 
-// The program's visible top-level windows.
 std::vector<HWND> ProgramWindows() {
   std::vector<HWND> found;
   EnumWindows(&CollectProgramWindow, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
-// Polls |look| until it returns true or the wait ends.
 template <typename Look>
 bool WaitFor(Look look) {
   for (DWORD waited = 0; waited < kWaitMs; waited += kPollMs) {
@@ -91,7 +82,7 @@ void Press(HWND dialog, int id) {
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-std::wstring Number(LRESULT value) { return std::to_wstring(static_cast<long long>(value)); }
+std::wstring Number(LRESULT value) { return std::to_wstring(value); }
 
 std::wstring ProgressLine(HWND dialog) {
   const HWND bar = GetDlgItem(dialog, kProgressBar);

@@ -41,27 +41,17 @@ TEST(LaunchCommand, ProcessCommandLinesForPackagesAndPrograms) {
     EXPECT_FALSE(CallsForPause(code)) << code;
 }
 
-TEST(LogonText, TaskNameProgramAndRunValue) {
+// The names and texts of the logon task and of the "Run" value that stands
+// in for it.
+TEST(LogonText, TaskNameRunValueNameAndData) {
   EXPECT_EQ(ScheduledTaskName(L"C:\\P F\\a/b:c*d?e\"f<g>h|i.exe"), L"C__P F_a_b_c_d_e_f_g_h_i.exe.job");
-  EXPECT_EQ(ScheduledTaskName(L""), L".job");
-
-  EXPECT_EQ(QuotedProgram(L""), L"");
+  EXPECT_EQ(QuotedProgram(L"C:\\P F\\app.exe"), L"\"C:\\P F\\app.exe\"");
   EXPECT_EQ(QuotedProgram(L"\"C:\\app.exe\""), L"\"C:\\app.exe\"");
-
   const std::wstring longCommand = L"C:\\" + std::wstring(100, L'x') + L"\\app.exe";
   EXPECT_EQ(RunValueName(longCommand), longCommand.substr(longCommand.size() - 79));
-  EXPECT_EQ(RunValueName(L"C:\\app.exe"), L"C:\\app.exe");
-
-  const struct {
-    const wchar_t* command;
-    const wchar_t* parameters;
-    const wchar_t* data;
-  } runValues[] = {
-      {L"C:\\P F\\app.exe", L"", L"\"C:\\P F\\app.exe\""},
-      {L"C:\\app.exe", L"/start", L"C:\\app.exe /start"},
-      {L"\"C:\\P F\\app.exe\"", L" /start", L"\"C:\\P F\\app.exe\" /start"},
-  };
-  for (const auto& c : runValues) EXPECT_EQ(RunValueData(c.command, c.parameters), c.data) << c.command;
+  EXPECT_EQ(RunValueData(L"C:\\P F\\app.exe", L""), L"\"C:\\P F\\app.exe\"");
+  EXPECT_EQ(RunValueData(L"C:\\app.exe", L"/start"), L"C:\\app.exe /start");
+  EXPECT_EQ(RunValueData(L"\"C:\\P F\\app.exe\"", L" /start"), L"\"C:\\P F\\app.exe\" /start");
 }
 
 }  // namespace

@@ -62,8 +62,7 @@ def wait_until_gone(paths):
     check(not left, "still there after %d s: %s" % (SCRIPT_WAIT, left))
 
 
-@scenario("cleanup: everything of the package inside CleanupFolders goes, blanks, non-ASCII and long paths too; "
-          "no section, an empty or unrelated CleanupFolders, relative paths and busy folders keep their files")
+@scenario("cleanup: inside CleanupFolders all goes, odd and long paths too; what lies elsewhere or is busy stays")
 def cleanup_what_goes_and_stays(ctx):
     install_timeout(ctx)
     root = os.path.join(ctx.dir, "clean root")

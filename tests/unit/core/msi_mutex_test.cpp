@@ -27,6 +27,10 @@ TEST(InstallerMutex, AbsentMutexMeansGoOnAbandonedOrForeignObjectSkipsTheRun) {
   std::thread([&] { keep.Reset(CreateMutexW(nullptr, TRUE, abandoned.c_str())); }).join();
   ASSERT_TRUE(keep);
   EXPECT_EQ(WaitForInstallerIdle(abandoned.c_str()), InstallerWait::Skip);
+  // The wait took it all the same, and gave it back.
+  DWORD taken = WAIT_FAILED;
+  std::thread([&] { taken = WaitForSingleObject(keep.Get(), 0); }).join();
+  EXPECT_EQ(taken, WAIT_OBJECT_0);
 
   // Opening fails with an error other than "not found".
   const std::wstring foreign = UniqueMutexName();

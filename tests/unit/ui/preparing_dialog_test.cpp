@@ -1,5 +1,6 @@
-// The window while searching (its title and text) is proven by the basic-UI
-// scenarios; here, that it shows only with UI and how Close destroys it.
+// The window while searching, and its closing by its own thread, are proven
+// by the basic-UI scenarios; here, that it shows only with UI, that another
+// thread can close it, and the worker the searches run on.
 #include "ui/preparing_dialog.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@
 namespace tessaro {
 namespace {
 
-TEST(PreparingDialog, ShownOnlyWithUiAndClosedFromItsOwnThreadOrAnother) {
+TEST(PreparingDialog, ShownOnlyWithUiAndClosedFromAnotherThread) {
   const UniqueModule program = test_support::LoadAsData(L"tessaro.exe");
   ASSERT_TRUE(program);
   PreparingDialog silent(program.Get());
@@ -21,14 +22,6 @@ TEST(PreparingDialog, ShownOnlyWithUiAndClosedFromItsOwnThreadOrAnother) {
   EXPECT_EQ(silent.Window(), nullptr);
 
   UiEnabled = true;
-  PreparingDialog own(program.Get());
-  own.Show(IDS_PREPARING, false);
-  const HWND first = own.Window();
-  EXPECT_TRUE(IsWindowVisible(first));
-  own.Close();
-  EXPECT_FALSE(IsWindow(first));
-  EXPECT_EQ(own.Window(), nullptr);
-
   // From another thread the window's own thread, dispatching its messages as
   // the main thread does during the search, is asked to destroy it, and
   // Close returns only when it is gone.
@@ -41,13 +34,31 @@ TEST(PreparingDialog, ShownOnlyWithUiAndClosedFromItsOwnThreadOrAnother) {
     WaitWithMessagePump(stop.Get());
   });
   EXPECT_EQ(WaitForSingleObject(shown.Get(), 10000), WAIT_OBJECT_0);
-  const HWND second = other.Window();
-  EXPECT_TRUE(IsWindowVisible(second));
+  const HWND window = other.Window();
+  EXPECT_TRUE(IsWindowVisible(window));
   other.Close();
-  EXPECT_FALSE(IsWindow(second));
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(other.Window(), nullptr);
   SetEvent(stop.Get());
   showing.join();
   UiEnabled = false;
+}
+
+// The searches run on a worker in basic UI and on the main thread in silent
+// mode; both have COM.
+TEST(WorkerThread, RunsItsWorkInAComApartment) {
+  struct : Runnable {
+    std::uint32_t Run(std::uint32_t, std::uint32_t) override {
+      const HRESULT again = CoInitialize(nullptr);
+      if (SUCCEEDED(again)) CoUninitialize();
+      return again == S_FALSE ? 1 : 0;
+    }
+  } probe;
+  WorkerThread worker(probe, 0, 0);
+  ASSERT_TRUE(worker.Start());
+  ASSERT_EQ(WaitForSingleObject(worker.Handle(), 10000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  EXPECT_TRUE(GetExitCodeThread(worker.Handle(), &code) && code == 1);
 }
 
 }  // namespace
