@@ -64,10 +64,13 @@ http {{
 }}
 """
 
-# The HTTPS twin: the same server on a second port.
+# The HTTPS twin: the same server on a second port, and redirects from
+# either port to the other: /to-http/X and /to-https/X.
 HTTPS = """        listen 127.0.0.1:{port} ssl;
         ssl_certificate {dir}/cert.pem;
         ssl_certificate_key {dir}/key.pem;
+        location /to-http/ {{ rewrite ^/to-http/(.*)$ http://127.0.0.1:{http_port}/$1 redirect; }}
+        location /to-https/ {{ rewrite ^/to-https/(.*)$ https://127.0.0.1:{port}/$1 redirect; }}
 """
 
 # Another process may take a port between our probe and nginx's bind.
@@ -124,7 +127,7 @@ class WebServer:
         """Starts nginx on fresh ports; False when a port was taken meanwhile."""
         self.port = free_port()
         self.https_port = free_port() if self.https else None
-        https = HTTPS.format(port=self.https_port, dir=self._dir) if self.https else ""
+        https = HTTPS.format(port=self.https_port, http_port=self.port, dir=self._dir) if self.https else ""
         conf = os.path.join(self._dir, "nginx.conf")
         with open(conf, "w") as f:
             f.write(CONFIG.format(dir=self._dir, root=self.root, port=self.port, log_format=LOG_FORMAT, https=https))
