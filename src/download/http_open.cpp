@@ -119,19 +119,18 @@ std::uint32_t TransferSession::HttpOpen(HINTERNET session, const std::wstring& u
   if (request.Get() == nullptr) return error;
   if (secure && ignoreCertificateErrors_) (void)AddSecurityFlags(request.Get(), kIgnoredCertificateProblems);
 
-  const auto requestHeaders = [this, &resumeOffset] {
-    std::wstring text;
-    if (resumeOffset != 0) text += L"Range: bytes=" + DecimalText(resumeOffset) + L"-\r\n";
-    if (ifModifiedSince_.wYear != 0) {
-      const SYSTEMTIME& t = ifModifiedSince_;
-      text += L"If-Modified-Since: " +
-              HttpDate({t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond}) + L"\r\n";
-    }
-    if (!formData_.empty()) text += L"Content-Type: application/x-www-form-urlencoded; charset=utf-8\r\n";
-    return text;
-  };
-  std::wstring headers = requestHeaders();
-  std::string body = formData_.empty() ? std::string() : ToAnsi(formData_, CP_UTF8);
+  std::wstring headers;
+  if (resumeOffset != 0) headers += L"Range: bytes=" + DecimalText(resumeOffset) + L"-\r\n";
+  if (ifModifiedSince_.wYear != 0) {
+    const SYSTEMTIME& t = ifModifiedSince_;
+    headers += L"If-Modified-Since: " +
+               HttpDate({t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond}) + L"\r\n";
+  }
+  std::string body;
+  if (!formData_.empty()) {
+    headers += L"Content-Type: application/x-www-form-urlencoded; charset=utf-8\r\n";
+    body = ToAnsi(formData_, CP_UTF8);
+  }
   if (credentials_ != nullptr) credentials_->Arm();
 
   bool relaxed = false;
@@ -188,10 +187,13 @@ std::uint32_t TransferSession::HttpOpen(HINTERNET session, const std::wstring& u
           request.Close();  // the receive loop then finds nothing more to add
           break;
         }
+        // Asked afresh on a new request: sending this one again with other
+        // headers does not work under Wine.
         (void)DeleteFileLong(partPath_);
         resumeOffset = 0;
-        headers = requestHeaders();
-        continue;
+        request.Close();
+        connection.Close();
+        return HttpOpen(session, url, verb, port, host, object, user, password, resumeOffset, remoteSize, secure);
       }
       case HTTP_STATUS_DENIED:
       case HTTP_STATUS_PROXY_AUTH_REQ: {

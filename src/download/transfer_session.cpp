@@ -184,10 +184,10 @@ std::uint32_t TransferSession::OpenUrl(HINTERNET session, const std::wstring& ur
                         resumeOffset, source.remoteSize, parts.scheme == INTERNET_SCHEME_HTTPS);
       break;
     case INTERNET_SCHEME_FILE:
-      // The evaluation reads file URLs by the same rule; the cracker only
-      // takes out the credentials for the share.
+      // The evaluation reads file URLs by the same rule; credentials are
+      // the share's, no part of its path.
       source.isLocal = true;
-      source.localPath = FileUrlLocalPath(L"file://" + parts.host + parts.path);
+      source.localPath = FileUrlLocalPath(parts.user.empty() ? url : L"file://" + url.substr(url.find(L'@') + 1));
       result = ShareOpen(url, source.localPath, user, password, resumeOffset, source.remoteSize);
       break;
     default:
