@@ -1,23 +1,13 @@
 #!/usr/bin/env python3
-"""A real web server on loopback for the tests, the demo and the bench: nginx,
-run unprivileged from a configuration written into a temporary folder (pid,
-logs and temp paths all inside it), serving one folder on 127.0.0.1 with
-Range and If-Modified-Since handled as nginx does for static files, and on
-request an HTTPS twin on a second port with a self-signed certificate.
+"""nginx on loopback for the tests, the demo and the bench, run unprivileged
+from a configuration in a temporary folder: one folder served on 127.0.0.1
+(Range and If-Modified-Since as nginx handles static files), and on request
+an HTTPS twin on a second port with a self-signed certificate. requests()
+reads what came from the access log. nginx gets SIGTERM when the thread that
+started it ends, so it never outlives a test.
 
-    with WebServer(root, https=True) as web:
-        url = web.url("file.bin")           # http://127.0.0.1:PORT/file.bin
-        ...
-        web.requests()                      # what came, from the access log
-
-nginx runs in the foreground as a single process and receives SIGTERM when
-the thread that started it ends (the test process dying included), so it
-never outlives a test: start it from the thread that waits for it.
-
-As a program (the download bench) it serves a folder over HTTP until it is
-terminated or its parent ends:
-    web_server.py --serve DIR --port-file FILE
-FILE receives the port on its first line, written only once nginx listens.
+As a program (the bench): web_server.py --serve DIR --port-file FILE serves
+until terminated or its parent ends; FILE gets the port once nginx listens.
 """
 import argparse
 import json
