@@ -75,7 +75,6 @@ class WebServer:
         self.port = self.https_port = None
         self._dir = self._proc = None
 
-    # --- lifetime -------------------------------------------------------------
     def __enter__(self):
         if not os.access(NGINX, os.X_OK):
             # Loud on purpose: a test that cannot have its server must fail, not skip.
@@ -150,14 +149,12 @@ class WebServer:
         except OSError:
             return ""
 
-    # --- addresses ------------------------------------------------------------
     def url(self, path=""):
         return "http://127.0.0.1:%d/%s" % (self.port, path.lstrip("/"))
 
     def https_url(self, path=""):
         return "https://127.0.0.1:%d/%s" % (self.https_port, path.lstrip("/"))
 
-    # --- evidence -------------------------------------------------------------
     def requests(self):
         """Every request logged so far, oldest first, as dicts (method, uri,
         range, if_modified_since, status, body_bytes); absent headers are

@@ -40,13 +40,11 @@ class Downloads(Package):
             f.write(data)
         return data
 
-    def run(self, general, prereqs, expected_code=0, spawn=False):
+    def run(self, general, prereqs, expected_code=0):
         """Runs a fresh copy, silent, with the GeneralOptions |general| and the
         prerequisites [(name, {key: value})]; returns the log's step lines."""
         self.general = general
         self.sections = [(name, list(keys.items()) + ABSENT) for name, keys in prereqs]
-        if spawn:
-            return self.ctx.spawn(exe=self.write())
         super().run(expected_code, timeout=180)
         return [l for l in self.lines if l.startswith(STEP_LINES)]
 
