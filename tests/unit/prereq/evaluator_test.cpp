@@ -189,13 +189,5 @@ TEST_F(EvaluatorTest, DownloadAlreadyPresentInTheDownloadFolder) {
   EXPECT_EQ(evaluator_.DisplayState(2), MustDownload);
 }
 
-TEST(FileUrlLocalPath, TakesEitherPrefixInAnyCase) {
-  EXPECT_EQ(FileUrlLocalPath(L"file:///C:/x/setup.exe"), L"C:\\x\\setup.exe");
-  EXPECT_EQ(FileUrlLocalPath(L"File://server/share/a.exe"), L"server\\share\\a.exe");
-  for (const wchar_t* notFile : {L"http://server/a.exe", L"file:/a.exe", L""}) {
-    EXPECT_EQ(FileUrlLocalPath(notFile), L"") << notFile;
-  }
-}
-
 }  // namespace
 }  // namespace tessaro
