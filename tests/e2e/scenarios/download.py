@@ -159,6 +159,8 @@ def file_urls(ctx):
                                  capture_output=True, text=True, timeout=60).stdout
     finally:
         shutil.rmtree(unc)
+        if not os.listdir(os.path.dirname(unc)):
+            os.rmdir(os.path.dirname(unc))
     check(lines == ["Launching file:" + share] * 2 + ["Launching file:" + drive], "log: %s" % lines)
     check(all(pkg.wrote(name) for name in ("a.txt", "b.txt", "c.txt")), "a setup did not run")
     check("not downloaded, run from %s (Url)" % share in listing, "the checker lists %s" % listing)
