@@ -39,10 +39,6 @@ RebootMode RebootModeFor(const std::wstring& prerequisiteOptions) {
                                                              : RebootMode::AfterSuccess;
 }
 
-bool IsAbsoluteLocation(const std::wstring& location) {
-  return location.starts_with(L"\\\\") || (location.size() > 1 && location[1] == L':');
-}
-
 bool IsInstallerPackage(const std::wstring& path) {
   const std::size_t dot = path.rfind(L'.');
   if (dot == std::wstring::npos || path.size() - dot != 4) return false;

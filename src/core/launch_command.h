@@ -21,8 +21,6 @@ enum class CommandLineLevel : int { Silent = 0, Basic = 1, Full = 2 };
 enum class RebootMode : std::int32_t { Never = 0, AfterSuccess = 1, AfterSuccessIfFound = 2 };
 [[nodiscard]] RebootMode RebootModeFor(const std::wstring& prerequisiteOptions);
 
-// "\\server\..." or "C:...": a packaged location that needs no folder in front.
-[[nodiscard]] bool IsAbsoluteLocation(const std::wstring& location);
 // Whether the path's extension (from its last ".") is ".msi" in any case.
 [[nodiscard]] bool IsInstallerPackage(const std::wstring& path);
 // One blank in front of non-empty arguments that do not begin with one.

@@ -99,7 +99,7 @@ std::uint32_t PrereqController::BuildLaunchList(bool silent) {
     LaunchEntry entry;
     switch (evaluator_.DisplayState(i)) {
       case PrereqState::InstallFromPackage:
-        entry.path = IsAbsoluteLocation(record.location) ? record.location : packageFiles_.ResolveFile(record.location);
+        entry.path = IsAbsolutePath(record.location) ? record.location : packageFiles_.ResolveFile(record.location);
         entry.commandLine = CommandLineOf(record, level);
         break;
       case PrereqState::AlreadyDownloaded: {

@@ -3,18 +3,14 @@
 #include <windows.h>
 #include <bcrypt.h>
 
-#include <vector>
-
+#include "download/file_blocks.h"
 #include "download/md5.h"
-#include "platform/handles.h"
-#include "platform/paths.h"
 #include "platform/process_once.h"
 #include "platform/system_library.h"
 
 namespace tessaro {
 namespace {
 
-constexpr DWORD kReadBlockBytes = 65536;
 constexpr ULONG kDigestBytes = 32;
 
 // bcrypt.dll is not a known DLL on every system: like WinINet it is loaded
@@ -44,30 +40,6 @@ const BCryptApi& BCrypt() {
   });
 }
 
-// Hashes what is left of |file| after its first |remaining| bytes were
-// measured; false when the system cannot make the digest.
-bool HashFile(const BCryptApi& api, HANDLE file, std::uint64_t remaining, UCHAR (&digest)[kDigestBytes]) {
-  BCRYPT_ALG_HANDLE algorithm = nullptr;
-  if (!BCRYPT_SUCCESS(api.openAlgorithm(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) return false;
-  BCRYPT_HASH_HANDLE hash = nullptr;
-  bool ok = BCRYPT_SUCCESS(api.createHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0));
-  if (ok) {
-    std::vector<UCHAR> block(kReadBlockBytes);
-    while (ok && remaining != 0) {
-      DWORD read = 0;
-      if (!ReadFile(file, block.data(), kReadBlockBytes, &read, nullptr) || read == 0) break;
-      // The file may have grown since its size was read: only that much counts.
-      const std::uint64_t counted = read < remaining ? read : remaining;
-      ok = BCRYPT_SUCCESS(api.hashData(hash, block.data(), static_cast<ULONG>(counted), 0));
-      remaining -= counted;
-    }
-    ok = ok && BCRYPT_SUCCESS(api.finishHash(hash, digest, kDigestBytes, 0));
-    api.destroyHash(hash);
-  }
-  api.closeAlgorithm(algorithm, 0);
-  return ok;
-}
-
 }  // namespace
 
 bool FileSha256Hex(const std::wstring& path, std::wstring& hex) {
@@ -76,13 +48,22 @@ bool FileSha256Hex(const std::wstring& path, std::wstring& hex) {
       !api.destroyHash) {
     return false;
   }
-  const UniqueFile file(CreateFileW(ToLongForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return false;
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0) return false;
+  BCRYPT_ALG_HANDLE algorithm = nullptr;
+  if (!BCRYPT_SUCCESS(api.openAlgorithm(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) return false;
+  BCRYPT_HASH_HANDLE hash = nullptr;
   UCHAR digest[kDigestBytes];
-  if (!HashFile(api, file.Get(), static_cast<std::uint64_t>(size.QuadPart), digest)) return false;
+  bool ok = BCRYPT_SUCCESS(api.createHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0));
+  if (ok) {
+    ok = ReadFileBlocks(path,
+                        [&](const std::uint8_t* data, std::size_t size) {
+                          return BCRYPT_SUCCESS(
+                              api.hashData(hash, const_cast<PUCHAR>(data), static_cast<ULONG>(size), 0));
+                        }) &&
+         BCRYPT_SUCCESS(api.finishHash(hash, digest, kDigestBytes, 0));
+    api.destroyHash(hash);
+  }
+  api.closeAlgorithm(algorithm, 0);
+  if (!ok) return false;
   hex = BytesHex(digest, kDigestBytes);
   return true;
 }

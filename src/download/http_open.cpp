@@ -1,3 +1,4 @@
+#include <cwchar>
 #include <utility>
 
 #include "download/http_text.h"
@@ -7,13 +8,15 @@
 #include "platform/ansi_text.h"
 #include "platform/chainer_codes.h"
 #include "platform/decimal_text.h"
+#include "platform/paths.h"
 
 namespace tessaro {
 namespace {
 
+// A redirect from http to https is welcome; one from https to http would
+// hand the file to anyone on the way, so WinINet is left to refuse it.
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                                INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP |
-                                INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
+                                INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
 constexpr DWORD kIgnoredCertificateProblems =
     SECURITY_FLAG_IGNORE_REVOCATION | SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_WRONG_USAGE |
     SECURITY_FLAG_IGNORE_CERT_CN_INVALID | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID |
@@ -21,6 +24,7 @@ constexpr DWORD kIgnoredCertificateProblems =
 // What a retry after a certificate problem tolerates: the protocol bits as
 // well as unknown authorities, wrong usage, name and date problems.
 constexpr DWORD kRelaxedSecurityFlags = 0x3F05;
+constexpr DWORD kStatusRangeNotSatisfiable = 416;
 constexpr DWORD kContentTypeBytes = 1040;
 constexpr DWORD kChallengeBytes = 260;
 
@@ -57,6 +61,15 @@ constexpr DWORD kChallengeBytes = 260;
   buffer.resize(size / sizeof(wchar_t));
   text = std::move(buffer);
   return true;
+}
+
+// Whether the request ended at a plain http address: some WinINet versions
+// follow a redirect there whatever the flags say.
+[[nodiscard]] bool EndedOnPlainHttp(HINTERNET request) {
+  std::wstring url(INTERNET_MAX_URL_LENGTH, L'\0');
+  DWORD size = static_cast<DWORD>(url.size() * sizeof(wchar_t));
+  return WinInet().queryOption(request, INTERNET_OPTION_URL, url.data(), &size) &&
+         _wcsnicmp(url.c_str(), L"http:", 5) == 0;
 }
 
 // The host of the proxy that asked for credentials, without its port.
@@ -128,6 +141,7 @@ std::uint32_t TransferSession::HttpOpen(HINTERNET session, const std::wstring& u
         body.empty() ? nullptr : body.data(), static_cast<DWORD>(body.size()));
     std::uint32_t sendError = Wait(sent ? 0 : GetLastError());
     if (sendError == 0 && !sent && asyncResult_ == 0) sendError = asyncError_;
+    if (secure && sendError == 0 && EndedOnPlainHttp(request.Get())) return ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR;
     DWORD status = 0;
     // Without a response (no connection, a certificate refused) the send's
     // own error is the one that tells what happened.
@@ -159,6 +173,28 @@ std::uint32_t TransferSession::HttpOpen(HINTERNET session, const std::wstring& u
         break;
       case HTTP_STATUS_NOT_MODIFIED:
         return kErrorNotModified;
+      case kStatusRangeNotSatisfiable: {
+        // A 416 body is never the file. It says the .part is the whole file
+        // when the length it gives is the .part's own; any other answer
+        // leaves the .part's bytes in doubt, so they go and the file comes
+        // again from its start.
+        if (resumeOffset == 0) return ERROR_HTTP_INVALID_SERVER_RESPONSE;
+        std::wstring range;
+        std::uint32_t whole = 0;
+        if (QueryText(request.Get(), HTTP_QUERY_CONTENT_RANGE, kChallengeBytes, range) &&
+            CompleteLengthFromContentRange(range, whole) && whole == resumeOffset) {
+          remoteSize = whole;
+          request.Close();  // the receive loop then finds nothing more to add
+          break;
+        }
+        // Asked afresh on a new request: sending this one again with other
+        // headers does not work under Wine.
+        (void)DeleteFileLong(partPath_);
+        resumeOffset = 0;
+        request.Close();
+        connection.Close();
+        return HttpOpen(session, url, verb, port, host, object, user, password, resumeOffset, remoteSize, secure);
+      }
       case HTTP_STATUS_DENIED:
       case HTTP_STATUS_PROXY_AUTH_REQ: {
         const bool proxy = status == HTTP_STATUS_PROXY_AUTH_REQ;

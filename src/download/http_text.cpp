@@ -1,6 +1,7 @@
 #include "download/http_text.h"
 
 #include <cstddef>
+#include <string_view>
 
 #include "platform/decimal_text.h"
 
@@ -87,6 +88,20 @@ bool CharsetFromContentType(const std::wstring& contentType, std::wstring& chars
     if (end == std::wstring::npos) return false;
     start = end + 1;
   }
+}
+
+bool CompleteLengthFromContentRange(const std::wstring& contentRange, std::uint32_t& length) {
+  static constexpr std::wstring_view kUnsatisfied = L"bytes */";
+  if (!contentRange.starts_with(kUnsatisfied) || contentRange.size() == kUnsatisfied.size()) return false;
+  std::uint64_t value = 0;
+  for (std::size_t i = kUnsatisfied.size(); i < contentRange.size(); ++i) {
+    const wchar_t c = contentRange[i];
+    if (c < L'0' || c > L'9') return false;
+    value = value * 10 + static_cast<std::uint64_t>(c - L'0');
+    if (value > UINT32_MAX) return false;
+  }
+  length = static_cast<std::uint32_t>(value);
+  return true;
 }
 
 std::wstring HttpDate(const CalendarTime& time) {

@@ -22,6 +22,10 @@ namespace tessaro {
 // trimmed name before "=" is "charset" in any case. False when none is.
 [[nodiscard]] bool CharsetFromContentType(const std::wstring& contentType, std::wstring& charset);
 
+// The whole length N that a 416 answer's Content-Range value "bytes */N"
+// gives (decimal digits only, at most 32 bits). False for any other value.
+[[nodiscard]] bool CompleteLengthFromContentRange(const std::wstring& contentRange, std::uint32_t& length);
+
 // The calendar fields of a SYSTEMTIME, so that the date text builds anywhere.
 struct CalendarTime {
   std::uint16_t year = 0;

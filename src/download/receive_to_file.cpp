@@ -12,7 +12,6 @@
 namespace tessaro {
 namespace {
 
-constexpr DWORD kPollMilliseconds = 10;
 // A read that asks for more than is ready returns only once it is full, and
 // closing the request does not call it off: pieces grow only while they fill
 // this fast, so that Cancel never waits long for one.
@@ -56,24 +55,11 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
   if (listener_ != nullptr) listener_->OnProgress(resumeOffset);
 
   const WinInetApi& api = WinInet();
-  const auto pauseWhileAsked = [this] {
-    while (listener_ != nullptr && listener_->IsPaused() && !completed_ && !IsCancelledNow()) {
-      Sleep(kPollMilliseconds);
-    }
-  };
   // A call that yields a byte count, at once or through the callback, which
   // passes the count in its error field.
   const auto counted = [&](BOOL done, DWORD& count) -> std::uint32_t {
-    const DWORD callError = done ? 0 : GetLastError();
-    if (callError != ERROR_IO_PENDING) {
-      (void)SetEvent(completionEvent_.Get());
-      return callError;
-    }
-    while (!completed_) {
-      pauseWhileAsked();
-      if (IsCancelledNow()) return kErrorCancelled;
-      (void)WaitForSingleObject(completionEvent_.Get(), kPollMilliseconds);
-    }
+    const std::uint32_t error = Wait(done ? 0 : GetLastError(), WhilePaused::kHold);
+    if (error != 0 || done) return error;
     if (asyncResult_ == 0) return asyncError_;
     if (static_cast<LONG>(asyncError_) > 0) count = asyncError_;
     return 0;
@@ -94,8 +80,12 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
       available = 0;
       read = 0;
       BeginOperation(TransferOperation::kQueryData);
-      std::uint32_t error = counted(
-          api.queryDataAvailable(request.Get(), &available, 0, reinterpret_cast<DWORD_PTR>(this)), available);
+      // No request: the open found the .part already whole.
+      std::uint32_t error =
+          request.Get() == nullptr
+              ? 0
+              : counted(api.queryDataAvailable(request.Get(), &available, 0, reinterpret_cast<DWORD_PTR>(this)),
+                        available);
       if (error == 0 && available != 0) {
         BeginOperation(TransferOperation::kRead);
         const DWORD started = GetTickCount();
@@ -110,7 +100,7 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
         DWORD written = 0;
         if (!WriteFile(file.Get(), buffer.get(), read, &written, nullptr)) return fail(GetLastError());
         if (listener_ != nullptr) listener_->OnProgress(written);
-        pauseWhileAsked();
+        HoldWhilePaused();
         if (IsCancelledNow()) return kErrorCancelled;
         continue;
       }

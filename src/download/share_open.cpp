@@ -23,8 +23,7 @@ namespace {
 
 // |size| is left alone on failure.
 [[nodiscard]] DWORD ReadSourceSize(const std::wstring& path, std::uint32_t& size) {
-  const bool absolute = path.starts_with(L"\\\\") || (path.size() >= 2 && path[1] == L':');
-  if (!absolute) return ERROR_PATH_NOT_FOUND;
+  if (!IsAbsolutePath(path)) return ERROR_PATH_NOT_FOUND;
   WIN32_FIND_DATAW data;
   const UniqueFindHandle found(FindFirstFileW(ToLongForm(path).c_str(), &data));
   if (!found) return GetLastError();

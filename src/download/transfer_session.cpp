@@ -19,13 +19,15 @@ constexpr DWORD kResponseTextChars = 1000;
   return scheme == INTERNET_SCHEME_HTTP || scheme == INTERNET_SCHEME_HTTPS || scheme == INTERNET_SCHEME_FTP;
 }
 
-// Another mirror may have the file, or the same host may answer later.
+// Another mirror may have the file, or the same host may answer later. A
+// mirror that sends https downloads to plain http is passed over like one
+// that lacks the file.
 [[nodiscard]] bool WorthAnotherTry(std::uint32_t code, std::size_t mirrors) {
   if (code == ERROR_INTERNET_CANNOT_CONNECT || code == ERROR_INTERNET_NAME_NOT_RESOLVED) return true;
-  const bool missingHere = code == kErrorNotFound || code == ERROR_PATH_NOT_FOUND ||
-                           code == ERROR_INTERNET_EXTENDED_ERROR || code == ERROR_INTERNET_ITEM_NOT_FOUND ||
-                           code == ERROR_FTP_DROPPED;
-  return missingHere && mirrors >= 2;
+  const bool notHere = code == kErrorNotFound || code == ERROR_PATH_NOT_FOUND ||
+                       code == ERROR_INTERNET_EXTENDED_ERROR || code == ERROR_INTERNET_ITEM_NOT_FOUND ||
+                       code == ERROR_FTP_DROPPED || code == ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR;
+  return notHere && mirrors >= 2;
 }
 
 }  // namespace
@@ -92,9 +94,7 @@ std::uint32_t TransferSession::Download(const std::vector<std::wstring>& urls,
   const SessionHandle session(opened);
   ApplyConnectTimeout(opened);
 
-  const bool absolute =
-      targetPath_.size() >= 2 && (targetPath_.starts_with(L"\\\\") || targetPath_[1] == L':');
-  if (!absolute) return fail(nullptr, kErrorTargetNotAbsolute);
+  if (!IsAbsolutePath(targetPath_)) return fail(nullptr, kErrorTargetNotAbsolute);
 
   std::uint32_t resumeOffset = 0;
   if (resume_) {
@@ -184,9 +184,11 @@ std::uint32_t TransferSession::OpenUrl(HINTERNET session, const std::wstring& ur
                         resumeOffset, source.remoteSize, parts.scheme == INTERNET_SCHEME_HTTPS);
       break;
     case INTERNET_SCHEME_FILE:
+      // The evaluation reads file URLs by the same rule; credentials are
+      // the share's, no part of its path.
       source.isLocal = true;
-      source.localPath = parts.path;
-      result = ShareOpen(url, parts.path, user, password, resumeOffset, source.remoteSize);
+      source.localPath = FileUrlLocalPath(parts.user.empty() ? url : L"file://" + url.substr(url.find(L'@') + 1));
+      result = ShareOpen(url, source.localPath, user, password, resumeOffset, source.remoteSize);
       break;
     default:
       break;
@@ -204,17 +206,24 @@ void TransferSession::BeginOperation(TransferOperation operation) {
   operation_ = operation;
 }
 
-std::uint32_t TransferSession::Wait(DWORD callError) {
+std::uint32_t TransferSession::Wait(DWORD callError, WhilePaused paused) {
   if (callError != ERROR_IO_PENDING) {
     // Nothing is in flight: a request guard closing now need not wait.
     (void)SetEvent(completionEvent_.Get());
     return callError;
   }
   while (!completed_) {
+    if (paused == WhilePaused::kHold) HoldWhilePaused();
     if (IsCancelledNow()) return kErrorCancelled;
     (void)WaitForSingleObject(completionEvent_.Get(), kPollMilliseconds);
   }
   return 0;
+}
+
+void TransferSession::HoldWhilePaused() {
+  while (listener_ != nullptr && listener_->IsPaused() && !completed_ && !IsCancelledNow()) {
+    Sleep(kPollMilliseconds);
+  }
 }
 
 HINTERNET TransferSession::AwaitHandle(HINTERNET handle, std::uint32_t& error) {

@@ -95,8 +95,14 @@ class TransferSession {
   // Clears the completion flag and event and records what is in flight.
   void BeginOperation(TransferOperation operation);
   // After a call that may have gone pending: |callError| is its last error
-  // (ERROR_IO_PENDING when it did); 0 once the operation completed.
-  [[nodiscard]] std::uint32_t Wait(DWORD callError);
+  // (ERROR_IO_PENDING when it did); 0 once the operation completed. The
+  // receive loop also holds still while the listener says paused, so that
+  // a paused transfer writes nothing.
+  enum class WhilePaused { kGoOn, kHold };
+  [[nodiscard]] std::uint32_t Wait(DWORD callError, WhilePaused paused = WhilePaused::kGoOn);
+  // While the listener says paused (and the call in flight has not
+  // completed, and nobody cancelled): sleeps in steps of the poll.
+  void HoldWhilePaused();
   // After a call that yields a handle: the one it returned, or the one the
   // callback delivered; null with |error| set when none came. A handle that
   // came at once completes the operation, so closing it never waits.

@@ -39,11 +39,6 @@ UrlParts CrackUrl(const std::wstring& url) {
   parts.password = PercentDecode(Piece(components.lpszPassword, components.dwPasswordLength));
   parts.scheme = components.nScheme;
   parts.port = components.nPort;
-  const std::wstring& path = parts.path;
-  if (parts.scheme == INTERNET_SCHEME_FILE && path.size() > 3 && path.starts_with(L"\\\\") &&
-      path[2] != L'?') {
-    parts.host = path.substr(2, path.find(L'\\', 2) - 2);
-  }
   return parts;
 }
 

@@ -19,8 +19,8 @@ struct UrlParts {
   std::wstring password;
 };
 
-// For a file URL naming a share ("file://\\server\share\x") the host is the
-// server; the path keeps its two leading backslashes.
+// A file URL's pieces are as WinINet cuts them; FileUrlLocalPath says which
+// file it names.
 [[nodiscard]] UrlParts CrackUrl(const std::wstring& url);
 
 }  // namespace tessaro

@@ -16,4 +16,15 @@ inline constexpr wchar_t kBackslash = L'\\';
 // The text before the last "\" (without it); empty when there is none.
 [[nodiscard]] std::wstring ParentFolder(const std::wstring& path);
 
+// Whether a path stands on its own: it begins with two backslashes (a share,
+// or a long form) or has a colon as its second character ("C:\x", "C:x").
+[[nodiscard]] bool IsAbsolutePath(const std::wstring& path);
+
+// The local path that a "file://" URL (prefix in any case) names; empty for
+// any other text. After the slashes that follow the prefix, a drive letter
+// and ":" begin a local path ("file:///C:/x" gives "C:\x"); anything else
+// begins a host name, so the URL names a share ("file://server/share/x" and
+// "file:////server/share/x" give "\\server\share\x"). "/" becomes "\".
+[[nodiscard]] std::wstring FileUrlLocalPath(const std::wstring& location);
+
 }  // namespace tessaro

@@ -112,7 +112,7 @@ bool HasWildcard(const std::wstring& path) {
 
 std::wstring ToLongForm(const std::wstring& path) {
   if (path.size() < kLongFormThreshold) return path;
-  if (!BeginsWithTwoSeparators(path) && !HasDriveColon(path)) return path;
+  if (!IsAbsolutePath(path)) return path;
   // Already long: \\?\UNC\ is one case of \\?\ and needs no check of its own.
   if (HasLongPrefix(path)) return path;
   if (PathIsUNCW(path.c_str())) return kLongUncPrefix + path.substr(2);
@@ -169,7 +169,7 @@ std::wstring MakeFullPath(const std::wstring& path) {
 }
 
 bool PathExists(const std::wstring& path) noexcept {
-  if (path.size() < 2 || !(BeginsWithTwoSeparators(path) || HasDriveColon(path))) return false;
+  if (!IsAbsolutePath(path)) return false;
   // A pattern would "find" whatever matches it.
   if (HasWildcard(path)) return false;
   std::wstring query = path;

@@ -8,6 +8,7 @@
 #include "log/logger.h"
 #include "platform/decimal_text.h"
 #include "platform/handles.h"
+#include "platform/path_text.h"
 #include "platform/paths.h"
 #include "platform/wow64.h"
 #include "prereq/content_compare.h"
@@ -58,33 +59,6 @@ bool ListNamesRunningSystem(const std::wstring& list) {
 }
 
 }  // namespace
-
-std::wstring FileUrlLocalPath(const std::wstring& location) {
-  static constexpr wchar_t kLocalPrefix[] = L"file:///";
-  static constexpr wchar_t kSharePrefix[] = L"file://";
-  // The prefixes are ASCII, so folding A-Z is all the case-blindness needed.
-  const auto startsWith = [&location](const wchar_t* prefix) {
-    const std::size_t length = std::char_traits<wchar_t>::length(prefix);
-    if (location.size() < length) return false;
-    for (std::size_t i = 0; i < length; ++i) {
-      const wchar_t c = location[i];
-      if ((c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c) != prefix[i]) return false;
-    }
-    return true;
-  };
-  std::wstring rest;
-  if (startsWith(kLocalPrefix)) {
-    rest = location.substr(std::char_traits<wchar_t>::length(kLocalPrefix));
-  } else if (startsWith(kSharePrefix)) {
-    rest = location.substr(std::char_traits<wchar_t>::length(kSharePrefix));
-  } else {
-    return {};
-  }
-  for (wchar_t& c : rest) {
-    if (c == L'/') c = L'\\';
-  }
-  return rest;
-}
 
 PrereqEvaluator::PrereqEvaluator(ChainerOptions& options, const PackageFiles* packageFiles)
     : options_(options), searcher_(packageFiles) {}

@@ -14,10 +14,6 @@ namespace tessaro {
 
 class PackageFiles;
 
-// The local path that a file URL names ("file:///C:/x" or "file://server/x",
-// prefix in any case, "/" turned into "\"); empty for any other location.
-[[nodiscard]] std::wstring FileUrlLocalPath(const std::wstring& location);
-
 // True for the states that mean "must be processed": InstallFromPackage,
 // MustDownload and OpenSiteManually.
 [[nodiscard]] constexpr bool IsMissingState(PrereqState state) {

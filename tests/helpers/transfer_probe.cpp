@@ -1,23 +1,16 @@
-// Runs one TransferSession and prints every listener call, one per line, so
-// that the scenarios can drive the engine against real loopback servers:
+// Runs one TransferSession with the process's credential provider, as the
+// download step does, and prints every listener call, one per line:
 //   transfer_probe [options] TARGET URL...
-// Options: --expected-size N, --retries N, --no-listener,
-//   --cancel-after BYTES (Cancel once that many bytes were reported),
-//   --answer N (what OnError answers; 0 by default),
+// Options: --expected-size N, --cancel-after BYTES (Cancel once that many
+//   bytes were reported), --answer N (what OnError answers; 0 by default),
 //   --pause-ms N (IsPaused is true for N ms from the first byte on: "pause"
-//   and "go" lines mark it), --proxy TEXT (the session's proxy),
-//   --ignore-certificates, --relax-certificates (the two certificate settings),
+//   and "go" lines mark it), --ignore-certificates, --relax-certificates,
 //   --if-modified-since YYYYMMDDhhmmss (UTC), --want-last-modified (then a
 //   "last-modified YYYYMMDDhhmmss" line comes before the result),
-//   --remember USER:PASSWORD, --enter USER:PASSWORD (what the credential
-//   provider remembers, and what the user typed when asked),
-//   --post NAME=VALUE (repeatable: posts a form to the one URL instead;
-//   then TARGET is left out).
+//   --post NAME=VALUE (repeatable: posts a form to the one URL instead; then
+//   TARGET is left out, and "text HEX" gives the reply's UTF-16 units).
 // Output lines: "begin LEVEL TOTAL PATH|-", "progress N", "finished L X",
-// "error TEXT|- 0xCODE EXTRA", "server|realm|proxy TEXT" (the credential
-// question's texts), and last "result 0xCODE". A form post prints
-// "status N", "content-type TEXT" and "text HEX" (the reply's UTF-16 units,
-// four hex digits each) before the result.
+// "error TEXT|- 0xCODE EXTRA", and last "result 0xCODE".
 #include <windows.h>
 
 #include <cstdint>
@@ -26,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "download/credential_provider.h"
 #include "download/transfer_session.h"
 
 namespace {
@@ -69,24 +61,6 @@ class PrintingListener : public tessaro::ProgressListener {
   bool resumed_ = false;
 };
 
-// Credentials from the command line, as a dialog would have filled them.
-class FixedCredentials : public tessaro::CredentialProvider {
- public:
-  void Remember(const std::wstring& pair) { Split(pair, rememberedUser_, rememberedPassword_); }
-  void Enter(const std::wstring& pair) { Split(pair, enteredUser_, enteredPassword_); }
-  // The texts the question would show.
-  void SetServer(const std::wstring& server) override { std::wprintf(L"server %ls\n", server.c_str()); }
-  void SetRealm(const std::wstring& realm) override { std::wprintf(L"realm %ls\n", realm.c_str()); }
-  void SetProxyServer(const std::wstring& proxy) override { std::wprintf(L"proxy %ls\n", proxy.c_str()); }
-
- private:
-  static void Split(const std::wstring& pair, std::wstring& user, std::wstring& password) {
-    const std::size_t colon = pair.find(L':');
-    user = pair.substr(0, colon);
-    password = colon == std::wstring::npos ? std::wstring() : pair.substr(colon + 1);
-  }
-};
-
 // "YYYYMMDDhhmmss" as a SYSTEMTIME with its weekday filled in.
 SYSTEMTIME ParseTime(const wchar_t* text) {
   SYSTEMTIME time{};
@@ -101,17 +75,13 @@ SYSTEMTIME ParseTime(const wchar_t* text) {
 
 int wmain(int argc, wchar_t** argv) {
   PrintingListener listener;
-  FixedCredentials credentials;
-  // The session's own defaults stand for every option left out.
-  tessaro::TransferSession session(&listener, &credentials);
+  tessaro::TransferSession session(&listener, &tessaro::ProcessCredentials());
   bool wantLastModified = false;
   bool post = false;
   int i = 1;
   for (; i < argc && std::wcsncmp(argv[i], L"--", 2) == 0; ++i) {
     const std::wstring option = argv[i];
-    if (option == L"--no-listener") {
-      session.SetListener(nullptr);
-    } else if (option == L"--ignore-certificates") {
+    if (option == L"--ignore-certificates") {
       session.SetIgnoreCertificateErrors(true);
     } else if (option == L"--relax-certificates") {
       session.SetRelaxCertificatesOnRetry(true);
@@ -122,18 +92,13 @@ int wmain(int argc, wchar_t** argv) {
       const unsigned long value = std::wcstoul(text.c_str(), nullptr, 10);
       const std::size_t equals = text.find(L'=');
       if (option == L"--expected-size") session.SetExpectedSize(value);
-      if (option == L"--retries") session.SetRetryCount(static_cast<int>(value));
       if (option == L"--cancel-after") listener.cancelAfter = value;
       if (option == L"--answer") listener.answer = value;
       if (option == L"--pause-ms") listener.pauseMs = value;
-      if (option == L"--proxy") session.SetProxy(text);
       if (option == L"--if-modified-since") session.SetIfModifiedSince(ParseTime(text.c_str()));
-      if (option == L"--remember") credentials.Remember(text);
-      if (option == L"--enter") credentials.Enter(text);
       if (option == L"--post") {
         post = true;
-        session.AddFormField(text.substr(0, equals),
-                             equals == std::wstring::npos ? L"" : text.substr(equals + 1));
+        session.AddFormField(text.substr(0, equals), equals == std::wstring::npos ? L"" : text.substr(equals + 1));
       }
     }
   }
@@ -142,8 +107,7 @@ int wmain(int argc, wchar_t** argv) {
   if (post) {
     std::wstring text;
     result = session.PostForm(argv[i], text);
-    std::wprintf(L"status %u\ncontent-type %ls\ntext ", session.GetStatusCode(),
-                 session.GetContentType().c_str());
+    std::wprintf(L"text ");
     for (const wchar_t unit : text) std::wprintf(L"%04X", static_cast<unsigned>(unit));
     std::wprintf(L"\n");
   } else {

@@ -1,4 +1,5 @@
 #include "package/download_path.h"
+#include "platform/path_text.h"
 
 #include <gtest/gtest.h>
 
@@ -53,6 +54,27 @@ TEST(MakeDownloadPath, FolderTextGivesSubFolderAndFileName) {
   EXPECT_EQ(MakeDownloadPath(L"", url, L"sub"), L"sub\\setup.exe");
   EXPECT_EQ(MakeDownloadPath(L"C:\\dl", L"http://localhost/dir/", L""), L"C:\\dl\\");
   EXPECT_EQ(MakeDownloadPath(L"", L"", L""), L"");
+}
+
+// A drive after the slashes is a local path; anything else names a host, and
+// so a share: the evaluation, the install step and the engine all read it so.
+TEST(FileUrlLocalPath, ADriveIsLocalAHostNamesItsShare) {
+  const struct {
+    const wchar_t* url;
+    const wchar_t* path;
+  } cases[] = {
+      {L"file:///C:/dir/setup.exe", L"C:\\dir\\setup.exe"},
+      {L"FILE://c:\\dir/setup.exe", L"c:\\dir\\setup.exe"},
+      {L"file://server/share/tools/setup.exe", L"\\\\server\\share\\tools\\setup.exe"},
+      {L"File:////server/share/setup.exe", L"\\\\server\\share\\setup.exe"},
+      {L"file://1:/x", L"\\\\1:\\x"},  // only a letter makes a drive
+      {L"file:///", L""},
+      {L"file:/C:/x", L""},
+      {L"http://server/share/setup.exe", L""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FileUrlLocalPath(c.url), c.path) << c.url;
+  EXPECT_TRUE(IsAbsolutePath(L"C:setup.exe") && IsAbsolutePath(L"\\\\server\\share\\setup.exe"));
+  EXPECT_FALSE(IsAbsolutePath(L"\\setup.exe") || IsAbsolutePath(L"C") || IsAbsolutePath(L""));
 }
 
 }  // namespace

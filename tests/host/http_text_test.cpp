@@ -49,5 +49,15 @@ TEST(HttpText, DateInTheRfc1123Form) {
   EXPECT_EQ(HttpDate({2026, 13, 7, 1, 0, 0, 0}), L", 01  2026 00:00:00 GMT");
 }
 
+TEST(HttpText, CompleteLengthOfAnUnsatisfiableRange) {
+  std::uint32_t length = 0;
+  EXPECT_TRUE(CompleteLengthFromContentRange(L"bytes */4294967295", length));
+  EXPECT_EQ(length, 4294967295u);
+  for (const wchar_t* text : {L"bytes */", L"bytes */4294967296", L"bytes */12x", L"bytes 0-9/10", L"bytes */-1", L""}) {
+    EXPECT_FALSE(CompleteLengthFromContentRange(text, length)) << text;
+  }
+  EXPECT_EQ(length, 4294967295u);
+}
+
 }  // namespace
 }  // namespace tessaro

@@ -1,34 +1,18 @@
-"""A loopback HTTP server that misbehaves on request, for the transfer tests
-(standard library only).
+"""A loopback HTTP server that misbehaves on request (standard library only).
 
-    with FaultServer() as server:
-        server.route("/file.bin", body=data, drop_after=1000)
-        url = server.url("/file.bin")
-        ...
-        server.requests    # [Request(method, path, headers, body), ...] in arrival order
-
-route(path, **behaviour) sets what one path does; a path without a route
-answers 404. Behaviours (all optional):
-  body=b""          the file's bytes; status=200 goes with it, whatever it is
-  ranges=True       "Range: bytes=N-" gets 206 and the bytes from N (416 past
-                    the end); False answers 200 and the whole body
-  drop_after=None   the first `drops` (1) answers close the connection after
-                    this many body bytes (or a function of the body's length),
-                    still announcing the full length
-  length=None       the Content-Length to announce instead (or a function of
-                    the true one); the connection closes after the bytes sent
-  trickle=None      (bytes, seconds): the body in pieces, a pause after each
-  headers={}        more response headers
-  auth=None         (user, password) for Basic authorization; without it
-                    401 with WWW-Authenticate: Basic realm="Files"
-  restart=None      seconds: after this answer the port is closed (connections
-                    refused) and listens again after that long (the event
-                    server.listening tells when)
-  answers=[]        behaviours of the first answers one by one, on top of the
-                    route's own (a drop_after there drops that answer)
-
-The server listens on 127.0.0.1 at a free port, serves from threads of its
-own, and stops when the with-block ends or by itself after `lifetime` seconds.
+route(path, **behaviour) sets what one path does (unrouted paths answer 404);
+server.requests lists Request(method, path, headers, body) in arrival order.
+Behaviours: body (the file; status=200 goes with it, whatever it is);
+ranges=True ("Range: bytes=N-" gets 206 from N, 416 "bytes */LENGTH" past the
+end; False answers 200 and the whole body); drop_after (bytes, or a function
+of the body's length: the first `drops` answers close the connection there,
+still announcing the full length); length (the Content-Length to announce
+instead, or a function of the true one); trickle=(bytes, seconds); headers;
+auth=(user, password) for Basic ("Files" realm); restart=seconds (after this
+answer the port is shut that long; server.listening tells when it is back);
+answers=[behaviours of the first answers one by one, over the route's own].
+It listens on 127.0.0.1 at a free port and stops with the with-block, or by
+itself after `lifetime` seconds.
 """
 import base64
 import collections

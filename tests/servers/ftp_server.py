@@ -1,15 +1,9 @@
-"""A loopback FTP server for the transfer tests, built on pyftpdlib (Debian's
-python3-pyftpdlib, so run it with /usr/bin/python3).
-
-    with FtpServer(folder, rest=True) as server:
-        url = server.url("file.bin", user=FtpServer.USER, password=FtpServer.PASSWORD)
-
-It serves one folder read-only to an anonymous log-on (unless
-anonymous=False) and to one user with a password, on 127.0.0.1 at a free
-port, from a thread of its own. With
-rest=False the server answers every REST with REFUSED_REPLY instead of
-honouring it, as servers without restart support do. It stops when the
-with-block ends, or by itself after `lifetime` seconds.
+"""A loopback FTP server on pyftpdlib (Debian's python3-pyftpdlib: run it with
+/usr/bin/python3). It serves one folder read-only to an anonymous log-on
+(unless anonymous=False) and to USER with PASSWORD, at a free port, from a
+thread of its own; rest=False refuses every REST with REFUSED_REPLY, as
+servers without restart support do. It stops with the with-block, or by
+itself after `lifetime` seconds.
 """
 import logging
 import threading

@@ -1,23 +1,13 @@
 #!/usr/bin/env python3
-"""A real web server on loopback for the tests, the demo and the bench: nginx,
-run unprivileged from a configuration written into a temporary folder (pid,
-logs and temp paths all inside it), serving one folder on 127.0.0.1 with
-Range and If-Modified-Since handled as nginx does for static files, and on
-request an HTTPS twin on a second port with a self-signed certificate.
+"""nginx on loopback for the tests, the demo and the bench, run unprivileged
+from a configuration in a temporary folder: one folder served on 127.0.0.1
+(Range and If-Modified-Since as nginx handles static files), and on request
+an HTTPS twin on a second port with a self-signed certificate. requests()
+reads what came from the access log. nginx gets SIGTERM when the thread that
+started it ends, so it never outlives a test.
 
-    with WebServer(root, https=True) as web:
-        url = web.url("file.bin")           # http://127.0.0.1:PORT/file.bin
-        ...
-        web.requests()                      # what came, from the access log
-
-nginx runs in the foreground as a single process and receives SIGTERM when
-the thread that started it ends (the test process dying included), so it
-never outlives a test: start it from the thread that waits for it.
-
-As a program (the download bench) it serves a folder over HTTP until it is
-terminated or its parent ends:
-    web_server.py --serve DIR --port-file FILE
-FILE receives the port on its first line, written only once nginx listens.
+As a program (the bench): web_server.py --serve DIR --port-file FILE serves
+until terminated or its parent ends; FILE gets the port once nginx listens.
 """
 import argparse
 import json
@@ -64,10 +54,13 @@ http {{
 }}
 """
 
-# The HTTPS twin: the same server on a second port.
+# The HTTPS twin: the same server on a second port, and redirects from
+# either port to the other: /to-http/X and /to-https/X.
 HTTPS = """        listen 127.0.0.1:{port} ssl;
         ssl_certificate {dir}/cert.pem;
         ssl_certificate_key {dir}/key.pem;
+        location /to-http/ {{ rewrite ^/to-http/(.*)$ http://127.0.0.1:{http_port}/$1 redirect; }}
+        location /to-https/ {{ rewrite ^/to-https/(.*)$ https://127.0.0.1:{port}/$1 redirect; }}
 """
 
 # Another process may take a port between our probe and nginx's bind.
@@ -82,7 +75,6 @@ class WebServer:
         self.port = self.https_port = None
         self._dir = self._proc = None
 
-    # --- lifetime -------------------------------------------------------------
     def __enter__(self):
         if not os.access(NGINX, os.X_OK):
             # Loud on purpose: a test that cannot have its server must fail, not skip.
@@ -124,7 +116,7 @@ class WebServer:
         """Starts nginx on fresh ports; False when a port was taken meanwhile."""
         self.port = free_port()
         self.https_port = free_port() if self.https else None
-        https = HTTPS.format(port=self.https_port, dir=self._dir) if self.https else ""
+        https = HTTPS.format(port=self.https_port, http_port=self.port, dir=self._dir) if self.https else ""
         conf = os.path.join(self._dir, "nginx.conf")
         with open(conf, "w") as f:
             f.write(CONFIG.format(dir=self._dir, root=self.root, port=self.port, log_format=LOG_FORMAT, https=https))
@@ -157,14 +149,12 @@ class WebServer:
         except OSError:
             return ""
 
-    # --- addresses ------------------------------------------------------------
     def url(self, path=""):
         return "http://127.0.0.1:%d/%s" % (self.port, path.lstrip("/"))
 
     def https_url(self, path=""):
         return "https://127.0.0.1:%d/%s" % (self.https_port, path.lstrip("/"))
 
-    # --- evidence -------------------------------------------------------------
     def requests(self):
         """Every request logged so far, oldest first, as dicts (method, uri,
         range, if_modified_since, status, body_bytes); absent headers are

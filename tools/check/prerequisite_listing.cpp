@@ -2,6 +2,7 @@
 
 #include "config/option_letters.h"
 #include "platform/decimal_text.h"
+#include "platform/path_text.h"
 #include "prereq/os_names.h"
 
 namespace tessaro {
@@ -21,8 +22,12 @@ std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 std::wstring Source(const Prerequisite& record) {
   switch (record.sourceKind) {
-    case SourceKind::Download:
+    case SourceKind::Download: {
+      // The run launches a file URL's setup where it lies, by the rule the evaluation uses.
+      const std::wstring local = FileUrlLocalPath(record.location);
+      if (!local.empty()) return L"not downloaded, run from " + local + L" (Url)";
       return L"downloaded from " + record.location + L" (Url)";
+    }
     case SourceKind::Site:
       return L"fetched by the user from the web site " + record.location + L" (OpenSite)";
     case SourceKind::Package:

@@ -5,9 +5,9 @@ served are copies of the exit_with helper, so an accepted download really
 runs as a setup."""
 import hashlib
 import os
-import time
+import shutil
+import subprocess
 
-from fault_server import FaultServer
 from harness import check, scenario, win_path
 from scenarios.install import Package
 from web_server import WebServer
@@ -40,13 +40,11 @@ class Downloads(Package):
             f.write(data)
         return data
 
-    def run(self, general, prereqs, expected_code=0, spawn=False):
+    def run(self, general, prereqs, expected_code=0):
         """Runs a fresh copy, silent, with the GeneralOptions |general| and the
         prerequisites [(name, {key: value})]; returns the log's step lines."""
         self.general = general
         self.sections = [(name, list(keys.items()) + ABSENT) for name, keys in prereqs]
-        if spawn:
-            return self.ctx.spawn(exe=self.write())
         super().run(expected_code, timeout=180)
         return [l for l in self.lines if l.startswith(STEP_LINES)]
 
@@ -139,37 +137,30 @@ def accepted_and_rejected(ctx):
     check(os.listdir(dl2) == ["blocker"], "left in the download folder: %s" % ctx.files_under(dl2))
 
 
-@scenario("download: a run killed in the middle of a download leaves a .part that the next run resumes")
-def killed_and_resumed(ctx):
+@scenario("download: a file URL is not downloaded; its setup runs from the drive or the share it names")
+def file_urls(ctx):
     pkg = Downloads(ctx)
-    data = pkg.serve("setup.exe")
-    dl = os.path.join(ctx.dir, "dl")
-    part = os.path.join(dl, "setup.exe.part")
-    with FaultServer() as server:
-        # About 8 s for the whole file: ample time to stop the run halfway.
-        server.route("/setup.exe", body=data, trickle=(len(data) // 80 + 1, 0.1))
-        general = [("DownloadFolder", win_path(dl))]
-        prereqs = [("Resumed", {"Url": server.url("/setup.exe"), "ExactSize": str(len(data)), "MD5": md5(data),
-                                "NoUiCommandLine": pkg.writes("resumed.txt")})]
-        proc = pkg.run(general, prereqs, spawn=True)
-        try:
-            deadline = time.monotonic() + 60
-            while time.monotonic() < deadline and (not os.path.exists(part) or os.path.getsize(part) < len(data) // 4):
-                time.sleep(0.05)
-        finally:
-            proc.kill()
-            proc.wait(timeout=30)
-        left = os.path.getsize(part) if os.path.exists(part) else 0
-        check(0 < left < len(data), "the killed run left %d of %d bytes" % (left, len(data)))
-        time.sleep(0.5)
-        check(os.path.getsize(part) == left, "the .part still grows after the kill")
-
-        server.route("/setup.exe", body=data)
-        lines = pkg.run(general, prereqs)
-        ranges = [r.headers.get("Range") for r in server.requests_for("/setup.exe")]
-    check(ranges == [None, "bytes=%d-" % left], "Range headers: %s" % ranges)
-    check(lines == downloaded("Resumed") + ["Launching file:" + win_path(os.path.join(dl, "setup.exe"))],
-          "log: %s" % lines)
-    check(pkg.wrote("resumed.txt"), "the resumed setup did not run")
-    # No KeepFiles: the accepted file goes at the end of the run.
-    check(os.listdir(dl) == [], "left in the download folder: %s" % os.listdir(dl))
+    pkg.serve("tools/setup.exe")
+    # Wine reaches \\SERVER\share through the prefix's dosdevices\unc.
+    server = "tessaro-share-%d" % os.getpid()
+    unc = os.path.join(ctx.prefix, "dosdevices", "unc", server)
+    os.makedirs(unc, exist_ok=True)
+    os.symlink(pkg.served, os.path.join(unc, "share"))
+    share = "\\\\%s\\share\\tools\\setup.exe" % server
+    drive = win_path(os.path.join(pkg.served, "tools", "setup.exe"))
+    try:
+        lines = pkg.run([], [
+            ("Share", {"Url": "file://%s/share/tools/setup.exe" % server, "NoUiCommandLine": pkg.writes("a.txt")}),
+            ("Slashes", {"Url": "FILE:////%s/share/tools/setup.exe" % server, "NoUiCommandLine": pkg.writes("b.txt")}),
+            ("Drive", {"Url": "file:///" + drive.replace("\\", "/"), "NoUiCommandLine": pkg.writes("c.txt")}),
+        ])
+        # The checker lists the same path (from an unused copy: a run deletes its configuration).
+        listing = subprocess.run([os.path.join(ctx.build, "host", "bin", "tessaro-check"), pkg.write()[:-4] + ".ini"],
+                                 capture_output=True, text=True, timeout=60).stdout
+    finally:
+        shutil.rmtree(unc)
+        if not os.listdir(os.path.dirname(unc)):
+            os.rmdir(os.path.dirname(unc))
+    check(lines == ["Launching file:" + share] * 2 + ["Launching file:" + drive], "log: %s" % lines)
+    check(all(pkg.wrote(name) for name in ("a.txt", "b.txt", "c.txt")), "a setup did not run")
+    check("not downloaded, run from %s (Url)" % share in listing, "the checker lists %s" % listing)

@@ -5,13 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/chainer_codes.h"
-#include "test_support.h"
-
 namespace tessaro {
 namespace {
-
-using namespace test_support;
 
 struct RecordingListener : ProgressListener {
   std::vector<std::wstring> calls;
@@ -59,56 +54,6 @@ TEST(CopyProgressRoutine, ReportsAtOnceThenAtMostEvery200msAndAtTheTotal) {
   EXPECT_EQ(Step(progress, 500, 500), PROGRESS_CANCEL);
   progress.restartable = true;
   EXPECT_EQ(Step(progress, 500, 500), PROGRESS_STOP);
-}
-
-class LocalCopyTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    MakeFile(source, FILE_ATTRIBUTE_NORMAL, contents);
-    progress.listener = progress.finalListener = &listener;
-  }
-
-  ScratchFolder folder;
-  const std::string contents = std::string(300000, 'x') + "end";
-  const std::wstring source = folder / L"source.bin";
-  const std::wstring target = folder / L"sub\\target.bin";
-  RecordingListener listener;
-  CopyProgress progress;
-};
-
-TEST_F(LocalCopyTest, CopiesThroughASecurePartFileAndReplacesTheTarget) {
-  ASSERT_TRUE(CreateDirectoryW((folder / L"sub").c_str(), nullptr));
-  MakeFile(target, FILE_ATTRIBUTE_NORMAL, "old");
-  // (Whether the access list survives cannot be seen where Wine keeps none.)
-  progress.secure = true;
-  ASSERT_EQ(LocalCopy(progress, source, target), 0u);
-  EXPECT_EQ(FileBytes(target), contents);
-  EXPECT_FALSE(PathExists(target + L".part"));
-  EXPECT_EQ(listener.calls.back(), L"finished 1 0");
-}
-
-TEST_F(LocalCopyTest, CopiesOnlyASourceNewerThanTheCompareTime) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  ASSERT_TRUE(GetFileAttributesExW(source.c_str(), GetFileExInfoStandard, &data));
-  SYSTEMTIME written{};
-  FileTimeToSystemTime(&data.ftLastWriteTime, &written);
-  SYSTEMTIME earlier = written;
-  earlier.wYear -= 1;
-  struct Case {
-    SYSTEMTIME compare;
-    bool wantTime;
-    std::uint32_t result;
-  };
-  for (const Case& c :
-       {Case{written, false, kErrorNotModified}, Case{earlier, false, 0}, Case{{}, true, 0}}) {
-    (void)DeleteFileW(target.c_str());
-    CopyProgress copy;
-    copy.compareTime = c.compare;
-    copy.wantTime = c.wantTime;
-    EXPECT_EQ(LocalCopy(copy, source, target), c.result);
-    EXPECT_EQ(FileBytes(target), c.result == 0 ? contents : "<none>");
-    EXPECT_EQ(memcmp(&copy.sourceTime, &written, sizeof written), 0);
-  }
 }
 
 }  // namespace
