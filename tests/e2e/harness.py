@@ -69,9 +69,9 @@ Result = collections.namedtuple("Result", "code duration")
 
 
 class Context:
-    def __init__(self, build, name, tree="win32"):
+    def __init__(self, build, name, tree="win32", prefix=None):
         self.build = os.path.abspath(build)
-        self.prefix = os.path.join(self.build, "wine")
+        self.prefix = prefix or os.path.join(self.build, "wine")
         self.tree = tree
         self.exe = os.path.join(self.build, tree, "bin", "tessaro.exe")
         # What a scenario expects of the build comes from the executable
