@@ -1,12 +1,8 @@
 """The release as a package author gets it: the zip of scripts/dist.sh,
-unpacked into a fresh folder, its SHA256SUMS checked, VERSION in both
-programs' version resources and in the checker's --version, and the sample
-package laid out by the README's steps, checked by the release's checker and
-run from that folder against a loopback web server for its framework.
-
-Under --tree win32 this is the release itself (the i686 programs). Under
---tree win64 it is the same layout built from the 64-bit tree, for machines
-that cannot run i686 code; the scenario says so on its output."""
+unpacked into a fresh folder, its SHA256SUMS checked, VERSION in the version
+resources of both builds' programs and in the checker's --version, and the
+sample package laid out by the README's steps with the tree's own build from
+the zip, checked by its checker and run against a loopback web server."""
 import hashlib
 import os
 import re
@@ -19,6 +15,7 @@ from harness import ROOT, WINE, check, pe_machine, scenario, win_path
 from web_server import WebServer
 
 SAMPLE_KEY = r"HKCU\Software\Sample Vendor"
+BUILDS = {"x86": "", "x64": "x64/"}  # where each build lies in the zip
 
 
 def read_version():
@@ -27,18 +24,16 @@ def read_version():
 
 
 def build_zip(ctx, version):
-    """Runs dist.sh for the context's tree twice; the two zips must be the
-    same bytes. Returns the zip's path."""
-    suffix = "" if ctx.tree == "win32" else "-" + ctx.tree
-    path = os.path.join(ROOT, "dist", "tessaro-%s%s.zip" % (version, suffix))
+    """Runs dist.sh twice; the two zips must be the same bytes. Returns the zip's path."""
+    path = os.path.join(ROOT, "dist", "tessaro-%s.zip" % version)
     digests = []
     for _ in range(2):
-        proc = subprocess.run(["bash", os.path.join(ROOT, "scripts", "dist.sh"), ctx.build, ctx.tree],
+        proc = subprocess.run(["bash", os.path.join(ROOT, "scripts", "dist.sh"), ctx.build],
                               capture_output=True, text=True, timeout=120)
         check(proc.returncode == 0, "dist.sh failed: " + proc.stderr[-500:])
         with open(path, "rb") as f:
             digests.append(hashlib.sha256(f.read()).hexdigest())
-    check(digests[0] == digests[1], "two builds of the same tree gave different zips")
+    check(digests[0] == digests[1], "two builds of the same trees gave different zips")
     return path
 
 
@@ -90,30 +85,27 @@ def check_config(ctx, folder, cwd, *args):
     return proc.returncode, proc.stdout.replace("\r", "")
 
 
-@scenario("release: the zip from a fresh folder runs the sample package")
+@scenario("release: the zip from a fresh folder holds both builds and runs the sample package")
 def release_zip(ctx):
     version = read_version()
-    if ctx.tree != "win32":
-        print("NOTE: release (%s): runs a zip built from the %s tree, NOT the i686 release; "
-              "the release's own programs run under --tree win32" % (ctx.tree, ctx.tree), flush=True)
     top = "tessaro-" + version
     folder = unpack(build_zip(ctx, version), os.path.join(ctx.dir, "unpacked"), top)
     present = check_sums(folder)
-    for name in ("tessaro.exe", "tessaro-check.exe", "README.txt", "docs/configuration.md",
-                 "docs/images/progress.png", "examples/basic/README.md",
+    for name in ("README.txt", "docs/configuration.md", "docs/images/progress.png", "examples/basic/README.md",
                  "examples/basic/package/setup.ini", "examples/basic/web/framework_setup.cmd"):
         check(name in present, "the release has no " + name)
 
-    # The version of VERSION, and nothing else, in both programs.
+    # Each build where the README says, with the version of VERSION and nothing else.
     quad = version + ".0"
-    for program in ("tessaro.exe", "tessaro-check.exe"):
-        exe = os.path.join(folder, program)
-        check(pe_machine(exe) == ctx.machine, "%s is %s, not %s" % (program, pe_machine(exe), ctx.machine))
-        numbers, strings = version_resource(exe)
-        check(".".join(map(str, numbers)) == quad, "%s: FILEVERSION %s, VERSION says %s" % (program, numbers, version))
-        check(strings.get("FileVersion") == quad and strings.get("ProductVersion") == quad,
-              "%s: version strings %s, VERSION says %s" % (program, strings, version))
-    code, out = check_config(ctx, folder, ctx.dir, "--version")
+    for machine, place in BUILDS.items():
+        for program in ("tessaro.exe", "tessaro-check.exe"):
+            exe = os.path.join(folder, place, program)
+            check(os.path.exists(exe) and pe_machine(exe) == machine, "%s%s is not the %s build" % (place, program, machine))
+            numbers, strings = version_resource(exe)
+            check(".".join(map(str, numbers)) == quad and strings == {"FileVersion": quad, "ProductVersion": quad},
+                  "%s%s: version %s %s, VERSION says %s" % (place, program, numbers, strings, version))
+    programs = os.path.join(folder, BUILDS[ctx.machine])
+    code, out = check_config(ctx, programs, ctx.dir, "--version")
     check(out.strip() == "tessaro-check " + version, "tessaro-check --version printed %r (exit %d)" % (out, code))
 
     # The README's steps: the sample's package folder, tessaro.exe beside
@@ -121,8 +113,8 @@ def release_zip(ctx):
     # and a server for what the sample downloads.
     package = os.path.join(ctx.dir, "my-package")
     shutil.copytree(os.path.join(folder, "examples", "basic", "package"), package)
-    shutil.copy(os.path.join(folder, "tessaro.exe"), os.path.join(package, "setup.exe"))
-    code, out = check_config(ctx, folder, package, "setup.ini")
+    shutil.copy(os.path.join(programs, "tessaro.exe"), os.path.join(package, "setup.exe"))
+    code, out = check_config(ctx, programs, package, "setup.ini")
     check(code == 0 and "4 prerequisite(s)" in out and "4. Sample Tool" in out,
           "tessaro-check setup.ini ended with %d:\n%s" % (code, out[-1500:]))
     ctx.reg("delete", SAMPLE_KEY, "/f")
