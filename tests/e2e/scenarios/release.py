@@ -5,35 +5,29 @@ sample package laid out by the README's steps with the tree's own build from
 the zip, checked by its checker and run against a loopback web server."""
 import hashlib
 import os
-import re
 import shutil
 import struct
 import subprocess
 import zipfile
 
-from harness import ROOT, WINE, check, pe_machine, scenario, win_path
+from harness import ROOT, WINE, check, pe_machine, scenario
 from web_server import WebServer
 
 SAMPLE_KEY = r"HKCU\Software\Sample Vendor"
-BUILDS = {"x86": "", "x64": "x64/"}  # where each build lies in the zip
-
-
-def read_version():
-    with open(os.path.join(ROOT, "VERSION")) as f:
-        return f.readline().strip()
+BUILDS = {"x86": "", "x64": "x64"}  # where each build lies in the zip
 
 
 def build_zip(ctx, version):
     """Runs dist.sh twice; the two zips must be the same bytes. Returns the zip's path."""
     path = os.path.join(ROOT, "dist", "tessaro-%s.zip" % version)
-    digests = []
+    digests = set()
     for _ in range(2):
         proc = subprocess.run(["bash", os.path.join(ROOT, "scripts", "dist.sh"), ctx.build],
                               capture_output=True, text=True, timeout=120)
         check(proc.returncode == 0, "dist.sh failed: " + proc.stderr[-500:])
         with open(path, "rb") as f:
-            digests.append(hashlib.sha256(f.read()).hexdigest())
-    check(digests[0] == digests[1], "two builds of the same trees gave different zips")
+            digests.add(hashlib.sha256(f.read()).hexdigest())
+    check(len(digests) == 1, "two builds of the same trees gave different zips")
     return path
 
 
@@ -49,11 +43,8 @@ def unpack(path, target, top):
 
 def check_sums(folder):
     """SHA256SUMS names every other file of the release, each with its digest."""
-    listed = {}
     with open(os.path.join(folder, "SHA256SUMS")) as f:
-        for line in f:
-            digest, name = line.rstrip("\n").split("  ", 1)
-            listed[name] = digest
+        listed = {name: digest for digest, name in (line.rstrip("\n").split("  ", 1) for line in f)}
     present = {os.path.relpath(os.path.join(base, n), folder).replace(os.sep, "/")
                for base, _, files in os.walk(folder) for n in files} - {"SHA256SUMS"}
     check(set(listed) == present, "SHA256SUMS lists %s, the zip holds %s" % (sorted(listed), sorted(present)))
@@ -63,23 +54,21 @@ def check_sums(folder):
     return present
 
 
-def version_resource(path):
-    """(FILEVERSION as four numbers, {"FileVersion": ..., "ProductVersion": ...})
-    from the version resource of a PE file: its fixed part by signature, the
-    strings by their UTF-16 keys after it (key, NUL and padding, the value)."""
+def check_version(path, version):
+    """FILEVERSION (in the fixed part, found by its signature) and both
+    version strings after it read VERSION, with ".0" as the fourth number."""
     with open(path, "rb") as f:
         data = f.read()
-    fixed = data.index(b"\xbd\x04\xef\xfe")  # VS_FIXEDFILEINFO's signature
+    fixed = data.index(b"\xbd\x04\xef\xfe")
     ms, ls = struct.unpack_from("<II", data, fixed + 8)
-    strings = {}
-    for key in ("FileVersion", "ProductVersion"):
-        found = re.compile(re.escape(key.encode("utf-16-le")) + rb"(?:\0\0)+((?:[^\0]\0)*)\0\0").search(data, fixed)
-        strings[key] = found and found.group(1).decode("utf-16-le")
-    return (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF), strings
+    quad = version + ".0"
+    numbers = "%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+    strings = data[fixed:].count((quad + "\0").encode("utf-16-le"))  # FileVersion and ProductVersion
+    check(numbers == quad and strings >= 2, "%s: FILEVERSION %s, %d version strings %s" % (path, numbers, strings, quad))
 
 
 def check_config(ctx, folder, cwd, *args):
-    """Runs the release's tessaro-check.exe; returns (exit code, output)."""
+    """Runs a tessaro-check.exe of the release; returns (exit code, output)."""
     proc = subprocess.run([WINE, os.path.join(folder, "tessaro-check.exe"), *args], env=ctx.env(), cwd=cwd,
                           stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=60)
     return proc.returncode, proc.stdout.replace("\r", "")
@@ -87,23 +76,19 @@ def check_config(ctx, folder, cwd, *args):
 
 @scenario("release: the zip from a fresh folder holds both builds and runs the sample package")
 def release_zip(ctx):
-    version = read_version()
+    with open(os.path.join(ROOT, "VERSION")) as f:
+        version = f.readline().strip()
     top = "tessaro-" + version
     folder = unpack(build_zip(ctx, version), os.path.join(ctx.dir, "unpacked"), top)
     present = check_sums(folder)
     for name in ("README.txt", "docs/configuration.md", "docs/images/progress.png", "examples/basic/README.md",
                  "examples/basic/package/setup.ini", "examples/basic/web/framework_setup.cmd"):
         check(name in present, "the release has no " + name)
-
-    # Each build where the README says, with the version of VERSION and nothing else.
-    quad = version + ".0"
     for machine, place in BUILDS.items():
         for program in ("tessaro.exe", "tessaro-check.exe"):
             exe = os.path.join(folder, place, program)
-            check(os.path.exists(exe) and pe_machine(exe) == machine, "%s%s is not the %s build" % (place, program, machine))
-            numbers, strings = version_resource(exe)
-            check(".".join(map(str, numbers)) == quad and strings == {"FileVersion": quad, "ProductVersion": quad},
-                  "%s%s: version %s %s, VERSION says %s" % (place, program, numbers, strings, version))
+            check(os.path.exists(exe) and pe_machine(exe) == machine, "%s is not the %s build" % (exe, machine))
+            check_version(exe, version)
     programs = os.path.join(folder, BUILDS[ctx.machine])
     code, out = check_config(ctx, programs, ctx.dir, "--version")
     check(out.strip() == "tessaro-check " + version, "tessaro-check --version printed %r (exit %d)" % (out, code))
@@ -127,11 +112,7 @@ def release_zip(ctx):
         log = ctx.read_log(os.path.join(package, "setup.log")) or ""
         check(proc.returncode == 0, "the sample ended with %d; log:\n%s" % (proc.returncode, log[-1500:]))
         check(served == [("/framework_setup.cmd", 200)], "the server was asked for %s" % served)
-        for line in ("Downloaded file was accepted.",
-                     "Launching file:" + win_path(os.path.join(package, "sample_library_setup.cmd")),
-                     "Launching file:" + win_path(os.path.join(package, "downloads", "framework_setup.cmd"))):
-            check(line in log, "the log has no %r:\n%s" % (line, log[-1500:]))
-        check(log.count("Return code of launched file:0") == 2, "a sample setup failed:\n" + log[-1500:])
+        # What the two setups leave, the packaged one and the downloaded one.
         for name, value in (("Library", "1.2"), ("Framework", "4.8")):
             _, out = ctx.reg("query", SAMPLE_KEY + "\\" + name, "/v", "Version")
             check(value in out, "the sample's %s setup left no version %s: %r" % (name, value, out))
