@@ -48,7 +48,8 @@ win32_smoke() {
     source "$ROOT/scripts/wine-env.sh" "$B" wine-smoke
     wine_server_start || exit 1
     trap wine_server_stop EXIT
-    /usr/bin/python3 "$ROOT/tests/e2e/run.py" --build "$B" --tree win32 --prefix "$WINEPREFIX" "wow64:" "smoke:"
+    /usr/bin/python3 "$ROOT/tests/e2e/run.py" --build "$B" --tree win32 --prefix "$WINEPREFIX" --slowdown 10 \
+      "wow64:" "smoke:"
   )
 }
 
