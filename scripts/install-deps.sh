@@ -178,8 +178,9 @@ emulate_i386() {
   echo "install-deps: this kernel runs no i386 code; registering qemu-i386 for it in binfmt_misc"
   if ! installed qemu-user-static; then
     $SUDO apt-get -o DPkg::Lock::Timeout=600 update -qq >/dev/null 2>&1 || true  # the installs tell
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends \
-      qemu-user-static >/dev/null || { echo "install-deps: step 'apt-get install qemu-user-static' failed" >&2; return 1; }
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
+      --no-install-recommends qemu-user-static >/dev/null \
+      || { echo "install-deps: step 'apt-get install qemu-user-static' failed" >&2; return 1; }
   fi
   if [ ! -e "$BINFMT/register" ]; then
     $SUDO mount -t binfmt_misc binfmt_misc "$BINFMT" \
@@ -187,7 +188,8 @@ emulate_i386() {
   fi
   if [ -e "$BINFMT/qemu-i386" ]; then
     # Left disabled by someone: an entry of that name cannot be written again.
-    $SUDO sh -c "echo 1 >'$BINFMT/qemu-i386'" || { echo "install-deps: step 'enable $BINFMT/qemu-i386' failed" >&2; return 1; }
+    $SUDO sh -c "echo 1 >'$BINFMT/qemu-i386'" \
+      || { echo "install-deps: step 'enable $BINFMT/qemu-i386' failed" >&2; return 1; }
   else
     # The kernel reads the \x escapes itself; F opens the emulator now, so
     # that it serves every mount namespace.

@@ -57,7 +57,9 @@ layer "product imports" bash "$ROOT/scripts/check-imports.sh" "$B"
 layer "product size and no exception machinery" bash "$ROOT/scripts/check-product.sh" "$B"
 # Both Windows trees share the one WoW64 prefix, so their layers run one
 # after the other. win32 is the product (a 32-bit process on 64-bit Windows).
-[ "$WINE32_RUNS" -eq 1 ] && layer "unit tests (win32 product, WoW64 Wine)" ctest --test-dir "$B/win32" --output-on-failure -j 2
+if [ "$WINE32_RUNS" -eq 1 ]; then
+  layer "unit tests (win32 product, WoW64 Wine)" ctest --test-dir "$B/win32" --output-on-failure -j 2
+fi
 layer "unit tests (win64, Wine)" ctest --test-dir "$B/win64" --output-on-failure -j 2
 layer "host tests (sanitizers)" ctest --test-dir "$B/host" --output-on-failure -j 2
 if [ "$WINE32_RUNS" -eq 1 ]; then

@@ -55,7 +55,8 @@ def check_version(path, version):
     quad = version + ".0"
     numbers = "%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
     strings = data[fixed:].count((quad + "\0").encode("utf-16-le"))  # FileVersion and ProductVersion
-    check(numbers == quad and strings >= 2, "%s: FILEVERSION %s, %d version strings %s" % (path, numbers, strings, quad))
+    check(numbers == quad and strings >= 2,
+          "%s: FILEVERSION %s, %d version strings %s" % (path, numbers, strings, quad))
 
 
 def check_config(ctx, folder, cwd, *args):
