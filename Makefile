@@ -43,9 +43,9 @@ bench: build
 fuzz: build-host
 	@bash scripts/run-fuzz.sh $(B) $${FUZZ_SECONDS:-60}
 
-# The release: the i686 product and checker, the guide and the sample, zipped.
-dist: build-win32
-	@bash scripts/dist.sh $(B) win32
+# The release: both builds of the product and checker, the guide and the sample, zipped.
+dist: build-win32 build-win64
+	@bash scripts/dist.sh $(B)
 
 clean:
 	rm -rf $(B)

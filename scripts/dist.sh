@@ -1,38 +1,39 @@
 #!/usr/bin/env bash
 # Builds the release a package author downloads: dist/tessaro-VERSION.zip,
-# everything under one folder tessaro-VERSION/ (the product, the checker,
-# the guide, the sample package, README.txt and SHA256SUMS). Takes the
-# programs of one built tree: win32 is the release; win64 makes the same
-# layout as dist/tessaro-VERSION-win64.zip, for machines that cannot run the
-# i686 programs (the tests), and is never the release.
-# Builds nothing itself (`make dist` builds first). Usage: dist.sh BUILD_DIR [TREE]
+# everything under one folder tessaro-VERSION/: the i686 product and its
+# checker at the top (they run on every supported Windows), the x64 build of
+# both in x64/ (for 64-bit Windows without its 32-bit subsystem), the guide,
+# the sample package, README.txt and SHA256SUMS.
+# Builds nothing itself (`make dist` builds first). Usage: dist.sh BUILD_DIR
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 B="$(cd "${1:-$ROOT/build}" && pwd)"
-TREE="${2:-win32}"
-case "$TREE" in
-  win32) OBJDUMP=i686-w64-mingw32-objdump; SUFFIX="" ;;
-  win64) OBJDUMP=x86_64-w64-mingw32-objdump; SUFFIX="-win64" ;;
-  *) echo "dist: TREE is win32 or win64, not $TREE" >&2; exit 2 ;;
-esac
 VERSION="$(head -n 1 "$ROOT/VERSION")"
 NAME="tessaro-$VERSION"
-ZIP="$ROOT/dist/$NAME$SUFFIX.zip"
-STAGE="$B/dist/$TREE/$NAME"
+ZIP="$ROOT/dist/$NAME.zip"
+STAGE="$B/dist/$NAME"
 
-# What an author runs must be what the tree built: stripped (the build
-# strips both; a release with symbols would mean the build changed).
-for program in tessaro tessaro-check; do
-  exe="$B/$TREE/bin/$program.exe"
-  [ -f "$exe" ] || { echo "dist: $exe is missing; build first (make dist)" >&2; exit 1; }
-  if ! "$OBJDUMP" -t "$exe" | grep -q '^no symbols$' || "$OBJDUMP" -h "$exe" | grep -q ' \.debug'; then
-    echo "dist: $exe is not stripped" >&2; exit 1
-  fi
+# What an author runs must be what the trees built: stripped (the build
+# strips them; a release with symbols would mean the build changed).
+# tree:objdump:folder in the zip
+BUILDS="win32:i686-w64-mingw32-objdump: win64:x86_64-w64-mingw32-objdump:x64/"
+for build in $BUILDS; do
+  IFS=: read -r tree objdump _ <<<"$build"
+  for program in tessaro tessaro-check; do
+    exe="$B/$tree/bin/$program.exe"
+    [ -f "$exe" ] || { echo "dist: $exe is missing; build first (make dist)" >&2; exit 1; }
+    if ! "$objdump" -t "$exe" | grep -q '^no symbols$' || "$objdump" -h "$exe" | grep -q ' \.debug'; then
+      echo "dist: $exe is not stripped" >&2; exit 1
+    fi
+  done
 done
 
 rm -rf "$STAGE"
-mkdir -p "$STAGE/examples/basic/package"
-cp "$B/$TREE/bin/tessaro.exe" "$B/$TREE/bin/tessaro-check.exe" "$STAGE/"
+mkdir -p "$STAGE/examples/basic/package" "$STAGE/x64"
+for build in $BUILDS; do
+  IFS=: read -r tree _ folder <<<"$build"
+  cp "$B/$tree/bin/tessaro.exe" "$B/$tree/bin/tessaro-check.exe" "$STAGE/$folder"
+done
 cp -R "$ROOT/docs" "$STAGE/docs"
 # The sample split as an author meets it: package/ is what ships (setup.exe
 # joins it), web/ stands for the vendor's server, README.md explains both.
@@ -51,4 +52,4 @@ grep -q '^## From the release zip' "$STAGE/README.txt" \
 export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct 2>/dev/null || echo 315532800)}"
 mkdir -p "$ROOT/dist"
 /usr/bin/python3 "$ROOT/scripts/zip_tree.py" "$STAGE" "$ZIP"
-echo "dist: $ZIP ($TREE, $(stat -c %s "$ZIP") bytes)"
+echo "dist: $ZIP ($(stat -c %s "$ZIP") bytes)"

