@@ -39,8 +39,9 @@ bool SetValue(const std::wstring& path, const std::wstring& data) {
   const size_t first = path.find(L'\\');
   const size_t last = path.rfind(L'\\');
   return last != first &&
-         RegSetKeyValueW(tessaro::RegistryRootFromPath(path), path.substr(first + 1, last - first - 1).c_str(),
-                         path.substr(last + 1).c_str(), REG_SZ, data.c_str(),
+         RegSetKeyValueW(tessaro::RegistryRootFromPath(path),
+                         path.substr(first + 1, last - first - 1).c_str(), path.substr(last + 1).c_str(),
+                         REG_SZ, data.c_str(),
                          static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
@@ -58,7 +59,8 @@ int wmain(int argc, wchar_t** argv) {
     if (next + 1 + pair >= argc) return ERROR_INVALID_PARAMETER;
     if (option == L"--sleep-ms" && ParseNumber(argv[next + 1], ms) && ms >= 0) {
       Sleep(static_cast<DWORD>(ms));
-    } else if (!(option == L"--write" ? WriteReport(argv[next + 1]) : pair && SetValue(argv[next + 1], argv[next + 2]))) {
+    } else if (!(option == L"--write" ? WriteReport(argv[next + 1])
+                                      : pair && SetValue(argv[next + 1], argv[next + 2]))) {
       return ERROR_INVALID_PARAMETER;
     }
     next += pair;

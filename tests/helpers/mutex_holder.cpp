@@ -12,11 +12,13 @@
 int wmain(int argc, wchar_t** argv) {
   if (argc != 4) return ERROR_INVALID_PARAMETER;
   const tessaro::UniqueHandle mutex(CreateMutexW(nullptr, FALSE, argv[1]));
-  if (!mutex || WaitForSingleObject(mutex.Get(), INFINITE) == WAIT_FAILED) return static_cast<int>(GetLastError());
+  if (!mutex || WaitForSingleObject(mutex.Get(), INFINITE) == WAIT_FAILED)
+    return static_cast<int>(GetLastError());
   std::puts("holding");
   std::fflush(stdout);
   const ULONGLONG started = GetTickCount64();
-  while (GetTickCount64() - started < std::wcstoul(argv[2], nullptr, 10) && !tessaro::PathExists(argv[3])) Sleep(20);
+  while (GetTickCount64() - started < std::wcstoul(argv[2], nullptr, 10) && !tessaro::PathExists(argv[3]))
+    Sleep(20);
   ReleaseMutex(mutex.Get());
   std::puts("released");
   return 0;

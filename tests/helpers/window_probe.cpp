@@ -62,7 +62,8 @@ bool WaitFor(Look look) {
 }
 
 void Press(HWND dialog, int id) {
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 std::wstring DialogLine(HWND dialog, int text) {
@@ -73,8 +74,9 @@ std::wstring DialogLine(HWND dialog, int text) {
   GetWindowRect(GetDlgItem(dialog, text), &label);
   GetWindowRect(skip, &button);
   const bool preparing = text == kPreparingText;
-  return (preparing ? L"preparing|" : L"status|") + Text(dialog) + L"|" + Text(GetDlgItem(dialog, text)) + L"|" +
-         std::to_wstring(preparing ? IsWindowVisible(skip) : SendMessageW(bar, PBM_GETPOS, 0, 0)) + L"|" +
+  return (preparing ? L"preparing|" : L"status|") + Text(dialog) + L"|" + Text(GetDlgItem(dialog, text)) +
+         L"|" + std::to_wstring(preparing ? IsWindowVisible(skip) : SendMessageW(bar, PBM_GETPOS, 0, 0)) +
+         L"|" +
          std::to_wstring(preparing ? label.right == button.right : SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
 }
 
@@ -84,7 +86,8 @@ std::wstring Clipped(HWND dialog) {
   std::wstring clipped;
   RECT client{};
   GetClientRect(dialog, &client);
-  for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
+  for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr;
+       control = GetWindow(control, GW_HWNDNEXT)) {
     RECT rect{};
     GetWindowRect(control, &rect);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
@@ -112,10 +115,12 @@ std::wstring Layout() {
   ReleaseDC(nullptr, screen);
   std::wstring clipped;
   // Each template with the longest text the program itself puts there.
-  for (const auto& [id, text, sample] : {std::tuple{201, kPreparingText, L"Searching for prerequisites..."},
-                                         std::tuple{216, kStatusText, L"Opening site of Microsoft Visual C++ 2010"}}) {
+  for (const auto& [id, text, sample] :
+       {std::tuple{201, kPreparingText, L"Searching for prerequisites..."},
+        std::tuple{216, kStatusText, L"Opening site of Microsoft Visual C++ 2010"}}) {
     const HWND dialog = CreateDialogParamW(module.Get(), MAKEINTRESOURCEW(id), nullptr, &Quiet, 0);
-    if (dialog == nullptr) return L"layout|" + dpi + L"|template " + std::to_wstring(id) + L" cannot be created";
+    if (dialog == nullptr)
+      return L"layout|" + dpi + L"|template " + std::to_wstring(id) + L" cannot be created";
     SetDlgItemTextW(dialog, text, sample);
     clipped += Clipped(dialog);
     DestroyWindow(dialog);
@@ -126,7 +131,8 @@ std::wstring Layout() {
 std::wstring Run(const std::wstring& command, const std::wstring& argument) {
   if (command == L"layout") return Layout();
   if (command == L"gone") {
-    return WaitFor([](const std::vector<HWND>& windows) { return windows.empty(); }) ? L"gone" : L"timeout|gone";
+    return WaitFor([](const std::vector<HWND>& windows) { return windows.empty(); }) ? L"gone"
+                                                                                     : L"timeout|gone";
   }
   const bool question = command == L"question";
   const bool preparing = command == L"preparing" || command == L"close-preparing";
@@ -147,7 +153,8 @@ std::wstring Run(const std::wstring& command, const std::wstring& argument) {
   if (!seen) return L"timeout|" + command + L"|" + line;
   if (reads) return line;
   if (command == L"cancel") Press(dialog, kSkipOrCancel);
-  if (command == L"endsession") SendMessageTimeoutW(dialog, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+  if (command == L"endsession")
+    SendMessageTimeoutW(dialog, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
   if (command == L"close-preparing") {
     PostMessageW(dialog, WM_CLOSE, 0, 0);
     Sleep(500);
@@ -178,7 +185,8 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring text(wide);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
     const std::size_t blank = text.find(L' ');
-    const std::wstring answer = Run(text.substr(0, blank), blank == std::wstring::npos ? L"" : text.substr(blank + 1));
+    const std::wstring answer =
+        Run(text.substr(0, blank), blank == std::wstring::npos ? L"" : text.substr(blank + 1));
     std::fputs(tessaro::ToAnsi(answer + L"\n", CP_UTF8).c_str(), stdout);
     std::fflush(stdout);
   }

@@ -1,8 +1,5 @@
-"""The run after evaluation: setups launched with the command line of the UI
-level, their return codes logged and recorded under "InterbootContext", the
-re-evaluation that settles the exit code, and reboots. The setups are the
-exit_with helper (exit code, registry value, sleep) and a real Windows
-Installer package."""
+"""The run after evaluation: setups launched, their return codes logged and
+kept under "InterbootContext", re-evaluation, the exit code and reboots."""
 import os
 import re
 import shutil
@@ -23,8 +20,7 @@ class Package:
     setups leave what a later search finds."""
 
     def __init__(self, ctx, options="q", log="run.log"):
-        self.ctx, self.options, self.sections = ctx, options, []
-        self.general = []  # GeneralOptions besides Options
+        self.ctx, self.options, self.sections, self.general = ctx, options, [], []
         self.log = os.path.join(ctx.dir, log)
         self.key = r"HKCU\Software\Tessaro Tests\e2e_%s_%d" % (os.path.basename(ctx.dir), os.getpid())
 
@@ -35,7 +31,7 @@ class Package:
         self.ctx.reg("delete", self.key, "/f")
 
     def setup(self, name):
-        """A copy of the fake setup in the package, under |name| (a relative path)."""
+        """A copy of exit_with.exe in the package, under |name| (a relative path)."""
         target = os.path.join(self.ctx.package, *name.split("\\"))
         os.makedirs(os.path.dirname(target), exist_ok=True)
         shutil.copy(self.ctx.helper("exit_with"), target)
@@ -55,9 +51,8 @@ class Package:
     def write(self):
         """A fresh chainer beside this package's configuration; returns its path."""
         listed = [("App%d" % i, name) for i, (name, _) in enumerate(self.sections, 1)]
-        general = [("Options", self.options)] + self.general
-        exe = self.ctx.fresh_setup(sections=[("GeneralOptions", general),
-                                   ("PREREQUISITES", listed)] + self.sections
+        exe = self.ctx.fresh_setup(sections=[("GeneralOptions", [("Options", self.options)] + self.general),
+                                             ("PREREQUISITES", listed)] + self.sections
                                    + [("PREREQ_CHAINER", [("LogFile", win_path(self.log))])])
         if os.path.exists(self.log):
             os.remove(self.log)
@@ -65,8 +60,7 @@ class Package:
 
     def read(self):
         """The log of the last run, its lines without their time stamps."""
-        text = self.ctx.read_log(self.log) or ""
-        self.lines = [m.group(1) for m in map(LINE.match, text.split("\r\n")) if m]
+        self.lines = [m.group(1) for m in map(LINE.match, (self.ctx.read_log(self.log) or "").split("\r\n")) if m]
 
     def run(self, expected_code=0, timeout=120):
         result = self.ctx.run(exe=self.write(), timeout=timeout)
@@ -107,25 +101,21 @@ def silent_setups(ctx):
         package = win_path(ctx.package)
         launched = [r"tools\setup runtime.exe", "absent.exe", "garbage.exe", "[TempFolder]setup.exe", "crash.exe",
                     "reboot.exe", "slow.exe"]
-        check(pkg.launched() == [package + "\\" + f for f in launched], "launched: %s" % pkg.launched())
-        check("Starting installing prerequisites in silent mode." in pkg.lines, "no silent-mode line")
-        returns = [l for l in pkg.lines if l.startswith(("Return code of launched file:", "Launch failed. Error:"))]
-        check(returns[0] == "Return code of launched file:0" and returns[4:] ==
-              ["Return code of launched file:3221225477", "Return code of launched file:3010",
-               "Return code of launched file:4"], "return codes: %s" % returns)
-        check(all(r.startswith("Launch failed. Error:") and len(r) > len("Launch failed. Error:")
-                  for r in returns[1:4]), "failed launches: %s" % returns[1:4])
+        check(pkg.launched() == [package + "\\" + f for f in launched] and
+              "Starting installing prerequisites in silent mode." in pkg.lines, "launched: %s" % pkg.lines)
+        returns = [l.split(":", 1) for l in pkg.lines if l.startswith(("Return code of launched", "Launch failed."))]
+        check([code for _, code in returns[:1] + returns[4:]] == ["0", "3221225477", "3010", "4"] and
+              all(what == "Launch failed. Error" and code for what, code in returns[1:4]), "returns: %s" % returns)
         # Two pauses of 2 s (0xC... and 3010) and a setup that sleeps 1.5 s.
         check(elapsed >= 5.5, "the run took only %.1f s" % elapsed)
         # The command line was expanded, and the setup ran in its own folder.
         with open(os.path.join(ctx.package, "runtime.txt"), encoding="utf-8") as f:
             command, folder = f.read().splitlines()[:2]
-        check(command.endswith("--write \"%s\\runtime.txt\"" % package), "setup command line: %s" % command)
-        check(folder.lower() == (package + "\\tools").lower(), "setup folder: %s" % folder)
+        check(command.endswith("--write \"%s\\runtime.txt\"" % package) and
+              folder.lower() == (package + "\\tools").lower(), "command line, folder: %s, %s" % (command, folder))
         # Re-evaluated after the last setup: the mandatory one is found now.
-        last = pkg.lines.index("Return code of launched file:4")
-        check(pkg.lines[last + 1:last + 3] == ["Searching for:Runtime", FOUND], "re-evaluation: %s" % pkg.lines[last:])
-        check(pkg.lines[-2] == SUMMARY % "false", "summary: %s" % pkg.lines[-2])
+        check(pkg.after("Return code of launched file:4", 2) == ["Searching for:Runtime", FOUND] and
+              pkg.lines[-2] == SUMMARY % "false", "re-evaluation: %s" % pkg.lines)
 
         # "qb" is silent but takes the basic-UI command line; a failed
         # mandatory setup ends the loop and the run with 1.
@@ -143,10 +133,9 @@ def silent_setups(ctx):
 
 
 def own_prefix(ctx):
-    """Moves the scenario into a Wine prefix of its own: a restart there ends
-    every process of that prefix and nothing else, and no other scenario's
-    run removes "InterbootContext" under its feet. Returns a function that
-    stops the prefix's server."""
+    """Moves the scenario into a Wine prefix of its own, where a restart ends
+    only its processes and no other run removes "InterbootContext"; returns
+    the function that stops the prefix's server."""
     ctx.prefix = os.path.join(ctx.build, "wine-own", os.path.basename(ctx.dir))
     env = ctx.env()
     if not os.path.exists(os.path.join(ctx.prefix, "system.reg")):
@@ -195,12 +184,10 @@ def reboot_context(ctx):
             pkg.add("Later", pkg.setup("later.exe"), Options="i")
             pkg.run(-1)
             subprocess.run(["wineserver", "-w"], env=ctx.env(), timeout=120)
-            check(len(pkg.launched()) == 10 and pkg.lines.count("Rebooting machine...") == 1,
-                  "launched: %s" % pkg.launched())
-            check(pkg.after("Launching file:%s\\driver.exe" % win_path(ctx.package), 6) ==
+            check(len(pkg.launched()) == 10 and pkg.lines.count("Rebooting machine...") == 1 and
+                  pkg.after("Launching file:%s\\driver.exe" % win_path(ctx.package), 7) ==
                   ["Return code of launched file:0", "Searching for:Driver", FOUND, "Rebooting machine...",
-                   SUMMARY % "true", "  Reboot was refused=false"], "restart lines: %s" % pkg.lines)
-            check(pkg.lines[-2] == "  Reboot in Progress=false", "last line: %s" % pkg.lines[-2])
+                   SUMMARY % "true", "  Reboot was refused=false", "  Reboot in Progress=false"], "log: %s" % pkg.lines)
             # The last of two with one name wins; 0xC... reads as a negative number;
             # a name outside the ANSI code page keeps "?" for what it cannot hold.
             expected = {"Old": "7", "First": "4", "": "2", "Twice": "6", "Crash": "-1073741819", "???": "3",

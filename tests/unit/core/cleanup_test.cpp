@@ -38,7 +38,8 @@ TEST(Cleanup, FoldersBetweenTheExecutableAndTheCleanupFolder) {
       EXPECT_EQ(request.isFolder, request.target != c.executable) << request.target.c_str();
     }
     EXPECT_EQ(targets, c.targets) << c.cleanupFolder;
-    EXPECT_EQ(cleanup.FilesToDelete(), std::vector<std::wstring>{L"C:\\T\\A\\B\\setup.ini"}) << c.cleanupFolder;
+    EXPECT_EQ(cleanup.FilesToDelete(), std::vector<std::wstring>{L"C:\\T\\A\\B\\setup.ini"})
+        << c.cleanupFolder;
   }
 }
 

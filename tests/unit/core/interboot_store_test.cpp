@@ -13,7 +13,8 @@ namespace {
 
 TEST(InterbootStore, ReadsBackDeletesAndFailsQuietly) {
   // The store removes its key itself, so a name is all it needs.
-  InterbootStore store(test_support::Narrow(L"Software\\Tessaro Tests\\" + test_support::UniqueName(L"interboot")));
+  InterbootStore store(
+      test_support::Narrow(L"Software\\Tessaro Tests\\" + test_support::UniqueName(L"interboot")));
   std::string text = "untouched";
   EXPECT_FALSE(store.GetText("code", text));
   EXPECT_EQ(text, "untouched");

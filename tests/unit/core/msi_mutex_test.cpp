@@ -8,19 +8,16 @@
 #include <thread>
 
 #include "platform/handles.h"
+#include "test_support.h"
 
 namespace tessaro {
 namespace {
 
-// A private name per test, so that nothing real (or another test) interferes.
-std::wstring UniqueMutexName() {
-  static int counter = 0;
-  return L"TessaroTestMutex_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
-}
+// A private name each time, so that nothing real (or another test) interferes.
+std::wstring UniqueMutexName() { return test_support::UniqueName(L"TessaroTestMutex"); }
 
 TEST(InstallerMutex, AbsentMutexMeansGoOnAbandonedOrForeignObjectSkipsTheRun) {
   EXPECT_EQ(WaitForInstallerIdle(UniqueMutexName().c_str()), InstallerWait::Proceed);
-
   // The owner ends without releasing: the next wait reports abandonment.
   const std::wstring abandoned = UniqueMutexName();
   UniqueHandle keep;

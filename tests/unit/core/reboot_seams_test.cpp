@@ -22,16 +22,14 @@ struct Recorder final : MachineRestart, RebootQuestion, LogonTaskRegistrar, Brow
     ++questions;
     return answer;
   }
-  unsigned long CreateScheduledTask(const ScheduledTaskRequest&) override {
-    ++tasks;
-    return taskResult;
-  }
+  unsigned long CreateScheduledTask(const ScheduledTaskRequest&) override { return taskResult; }
   void OpenShortcut(const std::wstring& shortcutPath) override { shortcuts.push_back(shortcutPath); }
   SystemSeams Seams() { return SystemSeams{this, this, this, this}; }
 
   int answer = IDYES;
   unsigned long taskResult = ERROR_SUCCESS;
-  int restarts = 0, questions = 0, tasks = 0;
+  int restarts = 0;
+  int questions = 0;
   std::vector<std::wstring> shortcuts;
 };
 
