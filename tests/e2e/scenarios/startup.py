@@ -81,9 +81,8 @@ def configuration_name(ctx):
 @scenario("startup: two runs wait while a Windows Installer installation holds its mutex, the window stays "
           "responsive, and each run gives the mutex back so that both install", alone=True)
 def waits_for_installer(ctx):
-    from scenarios.basic_ui import Run, TITLE, without_window_manager
+    from scenarios.basic_ui import Run, TITLE
     from scenarios.install import Package
-    without_window_manager(ctx)
     packages = silent, basic = [Package(ctx, options, "run-%s.log" % options) for options in ("q", "b")]
     for pkg in packages:
         pkg.add("Tool", pkg.setup("tool-%s.exe" % pkg.options), Options="i", NoUiCommandLine="0", BasicUiCommandLine="0")

@@ -1,8 +1,13 @@
+// The two start-up steps no run can drive into their failures: a
+// configuration that is there but cannot be read, and an installer mutex
+// that is abandoned or is not a mutex at all. Their usual cases run end to end.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "core/config_path.h"
+#include "core/msi_mutex.h"
 #include "platform/handles.h"
 #include "test_support.h"
 
@@ -36,6 +41,26 @@ TEST(ConfigFile, ReadsUtf16AfterTheMarkAndTellsAbsentFromUnreadable) {
   ASSERT_TRUE(DeleteFileW(path.c_str()) && CreateDirectoryW(path.c_str(), nullptr));
   ConfigDocument unread;
   EXPECT_EQ(ReadConfigFile(path, unread), ConfigFileRead::Unreadable);
+}
+
+// Private names, so that nothing real (or another test) interferes.
+TEST(InstallerMutex, AbandonedOrForeignObjectSkipsTheRun) {
+  // The owner ends without releasing: the next wait reports abandonment.
+  const std::wstring abandoned = test_support::UniqueName(L"TessaroTestMutex");
+  UniqueHandle keep;
+  std::thread([&] { keep.Reset(CreateMutexW(nullptr, TRUE, abandoned.c_str())); }).join();
+  ASSERT_TRUE(keep);
+  EXPECT_EQ(WaitForInstallerIdle(abandoned.c_str()), InstallerWait::Skip);
+  // The wait took it all the same, and gave it back.
+  DWORD taken = WAIT_FAILED;
+  std::thread([&] { taken = WaitForSingleObject(keep.Get(), 0); }).join();
+  EXPECT_EQ(taken, WAIT_OBJECT_0);
+
+  // Opening fails with an error other than "not found".
+  const std::wstring foreign = test_support::UniqueName(L"TessaroTestMutex");
+  UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, foreign.c_str()));
+  ASSERT_TRUE(event);
+  EXPECT_EQ(WaitForInstallerIdle(foreign.c_str()), InstallerWait::Skip);
 }
 
 }  // namespace

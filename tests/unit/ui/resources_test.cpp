@@ -1,8 +1,11 @@
-#include "ui/strings.h"
-
+// Texts from the program's resources. The product's own name, and the title
+// made from it, show in the basic-UI scenarios; these are the other layouts
+// of a version resource and the edges of the string table.
 #include <gtest/gtest.h>
 
 #include "test_support.h"
+#include "ui/product_name.h"
+#include "ui/strings.h"
 
 namespace tessaro {
 namespace {
@@ -23,6 +26,18 @@ TEST(ResStrings, MissingIdGivesEmptyTextLongTextIsCutAndEveryPlaceholderFilled) 
   EXPECT_EQ(FormatResText(L"Downloading %s", L"50%s %% off"), L"Downloading 50%s %% off");
   EXPECT_EQ(FormatResText(L"%s and %s", L"x"), L"x and x");
   EXPECT_EQ(FormatResText(L"100% %d %", L"x"), L"100% %d %");
+}
+
+using test_support::BinPath;
+
+TEST(ProductName, ReadUnderTheFirstListedTranslationOrUsEnglish1250) {
+  // Listed first is German, although a US English block exists as well.
+  EXPECT_EQ(ReadProductName(BinPath(L"string_table.exe")), L"Deutscher Name");
+  EXPECT_EQ(ReadProductName(BinPath(L"untranslated_version.exe")), L"Fallback Name");  // none listed
+  for (const std::wstring& nothing :
+       {BinPath(L"plain_program.exe"), BinPath(L"no_such.exe"), std::wstring()}) {
+    EXPECT_EQ(ReadProductName(nothing), L"");
+  }
 }
 
 }  // namespace
