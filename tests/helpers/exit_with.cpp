@@ -1,12 +1,8 @@
-// A stand-in for a setup or check program: exit_with.exe N [OPTION...]
-// exits with N, a number as C reads it (-1 gives 0xFFFFFFFF), 0 when left
-// out, after running its options in the order given:
-//   --sleep-ms M           waits M milliseconds;
-//   --write FILE           writes FILE as UTF-8: the command line as
-//                          received, then the current directory;
-//   --set-value PATH DATA  writes the REG_SZ value "HKCU\key\name" (or HKLM),
-//                          what an installer leaves for a later search.
-// Anything it cannot read makes it exit with 87 without doing the rest.
+// exit_with.exe N [OPTION...]: a stand-in setup or check program. Exits with
+// N as C reads it (-1 gives 0xFFFFFFFF; 0 when left out) after its options in
+// order: "--sleep-ms M"; "--write FILE", the command line and the current
+// directory as UTF-8 lines; "--set-value HKCU|HKLM\key\name DATA", a REG_SZ
+// value for a later search. Anything it cannot read exits with 87 at once.
 #include <windows.h>
 
 #include <cwchar>

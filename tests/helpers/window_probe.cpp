@@ -32,10 +32,10 @@ constexpr int kProgressBar = 1035;
 std::wstring program;
 
 std::wstring Text(HWND window) {
-  wchar_t buffer[2048] = {};
-  SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
+  wchar_t text[2048] = {};
+  SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
                       nullptr);
-  return buffer;
+  return text;
 }
 
 BOOL CALLBACK CollectProgramWindow(HWND window, LPARAM list) {
@@ -61,23 +61,19 @@ bool WaitFor(Look look) {
   return false;
 }
 
-void Press(HWND dialog, int id) {
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 std::wstring DialogLine(HWND dialog, int text) {
-  const HWND skip = GetDlgItem(dialog, kSkipOrCancel);
-  const HWND bar = GetDlgItem(dialog, kProgressBar);
   RECT label{};
-  RECT button{};
+  RECT skip{};
   GetWindowRect(GetDlgItem(dialog, text), &label);
-  GetWindowRect(skip, &button);
-  const bool preparing = text == kPreparingText;
-  return (preparing ? L"preparing|" : L"status|") + Text(dialog) + L"|" + Text(GetDlgItem(dialog, text)) +
-         L"|" + std::to_wstring(preparing ? IsWindowVisible(skip) : SendMessageW(bar, PBM_GETPOS, 0, 0)) +
-         L"|" +
-         std::to_wstring(preparing ? label.right == button.right : SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+  GetWindowRect(GetDlgItem(dialog, kSkipOrCancel), &skip);
+  const HWND bar = GetDlgItem(dialog, kProgressBar);
+  const std::wstring fields = text == kPreparingText
+                                  ? std::to_wstring(IsWindowVisible(GetDlgItem(dialog, kSkipOrCancel))) +
+                                        L"|" + std::to_wstring(label.right == skip.right)
+                                  : std::to_wstring(SendMessageW(bar, PBM_GETPOS, 0, 0)) + L"|" +
+                                        std::to_wstring(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+  return (text == kPreparingText ? L"preparing|" : L"status|") + Text(dialog) + L"|" +
+         Text(GetDlgItem(dialog, text)) + L"|" + fields;
 }
 
 // What of |dialog|'s controls does not fit: a control beyond the client
@@ -88,11 +84,11 @@ std::wstring Clipped(HWND dialog) {
   GetClientRect(dialog, &client);
   for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr;
        control = GetWindow(control, GW_HWNDNEXT)) {
+    const std::wstring text = Text(control);
     RECT rect{};
+    RECT needed{};
     GetWindowRect(control, &rect);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    const std::wstring text = Text(control);
-    RECT needed{};
     const HDC dc = GetDC(control);
     const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
     if (!text.empty()) DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_SINGLELINE);
@@ -108,38 +104,34 @@ std::wstring Clipped(HWND dialog) {
 
 INT_PTR CALLBACK Quiet(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
+// Each template with the longest text the program itself puts there.
 std::wstring Layout() {
   const tessaro::UniqueModule module(LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   const HDC screen = GetDC(nullptr);
-  const std::wstring dpi = std::to_wstring(GetDeviceCaps(screen, LOGPIXELSY));
+  std::wstring line = L"layout|" + std::to_wstring(GetDeviceCaps(screen, LOGPIXELSY)) + L"|";
   ReleaseDC(nullptr, screen);
   std::wstring clipped;
-  // Each template with the longest text the program itself puts there.
   for (const auto& [id, text, sample] :
        {std::tuple{201, kPreparingText, L"Searching for prerequisites..."},
         std::tuple{216, kStatusText, L"Opening site of Microsoft Visual C++ 2010"}}) {
     const HWND dialog = CreateDialogParamW(module.Get(), MAKEINTRESOURCEW(id), nullptr, &Quiet, 0);
-    if (dialog == nullptr)
-      return L"layout|" + dpi + L"|template " + std::to_wstring(id) + L" cannot be created";
+    if (dialog == nullptr) return line + L"template " + std::to_wstring(id) + L" cannot be created";
     SetDlgItemTextW(dialog, text, sample);
     clipped += Clipped(dialog);
     DestroyWindow(dialog);
   }
-  return L"layout|" + dpi + L"|" + (clipped.empty() ? L"ok" : clipped);
+  return line + (clipped.empty() ? L"ok" : clipped);
 }
 
 std::wstring Run(const std::wstring& command, const std::wstring& argument) {
   if (command == L"layout") return Layout();
-  if (command == L"gone") {
-    return WaitFor([](const std::vector<HWND>& windows) { return windows.empty(); }) ? L"gone"
-                                                                                     : L"timeout|gone";
-  }
+  if (command == L"gone")
+    return WaitFor([](const auto& windows) { return windows.empty(); }) ? L"gone" : L"timeout";
   const bool question = command == L"question";
-  const bool preparing = command == L"preparing" || command == L"close-preparing";
   const bool reads = command == L"preparing" || command == L"status";
   // The window the command acts on: the question by its title, a dialog by
   // its text control, whose text must begin with the argument to read it.
-  const int text = preparing ? kPreparingText : kStatusText;
+  const int text = command.ends_with(L"preparing") ? kPreparingText : kStatusText;
   HWND dialog = nullptr;
   const bool seen = WaitFor([&](const std::vector<HWND>& windows) {
     dialog = nullptr;
@@ -152,7 +144,7 @@ std::wstring Run(const std::wstring& command, const std::wstring& argument) {
   const std::wstring line = dialog == nullptr ? L"no window" : DialogLine(dialog, text);
   if (!seen) return L"timeout|" + command + L"|" + line;
   if (reads) return line;
-  if (command == L"cancel") Press(dialog, kSkipOrCancel);
+  if (command == L"cancel") PostMessageW(dialog, WM_COMMAND, kSkipOrCancel, 0);
   if (command == L"endsession")
     SendMessageTimeoutW(dialog, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
   if (command == L"close-preparing") {
@@ -167,7 +159,7 @@ std::wstring Run(const std::wstring& command, const std::wstring& argument) {
     if (Text(c).size() > asked.size()) asked = Text(c);
   }
   const bool yesNo = GetDlgItem(dialog, IDYES) != nullptr && GetDlgItem(dialog, IDNO) != nullptr;
-  Press(dialog, argument == L"yes" ? IDYES : IDNO);
+  PostMessageW(dialog, WM_COMMAND, argument == L"yes" ? IDYES : IDNO, 0);
   return L"question|" + asked + L"|" + (yesNo ? L"yes-no" : L"other buttons");
 }
 
