@@ -1,15 +1,11 @@
-// Drives the windows of a running chainer the way a user would.
-// Usage: window_probe PROGRAM_PATH, then one command per input line, each
-// answered with one UTF-8 line of "|"-separated fields:
-//   preparing|status [PREFIX] -> KIND|TITLE|TEXT|A|B once the text begins with
-//       PREFIX; A|B are Skip's visibility and whether the text reaches Skip's
-//       right edge, or the progress bar's position and upper bound
-//   close-preparing     -> asks the search window to close: "closed" or "preparing|..."
-//   cancel, endsession  -> presses Cancel / tells the dialog the session ends
-//   question yes|no     -> question|TEXT|yes-no, after answering the reboot question
-//   gone                -> once the program shows no window any more
-//   layout              -> layout|DPI|ok, or what of the two dialog templates is clipped
-// A wait that gives up after a minute answers "timeout|COMMAND|WHAT WAS SEEN".
+// window_probe PROGRAM_PATH drives the program's windows as a user would:
+// one command per input line, one UTF-8 line of "|"-separated fields back.
+//   preparing|status [PREFIX]: KIND|TITLE|TEXT|A|B once the text begins with PREFIX;
+//     A|B: Skip shown, text reaching Skip's right edge | the bar's position, upper bound
+//   close-preparing: "closed" or what "preparing" answers; cancel; endsession
+//   question yes|no: question|TEXT|yes-no, after pressing that answer
+//   gone: once no window shows; layout: layout|DPI|ok or what is clipped
+// A wait gives up after a minute with "timeout|COMMAND|WHAT WAS SEEN".
 #include <windows.h>
 // After windows.h.
 #include <commctrl.h>

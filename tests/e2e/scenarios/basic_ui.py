@@ -16,7 +16,6 @@ REBOOT_QUESTION = ("You must reboot your computer in order to continue the insta
 
 
 def screenshot(ctx, name):
-    """The virtual display, cropped to what is shown on it, beside the scenario."""
     path = os.path.join(ctx.dir, name + ".png")
     subprocess.run(["import", "-window", "root", "-trim", "+repage", path], env=ctx.env(),
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)

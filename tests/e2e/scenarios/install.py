@@ -30,7 +30,6 @@ class Package:
         self.ctx.reg("delete", self.key, "/f")
 
     def setup(self, name):
-        """A copy of exit_with.exe in the package, under |name| (a relative path)."""
         target = os.path.join(self.ctx.package, *name.split("\\"))
         os.makedirs(os.path.dirname(target), exist_ok=True)
         shutil.copy(self.ctx.helper("exit_with"), target)
@@ -48,7 +47,6 @@ class Package:
         self.sections.append((name, [("SetupFile", location)] + searches + list(keys.items())))
 
     def write(self):
-        """A fresh chainer beside this package's configuration; returns its path."""
         listed = [("App%d" % i, name) for i, (name, _) in enumerate(self.sections, 1)]
         exe = self.ctx.fresh_setup(sections=[("GeneralOptions", [("Options", self.options)] + self.general),
                                              ("PREREQUISITES", listed)] + self.sections
@@ -58,7 +56,6 @@ class Package:
         return exe
 
     def read(self):
-        """The log of the last run, its lines without their time stamps."""
         self.lines = [m.group(1) for m in map(LINE.match, (self.ctx.read_log(self.log) or "").split("\r\n")) if m]
 
     def run(self, expected_code=0, timeout=120):
