@@ -159,17 +159,15 @@ def reboot_context(ctx):
         with Package(ctx) as pkg:
             # Left by an earlier run that restarted the machine.
             ctx.reg("add", r"HKCU\InterbootContext", "/v", "Old", "/d", "7", "/f")
-            pkg.add("First", pkg.setup("first.exe"), Options="i", RetValPropName="First", NoUiCommandLine="4")
-            pkg.add("Nameless", pkg.setup("nameless.exe"), Options="i", NoUiCommandLine="2")
-            pkg.add("TwiceA", pkg.setup("twice_a.exe"), Options="i", RetValPropName="Twice", NoUiCommandLine="5")
-            pkg.add("TwiceB", pkg.setup("twice_b.exe"), Options="i", RetValPropName="Twice", NoUiCommandLine="6")
-            pkg.add("Crash", pkg.setup("crash.exe"), Options="i", RetValPropName="Crash", NoUiCommandLine="0xC0000005")
-            pkg.add("NotAnsi", pkg.setup("not_ansi.exe"), Options="i", RetValPropName="Код", NoUiCommandLine="3")
-            # Reboot letters that do not restart: "r" after a failure, "R"
-            # alone, "r" with "R" when the prerequisite is still missing.
-            pkg.add("FailedR", pkg.setup("failed_r.exe"), Options="ir", NoUiCommandLine="1", RetValPropName="Letters")
-            pkg.add("OnlyUpperR", pkg.setup("upper_r.exe"), Options="iR", NoUiCommandLine="0", RetValPropName="Letters")
-            pkg.add("StillMissing", pkg.setup("still.exe"), Options="irR", NoUiCommandLine="0", RetValPropName="Letters")
+            # (name, options, exit code, RetValPropName); the last three are reboot letters that do
+            # not restart: "r" after a failure, "R" alone, "r" with "R" when still missing.
+            for name, options, code, prop in [
+                    ("First", "i", "4", "First"), ("Nameless", "i", "2", None), ("TwiceA", "i", "5", "Twice"),
+                    ("TwiceB", "i", "6", "Twice"), ("Crash", "i", "0xC0000005", "Crash"), ("NotAnsi", "i", "3", "Код"),
+                    ("FailedR", "ir", "1", "Letters"), ("UpperR", "iR", "0", "Letters"),
+                    ("StillMissing", "irR", "0", "Letters")]:
+                pkg.add(name, pkg.setup(name.lower() + ".exe"), Options=options, NoUiCommandLine=code,
+                        **({"RetValPropName": prop} if prop else {}))
             # "r" and "R" with a setup that makes the prerequisite found: the
             # machine restarts at once, without asking; the rest waits.
             searches, write = pkg.installs("Driver")
