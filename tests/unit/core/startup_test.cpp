@@ -1,6 +1,6 @@
-// The two start-up steps no run can drive into their failures: a
-// configuration that is there but cannot be read, and an installer mutex
-// that is abandoned or is not a mutex at all. Their usual cases run end to end.
+// Start-up as no run drives it: a configuration in UTF-16 beyond the Basic
+// Multilingual Plane or that is there but cannot be read, and an installer
+// mutex that is abandoned or is not a mutex at all.
 #include <gtest/gtest.h>
 
 #include <string>
