@@ -1,12 +1,8 @@
-// A stand-in for a setup or check program: exit_with.exe N [OPTION...]
-// exits with N, a number as C reads it (-1 gives 0xFFFFFFFF), 0 when left
-// out, after running its options in the order given:
-//   --sleep-ms M           waits M milliseconds;
-//   --write FILE           writes FILE as UTF-8: the command line as
-//                          received, then the current directory;
-//   --set-value PATH DATA  writes the REG_SZ value "HKCU\key\name" (or HKLM),
-//                          what an installer leaves for a later search.
-// Anything it cannot read makes it exit with 87 without doing the rest.
+// exit_with.exe N [OPTION...]: a stand-in setup or check program. Exits with
+// N as C reads it (-1 gives 0xFFFFFFFF; 0 when left out) after its options in
+// order: "--sleep-ms M"; "--write FILE", the command line and the current
+// directory as UTF-8 lines; "--set-value HKCU|HKLM\key\name DATA", a REG_SZ
+// value for a later search. Anything it cannot read exits with 87 at once.
 #include <windows.h>
 
 #include <cwchar>
@@ -24,29 +20,25 @@ bool ParseNumber(const wchar_t* text, long long& value) {
   return end != text && *end == L'\0';
 }
 
-bool WriteFileText(const wchar_t* path, const std::wstring& text) {
-  const std::string bytes = tessaro::ToAnsi(text, CP_UTF8);
-  const tessaro::UniqueFile file(
-      CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size();
-}
-
 bool WriteReport(const wchar_t* path) {
   wchar_t directory[MAX_PATH * 4];
   const DWORD length = GetCurrentDirectoryW(MAX_PATH * 4, directory);
-  return WriteFileText(path, std::wstring(GetCommandLineW()) + L"\r\n" + std::wstring(directory, length) + L"\r\n");
+  const std::string bytes = tessaro::ToAnsi(
+      std::wstring(GetCommandLineW()) + L"\r\n" + std::wstring(directory, length) + L"\r\n", CP_UTF8);
+  const tessaro::UniqueFile file(
+      CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 bool SetValue(const std::wstring& path, const std::wstring& data) {
   const size_t first = path.find(L'\\');
   const size_t last = path.rfind(L'\\');
-  const HKEY root = tessaro::RegistryRootFromPath(path);
-  if ((root != HKEY_CURRENT_USER && root != HKEY_LOCAL_MACHINE) || last == first) return false;
-  return RegSetKeyValueW(root, path.substr(first + 1, last - first - 1).c_str(), path.substr(last + 1).c_str(),
-                         REG_SZ, data.c_str(), static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) ==
-         ERROR_SUCCESS;
+  return last != first &&
+         RegSetKeyValueW(tessaro::RegistryRootFromPath(path),
+                         path.substr(first + 1, last - first - 1).c_str(), path.substr(last + 1).c_str(),
+                         REG_SZ, data.c_str(),
+                         static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -56,20 +48,18 @@ int wmain(int argc, wchar_t** argv) {
   int next = 1;
   if (argc > 1 && std::wcsncmp(argv[1], L"--", 2) != 0 && !ParseNumber(argv[next++], code))
     return ERROR_INVALID_PARAMETER;
-  while (next < argc) {
-    const std::wstring option = argv[next++];
-    const int count = option == L"--set-value" ? 2 : 1;
-    if (next + count > argc) return ERROR_INVALID_PARAMETER;
-    const wchar_t* value = argv[next];
-    const wchar_t* second = argv[next + count - 1];
-    next += count;
-    long long milliseconds = -1;
-    if (option == L"--sleep-ms" && ParseNumber(value, milliseconds) && milliseconds >= 0) {
-      Sleep(static_cast<DWORD>(milliseconds));
-    } else if (!(option == L"--write"       ? WriteReport(value)
-                 : option == L"--set-value" && SetValue(value, second))) {
+  for (; next < argc; next += 2) {
+    const std::wstring option = argv[next];
+    const bool pair = option == L"--set-value";
+    long long ms = -1;
+    if (next + 1 + pair >= argc) return ERROR_INVALID_PARAMETER;
+    if (option == L"--sleep-ms" && ParseNumber(argv[next + 1], ms) && ms >= 0) {
+      Sleep(static_cast<DWORD>(ms));
+    } else if (!(option == L"--write" ? WriteReport(argv[next + 1])
+                                      : pair && SetValue(argv[next + 1], argv[next + 2]))) {
       return ERROR_INVALID_PARAMETER;
     }
+    next += pair;
   }
   // ExitProcess rather than a return: the full 32 bits reach the parent.
   ExitProcess(static_cast<UINT>(code));

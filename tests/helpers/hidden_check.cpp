@@ -1,11 +1,8 @@
-// A check program that succeeds (exit code 0) only when it was started
-// hidden, so that a test can tell how its starter asked for the window.
+// A check program that exits with 0 only when its starter asked for a hidden window.
 #include <windows.h>
 
 int wmain() {
   STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
   GetStartupInfoW(&startup);
-  const bool hidden = (startup.dwFlags & STARTF_USESHOWWINDOW) && startup.wShowWindow == SW_HIDE;
-  return hidden ? 0 : 1;
+  return (startup.dwFlags & STARTF_USESHOWWINDOW) && startup.wShowWindow == SW_HIDE ? 0 : 1;
 }

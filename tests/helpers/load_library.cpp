@@ -1,9 +1,5 @@
-// load_library.exe NAME...
-//
-// Loads each library by its bare name with the default search order, as an
-// unprotected program would. Placed beside planted copies (which record
-// every process that loads them) it shows which names the loader would take
-// from the program's own folder.
+// load_library.exe NAME...: loads each bare name with the default search
+// order, as an unprotected program would, beside the planted copies.
 #include <windows.h>
 
 int wmain(int argc, wchar_t** argv) {

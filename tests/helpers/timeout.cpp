@@ -1,9 +1,5 @@
-// timeout.exe SECONDS
-//
-// Stands in for the system's timeout.exe, which Wine does not ship: the
-// clean-up scripts pause with "timeout.exe 5" between their rounds. Waits
-// the given whole seconds and exits with 0; anything else exits with 1 at
-// once, as the real program does on bad input.
+// timeout.exe SECONDS: Wine ships none, and the clean-up scripts pause with
+// "timeout.exe 5" between their rounds. Bad input exits with 1 at once.
 #include <windows.h>
 
 #include <cwchar>

@@ -1,7 +1,7 @@
 """Clean-up at exit: the listed files, the configuration, the folders they
-leave empty and, through hidden self-deleting scripts run by Wine's own
-cmd.exe, the executable and the folders that held it. The scenario lays out
-several packages, runs them and then waits once for all their scripts."""
+leave empty and, through self-deleting scripts run by Wine's own cmd.exe,
+the executable and the folders that held it. Several packages are laid out
+and run, then all their scripts are waited for at once."""
 import os
 import shutil
 import threading
@@ -16,9 +16,9 @@ SCRIPT_WAIT = 120
 
 
 def install_timeout(ctx):
-    """Wine ships no timeout.exe; without the pause the scripts would use up
-    their rounds before the chainer has exited. Each build's stand-in goes
-    where the cmd.exe of its width looks for it."""
+    """Without a pause the scripts would use up their rounds before the
+    chainer has exited: each build's stand-in goes where the cmd.exe of its
+    width looks for it."""
     for folder, tree in (("system32", "win64"), ("syswow64", "win32")):
         target = os.path.join(ctx.prefix, "drive_c", "windows", folder, "timeout.exe")
         helper = os.path.join(ctx.build, tree, "bin", "timeout.exe")
@@ -45,12 +45,6 @@ def package(ctx, folder, chainer=None):
     with open(ini, "wb") as f:
         f.write(b"\xff\xfe" + ini_text(sections).encode("utf-16-le"))
     return exe, ini
-
-
-def run_all(ctx, exes):
-    for exe in exes:
-        result = ctx.run(exe=exe)
-        check(result.code == 0, "%s: exit code %d" % (exe, result.code))
 
 
 def wait_until_gone(paths):
@@ -80,32 +74,29 @@ def cleanup_what_goes_and_stays(ctx):
                                     ("CleanupFolders", win_path(root))])
     os.chmod(exe, 0o555)
 
-    # No "PREREQ_CHAINER" section: nothing is deleted.
+    # Without a "PREREQ_CHAINER" section nothing is deleted; with an empty
+    # "CleanupFolders" only the configuration and the executable go.
     untouched = package(ctx, os.path.join(ctx.dir, "no section"))
-    # An empty "CleanupFolders": only the configuration and the executable
-    # go; the listed file and their folder stay.
     kept = touch(ctx.dir, "empty", "kept.txt")
     empty = package(ctx, os.path.join(ctx.dir, "empty", "pkg"), [("CleanupFiles", win_path(kept)),
                                                                   ("CleanupFolders", "")])
-    # A "CleanupFolders" that does not hold the executable: its listed file
-    # goes, the executable's folder stays.
+    # A "CleanupFolders" that does not hold the executable: its listed file goes.
     other = os.path.join(ctx.dir, "unrelated", "other")
     inside_other = touch(other, "x.txt")
     unrelated = package(ctx, os.path.join(ctx.dir, "unrelated", "pkg"), [("CleanupFiles", win_path(inside_other)),
                                                                          ("CleanupFolders", win_path(other))])
-    # A relative path is never deleted, even where both the folder the chainer
-    # was started in and its own folder hold such a file.
+    # A relative path is never deleted, neither from the starting folder nor the chainer's.
     relative_folder = os.path.join(ctx.dir, "relative")
     relative_copies = [touch(base, "sub", "rel.txt") for base in (ctx.dir, relative_folder)]
     relative = package(ctx, relative_folder, [("CleanupFiles", "sub\\rel.txt"), ("CleanupFolders", "sub")])
-    # A folder that still holds something of its own at the end stays, and
-    # so does the folder above it.
+    # A folder that still holds something of its own stays, with the one above.
     busy_root = os.path.join(ctx.dir, "busy")
     busy_own = touch(busy_root, "A", "B", "own.txt")
     busy = package(ctx, os.path.dirname(busy_own), [("CleanupFolders", win_path(busy_root))])
 
     cleaned = [empty, unrelated, relative, busy]
-    run_all(ctx, [exe, untouched[0]] + [pair[0] for pair in cleaned])
+    for program in [exe, untouched[0]] + [pair[0] for pair in cleaned]:
+        check(ctx.run(exe=program).code == 0, "%s: exit code not 0" % program)
     # Deleted while the chainer ends, before any script runs.
     check(not any(map(os.path.exists, (listed, long_file, deep, ini, inside_other))),
           "listed files, the configuration or the emptied folders were not deleted at exit")

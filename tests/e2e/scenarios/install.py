@@ -1,8 +1,5 @@
-"""The run after evaluation: setups launched with the command line of the UI
-level, their return codes logged and recorded under "InterbootContext", the
-re-evaluation that settles the exit code, and reboots. The setups are the
-exit_with helper (exit code, registry value, sleep) and a real Windows
-Installer package."""
+"""The run after evaluation: setups launched, their return codes logged and
+kept under "InterbootContext", re-evaluation, the exit code and reboots."""
 import os
 import re
 import shutil
@@ -18,13 +15,11 @@ LAUNCH_PRODUCT = "{5E3C3A52-7A41-4F0B-9C1D-3C8F7E5B1F01}"
 
 
 class Package:
-    """setup.ini with silent options, prerequisites in order, a log, and a
-    registry key of the package's own (removed on leaving) where the fake
-    setups leave what a later search finds."""
+    """setup.ini with prerequisites in order, a log, and a registry key of its
+    own (removed on leaving) where the fake setups leave what a search finds."""
 
     def __init__(self, ctx, options="q", log="run.log"):
-        self.ctx, self.options, self.sections = ctx, options, []
-        self.general = []  # GeneralOptions besides Options
+        self.ctx, self.options, self.sections, self.general = ctx, options, [], []
         self.log = os.path.join(ctx.dir, log)
         self.key = r"HKCU\Software\Tessaro Tests\e2e_%s_%d" % (os.path.basename(ctx.dir), os.getpid())
 
@@ -35,7 +30,6 @@ class Package:
         self.ctx.reg("delete", self.key, "/f")
 
     def setup(self, name):
-        """A copy of the fake setup in the package, under |name| (a relative path)."""
         target = os.path.join(self.ctx.package, *name.split("\\"))
         os.makedirs(os.path.dirname(target), exist_ok=True)
         shutil.copy(self.ctx.helper("exit_with"), target)
@@ -53,32 +47,26 @@ class Package:
         self.sections.append((name, [("SetupFile", location)] + searches + list(keys.items())))
 
     def write(self):
-        """A fresh chainer beside this package's configuration; returns its path."""
         listed = [("App%d" % i, name) for i, (name, _) in enumerate(self.sections, 1)]
-        general = [("Options", self.options)] + self.general
-        exe = self.ctx.fresh_setup(sections=[("GeneralOptions", general),
-                                   ("PREREQUISITES", listed)] + self.sections
+        exe = self.ctx.fresh_setup(sections=[("GeneralOptions", [("Options", self.options)] + self.general),
+                                             ("PREREQUISITES", listed)] + self.sections
                                    + [("PREREQ_CHAINER", [("LogFile", win_path(self.log))])])
         if os.path.exists(self.log):
             os.remove(self.log)
         return exe
 
     def read(self):
-        """The log of the last run, its lines without their time stamps."""
-        text = self.ctx.read_log(self.log) or ""
-        self.lines = [m.group(1) for m in map(LINE.match, text.split("\r\n")) if m]
+        self.lines = [m.group(1) for m in map(LINE.match, (self.ctx.read_log(self.log) or "").split("\r\n")) if m]
 
     def run(self, expected_code=0, timeout=120):
         result = self.ctx.run(exe=self.write(), timeout=timeout)
         self.read()
-        check(result.code == expected_code & 0xFF, "exit code %d, expected %d; log: %s"
-              % (result.code, expected_code, self.lines))
+        check(result.code == expected_code & 0xFF, "exit code %d; log: %s" % (result.code, self.lines))
         return result
 
     def after(self, line, count=1):
-        """The |count| lines that follow |line| in the log."""
-        check(line in self.lines, "no line %r in %s" % (line, self.lines))
-        return self.lines[self.lines.index(line) + 1:][:count]
+        """The |count| lines that follow |line| in the log, None without it."""
+        return self.lines[self.lines.index(line) + 1:][:count] if line in self.lines else None
 
     def launched(self):
         return [l[len("Launching file:"):] for l in self.lines if l.startswith("Launching file:")]
@@ -107,25 +95,21 @@ def silent_setups(ctx):
         package = win_path(ctx.package)
         launched = [r"tools\setup runtime.exe", "absent.exe", "garbage.exe", "[TempFolder]setup.exe", "crash.exe",
                     "reboot.exe", "slow.exe"]
-        check(pkg.launched() == [package + "\\" + f for f in launched], "launched: %s" % pkg.launched())
-        check("Starting installing prerequisites in silent mode." in pkg.lines, "no silent-mode line")
-        returns = [l for l in pkg.lines if l.startswith(("Return code of launched file:", "Launch failed. Error:"))]
-        check(returns[0] == "Return code of launched file:0" and returns[4:] ==
-              ["Return code of launched file:3221225477", "Return code of launched file:3010",
-               "Return code of launched file:4"], "return codes: %s" % returns)
-        check(all(r.startswith("Launch failed. Error:") and len(r) > len("Launch failed. Error:")
-                  for r in returns[1:4]), "failed launches: %s" % returns[1:4])
+        check(pkg.launched() == [package + "\\" + f for f in launched] and
+              "Starting installing prerequisites in silent mode." in pkg.lines, "launched: %s" % pkg.lines)
+        returns = [l.split(":", 1) for l in pkg.lines if l.startswith(("Return code of launched", "Launch failed."))]
+        check([code for _, code in returns[:1] + returns[4:]] == ["0", "3221225477", "3010", "4"] and
+              all(what == "Launch failed. Error" and code for what, code in returns[1:4]), "returns: %s" % returns)
         # Two pauses of 2 s (0xC... and 3010) and a setup that sleeps 1.5 s.
         check(elapsed >= 5.5, "the run took only %.1f s" % elapsed)
         # The command line was expanded, and the setup ran in its own folder.
         with open(os.path.join(ctx.package, "runtime.txt"), encoding="utf-8") as f:
             command, folder = f.read().splitlines()[:2]
-        check(command.endswith("--write \"%s\\runtime.txt\"" % package), "setup command line: %s" % command)
-        check(folder.lower() == (package + "\\tools").lower(), "setup folder: %s" % folder)
+        check(command.endswith("--write \"%s\\runtime.txt\"" % package) and
+              folder.lower() == (package + "\\tools").lower(), "command line, folder: %s, %s" % (command, folder))
         # Re-evaluated after the last setup: the mandatory one is found now.
-        last = pkg.lines.index("Return code of launched file:4")
-        check(pkg.lines[last + 1:last + 3] == ["Searching for:Runtime", FOUND], "re-evaluation: %s" % pkg.lines[last:])
-        check(pkg.lines[-2] == SUMMARY % "false", "summary: %s" % pkg.lines[-2])
+        check(pkg.after("Return code of launched file:4", 2) == ["Searching for:Runtime", FOUND] and
+              pkg.lines[-2] == SUMMARY % "false", "re-evaluation: %s" % pkg.lines)
 
         # "qb" is silent but takes the basic-UI command line; a failed
         # mandatory setup ends the loop and the run with 1.
@@ -143,10 +127,9 @@ def silent_setups(ctx):
 
 
 def own_prefix(ctx):
-    """Moves the scenario into a Wine prefix of its own: a restart there ends
-    every process of that prefix and nothing else, and no other scenario's
-    run removes "InterbootContext" under its feet. Returns a function that
-    stops the prefix's server."""
+    """Moves the scenario into a Wine prefix of its own, where a restart ends
+    only its processes and no other run removes "InterbootContext"; returns
+    the function that stops the prefix's server."""
     ctx.prefix = os.path.join(ctx.build, "wine-own", os.path.basename(ctx.dir))
     env = ctx.env()
     if not os.path.exists(os.path.join(ctx.prefix, "system.reg")):
@@ -176,17 +159,15 @@ def reboot_context(ctx):
         with Package(ctx) as pkg:
             # Left by an earlier run that restarted the machine.
             ctx.reg("add", r"HKCU\InterbootContext", "/v", "Old", "/d", "7", "/f")
-            pkg.add("First", pkg.setup("first.exe"), Options="i", RetValPropName="First", NoUiCommandLine="4")
-            pkg.add("Nameless", pkg.setup("nameless.exe"), Options="i", NoUiCommandLine="2")
-            pkg.add("TwiceA", pkg.setup("twice_a.exe"), Options="i", RetValPropName="Twice", NoUiCommandLine="5")
-            pkg.add("TwiceB", pkg.setup("twice_b.exe"), Options="i", RetValPropName="Twice", NoUiCommandLine="6")
-            pkg.add("Crash", pkg.setup("crash.exe"), Options="i", RetValPropName="Crash", NoUiCommandLine="0xC0000005")
-            pkg.add("NotAnsi", pkg.setup("not_ansi.exe"), Options="i", RetValPropName="Код", NoUiCommandLine="3")
-            # Reboot letters that do not restart: "r" after a failure, "R"
-            # alone, "r" with "R" when the prerequisite is still missing.
-            pkg.add("FailedR", pkg.setup("failed_r.exe"), Options="ir", NoUiCommandLine="1", RetValPropName="Letters")
-            pkg.add("OnlyUpperR", pkg.setup("upper_r.exe"), Options="iR", NoUiCommandLine="0", RetValPropName="Letters")
-            pkg.add("StillMissing", pkg.setup("still.exe"), Options="irR", NoUiCommandLine="0", RetValPropName="Letters")
+            # (name, options, exit code, RetValPropName); the last three are reboot letters that do
+            # not restart: "r" after a failure, "R" alone, "r" with "R" when still missing.
+            for name, options, code, prop in [
+                    ("First", "i", "4", "First"), ("Nameless", "i", "2", None), ("TwiceA", "i", "5", "Twice"),
+                    ("TwiceB", "i", "6", "Twice"), ("Crash", "i", "0xC0000005", "Crash"), ("NotAnsi", "i", "3", "Код"),
+                    ("FailedR", "ir", "1", "Letters"), ("UpperR", "iR", "0", "Letters"),
+                    ("StillMissing", "irR", "0", "Letters")]:
+                pkg.add(name, pkg.setup(name.lower() + ".exe"), Options=options, NoUiCommandLine=code,
+                        **({"RetValPropName": prop} if prop else {}))
             # "r" and "R" with a setup that makes the prerequisite found: the
             # machine restarts at once, without asking; the rest waits.
             searches, write = pkg.installs("Driver")
@@ -195,12 +176,10 @@ def reboot_context(ctx):
             pkg.add("Later", pkg.setup("later.exe"), Options="i")
             pkg.run(-1)
             subprocess.run(["wineserver", "-w"], env=ctx.env(), timeout=120)
-            check(len(pkg.launched()) == 10 and pkg.lines.count("Rebooting machine...") == 1,
-                  "launched: %s" % pkg.launched())
-            check(pkg.after("Launching file:%s\\driver.exe" % win_path(ctx.package), 6) ==
+            check(len(pkg.launched()) == 10 and pkg.lines.count("Rebooting machine...") == 1 and
+                  pkg.after("Launching file:%s\\driver.exe" % win_path(ctx.package), 7) ==
                   ["Return code of launched file:0", "Searching for:Driver", FOUND, "Rebooting machine...",
-                   SUMMARY % "true", "  Reboot was refused=false"], "restart lines: %s" % pkg.lines)
-            check(pkg.lines[-2] == "  Reboot in Progress=false", "last line: %s" % pkg.lines[-2])
+                   SUMMARY % "true", "  Reboot was refused=false", "  Reboot in Progress=false"], "log: %s" % pkg.lines)
             # The last of two with one name wins; 0xC... reads as a negative number;
             # a name outside the ANSI code page keeps "?" for what it cannot hold.
             expected = {"Old": "7", "First": "4", "": "2", "Twice": "6", "Crash": "-1073741819", "???": "3",

@@ -14,27 +14,18 @@ INSTALLER_MUTEX = "Global\\_MSIExecute"
 def run_ok(ctx, what="", **kwargs):
     result = ctx.run(**kwargs)
     check(result.code == 0, "%sexit code %d" % (what, result.code))
-    return result
 
 
 def logged_to(ctx, name):
-    """The configuration named this log file: the run closed it, beside the
-    executable rather than in the folder the program was started from."""
-    text = ctx.read_log(os.path.join(ctx.package, name))
-    check(text is not None, "no log %s in the package folder" % name)
-    check(text.rstrip().endswith(END_LINE), "log %s has no end line: %r" % (name, text[-200:]))
-    check(not os.path.exists(os.path.join(ctx.dir, name)), "log %s written to the starting folder" % name)
+    """The run closed the log the configuration named, beside the executable
+    rather than in the folder it was started from."""
+    text = ctx.read_log(os.path.join(ctx.package, name)) or ""
+    check(text.rstrip().endswith(END_LINE) and not os.path.exists(os.path.join(ctx.dir, name)),
+          "log %s not closed in the package folder: %r" % (name, text[-200:]))
 
 
 def chainer_log(name):
     return [("PREREQ_CHAINER", [("LogFile", name)])]
-
-
-@scenario("startup: no configuration file ends with 0 and writes nothing")
-def configuration_absent(ctx):
-    run_ok(ctx, "no configuration: ")
-    files = [os.path.relpath(p, ctx.package) for p in ctx.files_under(ctx.package)]
-    check(files == ["setup.exe"], "package folder now holds %s" % files)
 
 
 @scenario("startup: malformed configuration files end with 0, without crash or hang")
@@ -46,10 +37,8 @@ def malformed_configurations(ctx):
     # log proves the whole file was read.
     filler = "".join("[Section%d]\r\nKey%d=%s\r\n" % (i, i, "v" * 200) for i in range(9000))
     big = bom + (filler + ini_text(chainer_log("parsed.log"))).encode("utf-16-le")
-    check(len(big) > 3 * 1024 * 1024, "the large file is only %d bytes" % len(big))
-    variants = [  # (what, bytes, whether the configuration's log must appear)
+    variants = [  # (what, bytes, whether the log proves the file was read)
         ("empty file", b"", False),
-        ("one byte", b"\xff", False),
         ("byte-order mark only", bom, False),
         ("LF-only line ends make one line", bom + "[PREREQ_CHAINER]\nLogFile=parsed.log\n".encode("utf-16-le"), False),
         ("binary garbage", bytes(rng.randrange(256) for _ in range(65536)), False),
@@ -63,12 +52,14 @@ def malformed_configurations(ctx):
             os.remove(log)
         run_ok(ctx, what + ": ", exe=ctx.fresh_setup("variant%d" % n, raw=raw), timeout=90)
         check(os.path.exists(log) == logs, "%s: log %s" % (what, "missing" if logs else "written"))
-        if logs:
-            logged_to(ctx, "parsed.log")
 
 
-@scenario("startup: a.b.exe reads a.b.ini, not a.ini; an executable without extension reads <name>.ini")
+@scenario("startup: without a configuration nothing is written; a.b.exe reads a.b.ini, not a.ini; an executable "
+          "without extension reads <name>.ini")
 def configuration_name(ctx):
+    run_ok(ctx, "no configuration: ")
+    files = [os.path.relpath(p, ctx.package) for p in ctx.files_under(ctx.package)]
+    check(files == ["setup.exe"], "package folder now holds %s" % files)
     exe = os.path.join(ctx.package, "a.b.exe")
     shutil.move(ctx.setup, exe)
     ctx.write_ini(chainer_log("dotted.log"), name="a.b.ini")
@@ -89,9 +80,8 @@ def configuration_name(ctx):
 @scenario("startup: two runs wait while a Windows Installer installation holds its mutex, the window stays "
           "responsive, and each run gives the mutex back so that both install", alone=True)
 def waits_for_installer(ctx):
-    from scenarios.basic_ui import Run, TITLE, without_window_manager
+    from scenarios.basic_ui import Run, TITLE
     from scenarios.install import Package
-    without_window_manager(ctx)
     packages = silent, basic = [Package(ctx, options, "run-%s.log" % options) for options in ("q", "b")]
     for pkg in packages:
         pkg.add("Tool", pkg.setup("tool-%s.exe" % pkg.options), Options="i", NoUiCommandLine="0", BasicUiCommandLine="0")
@@ -112,8 +102,7 @@ def waits_for_installer(ctx):
             open(release, "w").close()
             check(ctx.read_line(holder, 30) == "released", "the mutex holder did not release")
             run.ended(0)
-        code = program.wait(timeout=60)
-        check(code == 0, "exit code %d after the release" % code)
+        check(program.wait(timeout=60) == 0, "the silent run's exit code after the release")
         silent.read()
         for pkg in packages:
             check(len(pkg.launched()) == 1 and "Return code of launched file:0" in pkg.lines,

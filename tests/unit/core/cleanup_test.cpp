@@ -9,17 +9,12 @@
 namespace tessaro {
 namespace {
 
-std::vector<std::wstring> Targets(const Cleanup& cleanup) {
-  std::vector<std::wstring> targets;
-  for (const DeleteRequest& request : cleanup.Requests()) targets.push_back(request.target);
-  return targets;
-}
-
 // The folders that get scripts: strictly between the executable and the
 // clean-up folder, innermost first, found by text alone (none need exist).
 // A plain parent, an unrelated and an empty clean-up folder run end to end.
 TEST(Cleanup, FoldersBetweenTheExecutableAndTheCleanupFolder) {
   const std::wstring exe = L"C:\\T\\A\\B\\setup.exe";
+  const std::wstring other = L"C:\\Tools\\A\\setup.exe";
   const struct {
     const wchar_t* cleanupFolder;
     std::wstring executable;
@@ -30,19 +25,21 @@ TEST(Cleanup, FoldersBetweenTheExecutableAndTheCleanupFolder) {
       {L"C:\\", exe, {exe, L"C:\\T\\A\\B", L"C:\\T\\A", L"C:\\T"}},
       {L"C:\\T\\A\\B", exe, {exe}},
       // Not a parent: only a text prefix, a case that differs, or nothing.
-      {L"C:\\T", L"C:\\Tools\\A\\setup.exe", {L"C:\\Tools\\A\\setup.exe"}},
+      {L"C:\\T", other, {other}},
       {L"c:\\t", exe, {exe}},
       {L"\\", exe, {exe}},
   };
   for (const auto& c : cases) {
     Cleanup cleanup;
     cleanup.BuildCleanupLists(L"", c.cleanupFolder, c.executable, L"C:\\T\\A\\B\\setup.ini");
-    EXPECT_EQ(Targets(cleanup), c.targets) << c.cleanupFolder;
-    EXPECT_EQ(cleanup.FilesToDelete(), std::vector<std::wstring>{L"C:\\T\\A\\B\\setup.ini"})
-        << c.cleanupFolder;
+    std::vector<std::wstring> targets;
     for (const DeleteRequest& request : cleanup.Requests()) {
+      targets.push_back(request.target);
       EXPECT_EQ(request.isFolder, request.target != c.executable) << request.target.c_str();
     }
+    EXPECT_EQ(targets, c.targets) << c.cleanupFolder;
+    EXPECT_EQ(cleanup.FilesToDelete(), std::vector<std::wstring>{L"C:\\T\\A\\B\\setup.ini"})
+        << c.cleanupFolder;
   }
 }
 
