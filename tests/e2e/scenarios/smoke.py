@@ -33,7 +33,7 @@ def smoke(ctx):
                          os.path.join(ctx.dir, "dl"))
     os.makedirs(served)
     shutil.copy(setup, os.path.join(served, "setup.exe"))
-    shutil.copy(setup, os.path.join(ctx.package, "dump.exe"))
+    shutil.copy(setup, os.path.join(ctx.package, "seen.exe"))
     with open(setup, "rb") as f:
         digest = hashlib.md5(f.read()).hexdigest()
     with open(ctx.helper("versioned_file"), "rb") as f:
@@ -41,7 +41,6 @@ def smoke(ctx):
     fixed = versioned.index(b"\xbd\x04\xef\xfe")  # VS_FIXEDFILEINFO's signature
     name = "tessaro_smoke_%s_%d.dll" % (ctx.tree, os.getpid())
     planted = {folder: os.path.join(ctx.prefix, "drive_c", "windows", folder, name) for folder in VERSIONS}
-    dump = os.path.join(ctx.dir, "context.txt")
     pkg = Package(ctx, [("Options", "q"), ("DownloadFolder", win_path(dl))])
     pkg.key = r"HKLM\Software\Tessaro Tests\e2e_smoke_%s_%d" % (ctx.tree, os.getpid())  # two views, unlike HKCU
     try:
@@ -53,8 +52,9 @@ def smoke(ctx):
             pkg.reg("Only64", "Version", "1.5")  # reg.exe is 64-bit: the native view only
             pkg.add("Fetched", location=("Url", web.url("setup.exe")), MD5=digest.upper(), Options="i",
                     RetValPropName="Fetched", NoUiCommandLine="5")
-            pkg.add("Dump", location=("SetupFile", "dump.exe"), Options="i",
-                    NoUiCommandLine="0 --dump-key InterbootContext \"%s\"" % win_path(dump))
+            # Mandatory: the run ends with 0 only if the search at its end finds the recorded code.
+            pkg.add("Seen", [(9, r"HKCU\InterbootContext\Fetched", {"RefContent": "M5"})],
+                    location=("SetupFile", "seen.exe"), Options="m", NoUiCommandLine="0")
             for n, (folder, x, *found) in enumerate(SYSTEM_FILES):
                 version = ".".join(map(str, VERSIONS[found[ctx.machine == "x64"]]))
                 pkg.add("System%d" % n, [(0, folder + name, {"VerMin": version, "VerMax": version})], Options=x)
@@ -62,14 +62,15 @@ def smoke(ctx):
                 pkg.add("Only64" + x, [(2, pkg.key_path(r"Only64\Version"), {"VerMin": "1.0"})], Options=x)
             log = pkg.run()
             requests = [(r["uri"], r["status"]) for r in web.requests()]
-        log.expect({"Fetched": DOWNLOAD, "Dump": PACKAGE, "Only64": FOUND if ctx.machine == "x64" else PACKAGE,
+        log.expect({"Fetched": DOWNLOAD, "Only64": FOUND if ctx.machine == "x64" else PACKAGE,
                     "Only64x": FOUND, **{"System%d" % n: FOUND for n in range(len(SYSTEM_FILES))}})
         check(requests == [("/setup.exe", 200)], "requests: %s" % requests)
         steps = ["Starting download of:Fetched", "Download completed succesfully.", "Downloaded file was accepted.",
                  "Launching file:" + win_path(os.path.join(dl, "setup.exe")), "Return code of launched file:5"]
         check("\n".join(steps) in "\n".join(log.lines), "no %s in %s" % (steps, log.lines))
-        with open(dump, encoding="utf-8") as f:
-            check("Fetched=5" in f.read().splitlines(), "InterbootContext during the run lacks Fetched=5")
+        # Missing at first, found by the search at the end (else the run would end with 1).
+        check("Prerequisite selected for install:Seen" in log.lines and log.lines.count("Searching for:Seen") == 2,
+              "Seen: %s" % log.lines)
         header = HEADER.search(log.text)
         check(header and header.group(1) == ctx.machine, "log header: %r" % log.text[:200])
     finally:
