@@ -1,18 +1,14 @@
 """A loopback HTTP server that misbehaves on request (standard library only).
 
-route(path, **behaviour) sets what one path does (unrouted paths answer 404);
-server.requests lists Request(method, path, headers, body) in arrival order.
-Behaviours: body (the file; status=200 goes with it, whatever it is);
-ranges=True ("Range: bytes=N-" gets 206 from N, 416 "bytes */LENGTH" past the
-end; False answers 200 and the whole body); drop_after (bytes, or a function
-of the body's length: the first `drops` answers close the connection there,
-still announcing the full length); length (the Content-Length to announce
-instead, or a function of the true one); trickle=(bytes, seconds); headers;
-auth=(user, password) for Basic ("Files" realm); restart=seconds (after this
-answer the port is shut that long; server.listening tells when it is back);
-answers=[behaviours of the first answers one by one, over the route's own].
-It listens on 127.0.0.1 at a free port and stops with the with-block, or by
-itself after `lifetime` seconds.
+route(path, **behaviour) sets what a path answers (others get 404): body,
+status (200); ranges=False ignores Range; drop_after (bytes, or a function of
+the body's length) closes the connection there, still announcing the full
+length; length announces another Content-Length (a number or a function of
+the true one); trickle=(bytes, seconds); headers; auth=(user, password) for
+Basic; restart=seconds shuts the port that long after the answer (listening
+tells when it is back); answers=[behaviours of the first answers in turn,
+over the route's own]. requests lists Request(method, path, headers, body).
+It stops with the with-block, or by itself after `lifetime` seconds.
 """
 import base64
 import collections
@@ -57,7 +53,7 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if route is None:
             return self._send(404, b"not here", {})
         if answered < len(route.get("answers", ())):
-            route = {**route, "drops": answered + 1, **route["answers"][answered]}
+            route = {**route, **route["answers"][answered]}
         if route.get("auth") and self.headers.get("Authorization") != "Basic " + base64.b64encode(
                 ("%s:%s" % route["auth"]).encode()).decode():
             return self._send(401, b"who are you", {"WWW-Authenticate": 'Basic realm="Files"'})
@@ -73,7 +69,7 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             body, status = body[start:], 206
         announced, cut = (value(len(body)) if callable(value) else value
                           for value in (route.get("length"), route.get("drop_after")))
-        if cut is not None and answered < route.get("drops", 1):
+        if cut is not None:
             announced = len(body) if announced is None else announced
             body = body[:cut]
         self._send(status, body, headers, announced, route.get("trickle"))

@@ -1,19 +1,9 @@
-#!/usr/bin/env python3
-"""nginx on loopback for the tests, the demo and the bench, run unprivileged
-from a configuration in a temporary folder: one folder served on 127.0.0.1
-(Range and If-Modified-Since as nginx handles static files), and on request
-an HTTPS twin on a second port with a self-signed certificate. requests()
-reads what came from the access log. nginx gets SIGTERM when the thread that
-started it ends, so it never outlives a test.
-
-As a program (the bench): web_server.py --serve DIR --port-file FILE serves
-until terminated or its parent ends; FILE gets the port once nginx listens.
-"""
-import argparse
+"""nginx, unprivileged, serving one folder on 127.0.0.1, and on request an
+HTTPS twin with a self-signed certificate; requests() reads its access log.
+nginx gets SIGTERM when the thread that started it ends."""
 import json
 import os
 import shutil
-import signal
 import subprocess
 import tempfile
 import time
@@ -21,10 +11,9 @@ import time
 from fault_server import free_port
 
 NGINX = "/usr/sbin/nginx"
-# Sets the parent-death signal before running nginx (util-linux, always present).
+# Gives nginx a parent-death signal (util-linux, always present).
 SETPRIV = "/usr/bin/setpriv"
 
-# One JSON object per request; the fields are what the downloads send and get.
 LOG_FORMAT = ('{"method":"$request_method","uri":"$request_uri","range":"$http_range",'
               '"if_modified_since":"$http_if_modified_since","status":$status,"body_bytes":$body_bytes_sent}')
 
@@ -77,7 +66,6 @@ class WebServer:
 
     def __enter__(self):
         if not os.access(NGINX, os.X_OK):
-            # Loud on purpose: a test that cannot have its server must fail, not skip.
             raise RuntimeError("%s is missing: scripts/install-deps.sh installs nginx-light" % NGINX)
         self._dir = tempfile.mkdtemp(prefix="tessaro-web-")
         if self.https:
@@ -113,7 +101,6 @@ class WebServer:
                        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def _try_start(self):
-        """Starts nginx on fresh ports; False when a port was taken meanwhile."""
         self.port = free_port()
         self.https_port = free_port() if self.https else None
         https = HTTPS.format(port=self.https_port, http_port=self.port, dir=self._dir) if self.https else ""
@@ -149,41 +136,14 @@ class WebServer:
         except OSError:
             return ""
 
-    def url(self, path=""):
-        return "http://127.0.0.1:%d/%s" % (self.port, path.lstrip("/"))
-
-    def https_url(self, path=""):
-        return "https://127.0.0.1:%d/%s" % (self.https_port, path.lstrip("/"))
+    def url(self, path="", https=False):
+        return "%s://127.0.0.1:%d/%s" % ("https" if https else "http", self.https_port if https else self.port, path)
 
     def requests(self):
-        """Every request logged so far, oldest first, as dicts (method, uri,
-        range, if_modified_since, status, body_bytes); absent headers are
-        empty texts. nginx logs a request when it ends."""
+        """The requests that have ended, oldest first, as dicts of LOG_FORMAT's fields."""
         try:
             with open(os.path.join(self._dir, "access.log")) as f:
                 return [json.loads(line) for line in f if line.strip()]
         except FileNotFoundError:
             return []
 
-
-def serve(root, port_file):
-    """Serves until SIGTERM, SIGINT or the end of the parent process."""
-    parent = os.getppid()
-    stop = []
-    signal.signal(signal.SIGTERM, lambda *_: stop.append(1))
-    signal.signal(signal.SIGINT, lambda *_: stop.append(1))
-    with WebServer(root) as web:
-        temp = port_file + ".tmp"
-        with open(temp, "w") as f:
-            f.write("%d\n" % web.port)
-        os.replace(temp, port_file)  # readers never see half a file
-        while not stop and os.getppid() == parent:
-            time.sleep(0.2)
-
-
-if __name__ == "__main__":
-    parser = argparse.ArgumentParser(description="Serves a folder with nginx on 127.0.0.1.")
-    parser.add_argument("--serve", required=True, metavar="DIR")
-    parser.add_argument("--port-file", required=True, metavar="FILE")
-    args = parser.parse_args()
-    serve(args.serve, args.port_file)
