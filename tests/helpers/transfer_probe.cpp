@@ -1,16 +1,14 @@
-// Runs one TransferSession with the process's credential provider, as the
-// download step does, and prints every listener call, one per line:
-//   transfer_probe [options] TARGET URL...
-// Options: --expected-size N, --cancel-after BYTES (Cancel once that many
-//   bytes were reported), --answer N (what OnError answers; 0 by default),
-//   --pause-ms N (IsPaused is true for N ms from the first byte on: "pause"
-//   and "go" lines mark it), --ignore-certificates, --relax-certificates,
-//   --if-modified-since YYYYMMDDhhmmss (UTC), --want-last-modified (then a
-//   "last-modified YYYYMMDDhhmmss" line comes before the result),
-//   --post NAME=VALUE (repeatable: posts a form to the one URL instead; then
-//   TARGET is left out, and "text HEX" gives the reply's UTF-16 units).
-// Output lines: "begin LEVEL TOTAL PATH|-", "progress N", "finished L X",
-// "error TEXT|- 0xCODE EXTRA", and last "result 0xCODE".
+// Runs one TransferSession as the download step does (with the process's
+// credential provider) and prints every listener call, one a line ("begin
+// LEVEL TOTAL PATH|-", "progress N", "finished L X", "error TEXT|- 0xCODE"),
+// then "result 0xCODE":  transfer_probe [options] TARGET URL...
+// --expected-size N; --cancel-after BYTES; --answer N (OnError's answer);
+// --pause-ms N (paused that long from the first byte, between "pause" and
+// "go" lines); --ignore-certificates; --relax-certificates;
+// --if-modified-since YYYYMMDDhhmmss (UTC); --want-last-modified (prints
+// "last-modified YYYYMMDDhhmmss"); --post NAME=VALUE, repeatable (posts a
+// form to the one URL, without TARGET, and prints "text HEX", the reply's
+// UTF-16 units).
 #include <windows.h>
 
 #include <cstdint>
@@ -50,8 +48,8 @@ class PrintingListener : public tessaro::ProgressListener {
     if (resumed_) std::wprintf(L"go\n");
     return !resumed_;
   }
-  std::uint32_t OnError(const wchar_t* text, std::uint32_t code, std::uint32_t extra) override {
-    std::wprintf(L"error %ls 0x%08X %u\n", text != nullptr ? text : L"-", code, extra);
+  std::uint32_t OnError(const wchar_t* text, std::uint32_t code, std::uint32_t) override {
+    std::wprintf(L"error %ls 0x%08X\n", text != nullptr ? text : L"-", code);
     return answer;
   }
 

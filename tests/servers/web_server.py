@@ -34,8 +34,6 @@ http {{
     scgi_temp_path {dir}/scgi;
     sendfile on;
     tcp_nopush on;
-    # A copy at least as new as the file is current (the exact default would need the same second).
-    if_modified_since before;
     server {{
         listen 127.0.0.1:{port};
         root "{root}";
@@ -69,7 +67,10 @@ class WebServer:
             raise RuntimeError("%s is missing: scripts/install-deps.sh installs nginx-light" % NGINX)
         self._dir = tempfile.mkdtemp(prefix="tessaro-web-")
         if self.https:
-            self._make_certificate()
+            subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=localhost",
+                            "-days", "30", "-keyout", os.path.join(self._dir, "key.pem"),
+                            "-out", os.path.join(self._dir, "cert.pem")],
+                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         for _ in range(START_ATTEMPTS):
             if self._try_start():
                 return self
@@ -82,23 +83,16 @@ class WebServer:
 
     def stop(self):
         if self._proc is not None:
-            if self._proc.poll() is None:
-                self._proc.terminate()
-                try:
-                    self._proc.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    self._proc.kill()
-                    self._proc.wait()
+            self._proc.terminate()
+            try:
+                self._proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self._proc.kill()
+                self._proc.wait()
             self._proc = None
         if self._dir is not None:
             shutil.rmtree(self._dir, ignore_errors=True)
             self._dir = None
-
-    def _make_certificate(self):
-        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=localhost",
-                        "-days", "30", "-keyout", os.path.join(self._dir, "key.pem"),
-                        "-out", os.path.join(self._dir, "cert.pem")],
-                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def _try_start(self):
         self.port = free_port()
@@ -108,9 +102,8 @@ class WebServer:
         with open(conf, "w") as f:
             f.write(CONFIG.format(dir=self._dir, root=self.root, port=self.port, log_format=LOG_FORMAT, https=https))
         pid_file = os.path.join(self._dir, "nginx.pid")
-        for name in ("nginx.pid", "error.log", "access.log"):
-            if os.path.exists(os.path.join(self._dir, name)):
-                os.remove(os.path.join(self._dir, name))
+        if os.path.exists(pid_file):  # from an attempt that lost its port
+            os.remove(pid_file)
         # -e: the error log from the first line on, before the configuration is read.
         self._proc = subprocess.Popen(
             [SETPRIV, "--pdeathsig", "TERM", NGINX, "-p", self._dir, "-c", conf,

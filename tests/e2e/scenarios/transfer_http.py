@@ -22,8 +22,7 @@ class Outcome:
         self.lines = lines
         self.result = int(lines[-1].split()[1], 16)
         self.progress = [int(l.split()[1]) for l in lines if l.startswith("progress ")]
-        # Without the extra: a credential question's is the provider's address.
-        self.errors = [l.rsplit(" ", 1)[0] for l in lines if l.startswith("error ")]
+        self.errors = [l for l in lines if l.startswith("error ")]
 
     def expect(self, result, errors, what=""):
         check(self.result == result, "%sresult 0x%08X, wanted 0x%08X: %r" % (what, self.result, result, self.lines[-8:]))
@@ -70,12 +69,6 @@ class Target:
 
     def read(self, which=None):
         return contents(which or self.path)
-
-    def check_complete(self, data, what):
-        got = self.read()
-        check(got == data, "%sthe file holds %s bytes, wanted %d exact ones" % (
-            what, "no" if got is None else len(got), len(data)))
-        check(not os.path.exists(self.part), "%sthe .part file is left" % what)
 
 
 def download(ctx, target, *urls, options=()):
