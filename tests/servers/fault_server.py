@@ -33,7 +33,7 @@ def free_port():
 class _Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.0"
 
-    def log_message(self, *args):
+    def log_message(self, *args):  # quiet
         pass
 
     def do_GET(self):
@@ -57,9 +57,7 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if route.get("auth") and self.headers.get("Authorization") != "Basic " + base64.b64encode(
                 ("%s:%s" % route["auth"]).encode()).decode():
             return self._send(401, b"who are you", {"WWW-Authenticate": 'Basic realm="Files"'})
-        body = route.get("body", b"")
-        status = route.get("status", 200)
-        headers = dict(route.get("headers", {}))
+        body, status, headers = route.get("body", b""), route.get("status", 200), dict(route.get("headers", {}))
         wanted = _RANGE.match(self.headers.get("Range", ""))
         if wanted and route.get("ranges", True) and status == 200:
             start = int(wanted.group(1))
@@ -96,15 +94,10 @@ class _Handler(http.server.BaseHTTPRequestHandler):
 
 class FaultServer:
     def __init__(self, lifetime=120):
-        self.routes = {}
-        self.requests = []
-        self.answered = collections.Counter()
-        self.lock = threading.Lock()
-        self._server_lock = threading.Lock()  # guards _http, None while restarting or stopped
-        self._stopped = False
-        self.listening = threading.Event()
-        self.port = 0
-        self._http = None
+        self.routes, self.requests, self.answered, self.lock = {}, [], collections.Counter(), threading.Lock()
+        self.listening, self.port = threading.Event(), 0
+        # Guards _http, None while restarting or stopped.
+        self._server_lock, self._http, self._stopped = threading.Lock(), None, False
         self._timer = threading.Timer(lifetime, self.stop)
         self._timer.daemon = True
 

@@ -15,7 +15,7 @@ import random
 from fault_server import FaultServer
 from harness import ScenarioFailed, check, scenario, win_path
 from scenarios.download import Downloads, downloaded
-from scenarios.transfer_http import Target, contents, download
+from scenarios.transfer import Target, contents, download
 
 SEED_VARIABLE = "TESSARO_FAULT_SEED"
 ENGINE_RUNS = 40

@@ -1,11 +1,13 @@
-"""HTTP transfers: the transfer engine run by tests/helpers/transfer_probe
-against nginx and the fault server, the engine's settings that only a
-package's own code would use included. Resuming is the fault matrix's."""
+"""The transfer engine run by tests/helpers/transfer_probe against nginx, the
+fault server, an FTP server and local files, the engine's settings that only
+a package's own code would use included. Resuming HTTP is the fault matrix's."""
 import calendar
 import os
+import shutil
 import subprocess
 
 from fault_server import FaultServer, free_port
+from ftp_server import FtpServer
 from harness import WINE, check, scenario, win_path
 from web_server import WebServer
 
@@ -57,12 +59,9 @@ class Target:
 
     def __init__(self, ctx, name, part=None):
         self.path = os.path.join(ctx.dir, "out", name)
-        self.win = win_path(self.path)
-        self.part = self.path + ".part"
-        os.makedirs(os.path.dirname(self.path), exist_ok=True)
-        for stale in (self.path, self.part):
-            if os.path.exists(stale):
-                os.remove(stale)
+        self.win, self.part = win_path(self.path), self.path + ".part"
+        shutil.rmtree(os.path.dirname(self.path), ignore_errors=True)
+        os.makedirs(os.path.dirname(self.path))
         if part is not None:
             with open(self.part, "wb") as f:
                 f.write(part)
@@ -104,12 +103,10 @@ def transfer(ctx, what, urls, options=(), result=0, reported=(), content=None, p
 
 @scenario("transfer: Last-Modified, If-Modified-Since, Pause, Cancel, a form post, certificates, no https-to-http redirect")
 def settings_and_redirects(ctx):
-    served = os.path.join(ctx.dir, "data.bin")
-    with open(served, "wb") as f:
-        f.write(DATA)
-    with open(os.path.join(ctx.dir, "plain.bin"), "wb") as f:
-        f.write(b"the plain answer" * 100)
-    os.utime(served, (calendar.timegm(STAMP), calendar.timegm(STAMP)))
+    for name, data in (("data.bin", DATA), ("plain.bin", b"the plain answer" * 100)):
+        with open(os.path.join(ctx.dir, name), "wb") as f:
+            f.write(data)
+    os.utime(os.path.join(ctx.dir, "data.bin"), (calendar.timegm(STAMP),) * 2)
     with WebServer(ctx.dir, https=True) as web, FaultServer() as faults:
         faults.route("/slow", body=DATA, trickle=(8192, 0.02), headers={"Last-Modified": HTTP_STAMP})
         # Fields go as UTF-8; the reply is decoded by its charset.
@@ -197,3 +194,49 @@ def statuses_and_mirrors(ctx):
             got = [" ".join(filter(None, (r.path, r.headers.get("Range")))) for r in faults.requests[start:]]
             check(got == asked, "%s: asked for %r, wanted %r" % (what, got, asked))
         transfer(ctx, "a relative target", [faults.url("/data")], result=0xE0000005, reported=["-"], given="out\\x")
+
+
+@scenario("ftp and file URLs: REST where the server honours it, refused log-ons, missing files; local copies never resumed")
+def ftp_and_files(ctx):
+    folder = os.path.join(ctx.dir, "source folder")
+    os.makedirs(folder)
+    with open(os.path.join(folder, "file.bin"), "wb") as f:
+        f.write(DATA)
+    kept = b"P" * 1000  # an earlier attempt's bytes, unlike the file's own
+    user, wrong = (FtpServer.USER, FtpServer.PASSWORD), (FtpServer.USER, "wrong")
+    cases = [  # (what, REST honoured, name, log-on, .part before, result, file afterwards)
+        ("anonymous", True, "file.bin", (), None, 0, DATA),
+        ("with a password", True, "file.bin", user, None, 0, DATA),
+        ("a .part, REST honoured", True, "file.bin", (), kept, 0, kept + DATA[len(kept):]),
+        ("a .part, REST refused", False, "file.bin", (), kept, 0, DATA),
+        # Declining the credential question ends it.
+        ("a wrong password", True, "file.bin", wrong, None, 12015, None),
+        ("a missing file", True, "missing.bin", user, None, 12003, None),  # "550 No such file"
+    ]
+    for what, rest, name, login, part, result, data in cases:
+        with FtpServer(folder, rest=rest) as server:
+            url = server.url(name, *login)
+            asked = [(0xE0000012, url)] * (result == 12015)
+            transfer(ctx, what, [url], result=result, reported=asked + ["data.bin"] * bool(result), content=data,
+                     parts=(part, None))
+    target = Target(ctx, "data.bin", DATA)
+    with FtpServer(folder) as server:
+        outcome = download(ctx, target, server.url("file.bin"))
+    # Where WinINet knows an FTP file's size, a .part as long as the file is
+    # complete as it is; under Wine it does not, and the empty rest completes it.
+    check((outcome.result, outcome.errors, outcome.progress, target.read(), target.read(target.part)) in (
+        (0xE0000010, [error_line(0xE0000010, "data.bin")], [], None, DATA), (0, [], [len(DATA)], DATA, None)),
+        "a .part as long as the file: %r" % outcome.lines)
+
+    path = win_path(os.path.join(folder, "file.bin"))
+    target = Target(ctx, "data.bin", kept)
+    # Three slashes before the drive: the form WinINet alone would read as "/Z:/...".
+    outcome = download(ctx, target, "file:///" + path.replace("\\", "/"))
+    outcome.expect(0, [], "a local copy: ")
+    # Wine's CopyFileExW never calls its progress routine; where it does, the
+    # copy is announced without a path and counted in full.
+    check(target.read() == DATA and target.read(target.part) is None and outcome.lines[-2] == "finished 1 0" and (
+        len(outcome.lines) == 2 or outcome.lines[0] == "begin 1 %d -" % len(DATA) and sum(outcome.progress) == len(
+            DATA)), "a local copy reported %r" % outcome.lines)
+    for url, code in (("file:file.bin", 3), ("file://" + path + ".missing", 2)):
+        transfer(ctx, url, [url], result=code, reported=["data.bin"])
