@@ -14,7 +14,7 @@ import random
 
 from fault_server import FaultServer
 from harness import ScenarioFailed, check, scenario, win_path
-from scenarios.download import Downloads, downloaded
+from scenarios.download import FAILED, Downloads, downloaded
 from scenarios.transfer import Target, contents, download
 
 SEED_VARIABLE = "TESSARO_FAULT_SEED"
@@ -78,39 +78,33 @@ def engine_run(ctx, faults, rng, data, index, counts):
 
 # A 416 that gives no length, in place of the route's own "bytes */N".
 NO_LENGTH_416 = ("416 without Content-Range", {"status": 416, "body": b"416 page", "headers": {}})
-# The .part a product case starts with, from the served data.
-PARTS = {None: lambda data: None, "whole": lambda data: data, "longer": lambda data: data + b"tail",
-         "half": lambda data: data[:len(data) // 2]}
-BOTH = ("MD5", "SHA256")
-# (what, the .part before the first run, faults of its answers, the digests
-# the package gives, how its runs end); later runs meet a server that behaves.
-# A 416 body is never the file: the .part is, when the 416 gives its length;
-# else the file comes again from byte 0.
+# (what, the .part before the first run, faults of its answers, whether the
+# package gives an MD5 beside the SHA256, how its runs end); later runs meet a
+# server that behaves. A 416 body is never the file: the .part is, when the
+# 416 gives its length; else the file comes again from byte 0.
 PRODUCT_CASES = (
-    ("three drops", None, ("drop", "drop", "drop"), BOTH, ("accepted",)),
-    ("cut short after a drop", None, ("drop", "shorter"), ("SHA256",), ("rejected", "accepted")),
-    ("a restart that outlasts the reconnection", None, ("restart",), BOTH, ("failed", "accepted")),
+    ("three drops", None, ("drop", "drop", "drop"), True, ("accepted",)),
+    ("cut short after a drop", None, ("drop", "shorter"), False, ("rejected", "accepted")),
+    ("a restart that outlasts the reconnection", None, ("restart",), True, ("failed", "accepted")),
     # Reconnected after the lie, the .part is whole: the 416 to its range completes it.
-    ("announced longer after a drop", None, ("drop", "longer"), BOTH, ("accepted",)),
-    ("a whole .part answered 416", "whole", (), BOTH, ("accepted",)),
-    ("a .part longer than the file", "longer", (), BOTH, ("accepted",)),
-    ("a 416 that gives no length", "half", (NO_LENGTH_416,), BOTH, ("accepted",)),
+    ("announced longer after a drop", None, ("drop", "longer"), True, ("accepted",)),
+    ("a whole .part answered 416", "whole", (), True, ("accepted",)),
+    ("a .part longer than the file", "longer", (), True, ("accepted",)),
+    ("a 416 that gives no length", "half", (NO_LENGTH_416,), True, ("accepted",)),
 )
 
 
-def product_case(ctx, faults, rng, index, counts, what, start, kinds, given, endings):
+def product_case(ctx, faults, rng, index, counts, what, start, kinds, with_md5, endings):
     pkg = Downloads(ctx)
     data = pkg.serve("setup.exe", rng.randbytes(rng.randrange(1, 50_000)))
     plan = [kind if isinstance(kind, tuple) else fault(rng, kind, downtime=1, tame=True) for kind in kinds]
     what = "product case %d, %s (%s): " % (index, what, ", ".join(d for d, _ in plan))
     path, target = "/product%d/setup.exe" % index, os.path.join(ctx.dir, "dl%d" % index, "setup.exe")
     faults.route(path, body=data, answers=[b for _, b in plan])
-    keys = {name: digest for name, digest in zip(BOTH, (hashlib.md5(data).hexdigest(),
-                                                        hashlib.sha256(data).hexdigest())) if name in given}
-    endings_seen = {"accepted": downloaded("Faulty")[1:], "rejected": [
-        "Download completed succesfully.", "Downloaded file was rejected.(Invalid %s)." % (
-            "size or MD5" if "MD5" in given else "SHA256")]}
-    part = PARTS[start](data)
+    keys = {"SHA256": hashlib.sha256(data).hexdigest(), **({"MD5": hashlib.md5(data).hexdigest()} if with_md5 else {})}
+    rejected = ["Download completed succesfully.", "Downloaded file was rejected.(Invalid %s)." % (
+        "size or MD5" if with_md5 else "SHA256")]
+    part = {"whole": data, "longer": data + b"tail", "half": data[:len(data) // 2]}.get(start)
     if part:
         os.makedirs(os.path.dirname(target))
         with open(target + ".part", "wb") as f:
@@ -122,8 +116,8 @@ def product_case(ctx, faults, rng, index, counts, what, start, kinds, given, end
         lines = pkg.run([("DownloadFolder", win_path(os.path.dirname(target))), ("KeepFiles", "complete")],
                         [("Faulty", keys)])[1:]
         check(faults.listening.wait(10), what + "the server did not come back")
-        ended = next((name for name, seen in endings_seen.items() if lines[:len(seen)] == seen), repr(lines))
-        ended = "failed" if len(lines) == 1 and lines[0].startswith("Download failed. Error:") else ended
+        ended = ("accepted" if lines[:2] == downloaded("Faulty")[1:] else "rejected" if lines == rejected
+                 else "failed" if len(lines) == 1 and lines[0].startswith(FAILED) else repr(lines))
         counts["product " + ended] += 1
         check(ended == wanted, "%sended %s, wanted %s" % (at, ended, wanted))
         got, kept = contents(target), contents(target + ".part")

@@ -25,10 +25,8 @@ struct RecordingListener : ProgressListener {
 
 DWORD Step(CopyProgress& progress, std::int64_t total, std::int64_t transferred,
            DWORD reason = CALLBACK_CHUNK_FINISHED) {
-  LARGE_INTEGER size;
-  size.QuadPart = total;
-  LARGE_INTEGER done;
-  done.QuadPart = transferred;
+  LARGE_INTEGER size{.QuadPart = total};
+  LARGE_INTEGER done{.QuadPart = transferred};
   return CopyProgressRoutine(size, done, size, done, 1, reason, nullptr, nullptr, &progress);
 }
 
