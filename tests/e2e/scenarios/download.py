@@ -55,10 +55,6 @@ def md5(data):
     return hashlib.md5(data).hexdigest()
 
 
-def sha256(data):
-    return hashlib.sha256(data).hexdigest()
-
-
 def downloaded(name):
     return ["Starting download of:" + name, "Download completed succesfully.", "Downloaded file was accepted."]
 
@@ -70,13 +66,13 @@ def accepted_and_rejected(ctx):
     long_md5 = pkg.serve("sub/setup_b.exe", b"b")
     pkg.serve("setup_c.exe", b"c")
     dl, dl2, dl3 = (os.path.join(ctx.dir, name) for name in ("dl", "dl2", "dl3"))
+    sha256 = hashlib.sha256(upper).hexdigest()
     with WebServer(pkg.served) as web:
         # Silent: a rejected file ends the step, yet the run goes on to
         # install what was accepted before it.
         lines = pkg.run([("DownloadFolder", win_path(dl)), ("KeepFiles", "complete")], [
             ("Upper", {"Url": web.url("setup_a.exe"), "ExactSize": str(len(upper)), "MD5": md5(upper).upper(),
-                       "SHA256": sha256(upper).upper(),
-                       "Folder": "tools", "NoUiCommandLine": pkg.writes("upper.txt")}),
+                       "SHA256": sha256.upper(), "Folder": "tools", "NoUiCommandLine": pkg.writes("upper.txt")}),
             ("Long", {"Url": web.url("sub/setup_b.exe?lang=en"), "MD5": md5(long_md5) + "-and-more",
                       "Folder": "?renamed.exe", "NoUiCommandLine": pkg.writes("long.txt")}),
             ("Missing", {"Url": web.url("missing.exe")}),
@@ -102,7 +98,7 @@ def accepted_and_rejected(ctx):
         # A SHA256 that is not 64 hexadecimal digits rejects the file however right its size is.
         lines = pkg.run([("DownloadFolder", win_path(dl3)), ("KeepFiles", "complete")], [
             ("Replaced", {"Url": web.url("setup_a.exe"), "ExactSize": str(len(upper)),
-                          "SHA256": sha256(upper)[:-1] + "g", "NoUiCommandLine": pkg.writes("replaced.txt")})])
+                          "SHA256": sha256[:-1] + "g", "NoUiCommandLine": pkg.writes("replaced.txt")})])
         check(lines == ["Starting download of:Replaced", "Download completed succesfully.",
                         "Downloaded file was rejected.(Invalid SHA256 value)."], "log: %s" % lines)
         check(not pkg.wrote("replaced.txt") and os.listdir(dl3) == [], "the rejected setup ran or was left")

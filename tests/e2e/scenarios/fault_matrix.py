@@ -15,7 +15,7 @@ import random
 from fault_server import FaultServer
 from harness import ScenarioFailed, check, scenario, win_path
 from scenarios.download import FAILED, Downloads, downloaded
-from scenarios.transfer import Target, contents, download
+from scenarios.transfer import Target, contents, probe
 
 SEED_VARIABLE = "TESSARO_FAULT_SEED"
 ENGINE_RUNS = 40
@@ -26,10 +26,9 @@ DOWNTIMES = (0, 0.05, 0.3)
 
 
 def fault(rng, kind=None, downtime=None, tame=False):
-    """One answer's misbehaviour: (its description, the fault server's behaviour).
-    A quarter of the drops fall in the body's last kilobyte, where a transfer
-    that stops early would pass for complete; a tame one falls between a tenth
-    and nine tenths, leaving the next answer enough to lie about."""
+    """(description, the fault server's behaviour) of one answer. A quarter of
+    the drops fall in the last kilobyte, where a transfer that stops early
+    would pass for complete; a tame one leaves the next answer enough to lie about."""
     kind = kind or rng.choice(("drop", "drop", "restart", "longer"))
     if kind in ("longer", "shorter"):
         lie = rng.randint(1, 4096) * (1 if kind == "longer" else -1)
@@ -57,7 +56,7 @@ def engine_run(ctx, faults, rng, data, index, counts):
     for answers in ([b for _, b in plan], []):
         faults.route(path, body=data, answers=answers)
         asked = len(faults.requests_for(path))
-        outcome = download(ctx, target, faults.url(path), options=options if answers else ())
+        outcome = probe(ctx, *options * bool(answers), target.win, faults.url(path))
         check(faults.listening.wait(10), what + "the server did not come back")
         got, kept = target.read(), target.read(target.part)
         codes = [int(e.split()[2], 16) for e in outcome.errors]

@@ -70,10 +70,6 @@ class Target:
         return contents(which or self.path)
 
 
-def download(ctx, target, *urls, options=()):
-    return probe(ctx, *options, target.win, *urls)
-
-
 def transfer(ctx, what, urls, options=(), result=0, reported=(), content=None, parts=(None, None), given=None):
     """One probe run into a fresh data.bin whose .part holds parts[0]: its
     result (one code, or any of a tuple), the errors it reported (texts with
@@ -125,13 +121,12 @@ def settings_and_redirects(ctx):
             # A self-signed certificate is a question to the listener, unless a setting tolerates it.
             ("an untrusted certificate", ["--answer", 1], [secure], (12037, 12038, 12044, 12045),
              ["-", "data.bin"], None, ()),
-            ("certificates ignored", ["--ignore-certificates", "--answer", 1], [secure], 0, [], DATA, ()),
-            ("certificates relaxed on retry", ["--relax-certificates", "--answer", 1], [secure], 0, [], DATA, ()),
             # https to http fails that mirror; http to https is followed.
             ("https redirected to http", ["--ignore-certificates"], [to_http], 12040, ["data.bin"], None, ()),
-            ("then a mirror that works", ["--ignore-certificates"], [to_http, secure], 0, [], DATA, ()),
-            ("http redirected to https", ["--relax-certificates", "--answer", 1], [web.url("to-https/data.bin")], 0,
-             [], DATA, ()),
+            ("then a mirror that works, certificates ignored", ["--ignore-certificates"], [to_http, secure], 0, [],
+             DATA, ()),
+            ("http redirected to https, certificates relaxed on retry", ["--relax-certificates", "--answer", 1],
+             [web.url("to-https/data.bin")], 0, [], DATA, ()),
         ]
         for what, options, mirrors, result, reported, content, holds in cases:
             outcome = transfer(ctx, what, mirrors, options, result, reported, content)
@@ -146,7 +141,7 @@ def settings_and_redirects(ctx):
 
         # Cancel keeps what came in the .part, and is no error to report.
         target = Target(ctx, "data.bin")
-        download(ctx, target, faults.url("/slow"), options=["--cancel-after", 40_000]).expect(0xE0000008, [], "Cancel: ")
+        probe(ctx, "--cancel-after", 40_000, target.win, faults.url("/slow")).expect(0xE0000008, [], "Cancel: ")
         kept = target.read(target.part)
         check(kept is not None and 40_000 <= len(kept) < len(DATA) and DATA.startswith(kept) and target.read() is None,
               "Cancel left a .part of %s bytes" % (None if kept is None else len(kept)))
@@ -221,7 +216,7 @@ def ftp_and_files(ctx):
                      parts=(part, None))
     target = Target(ctx, "data.bin", DATA)
     with FtpServer(folder) as server:
-        outcome = download(ctx, target, server.url("file.bin"))
+        outcome = probe(ctx, target.win, server.url("file.bin"))
     # Where WinINet knows an FTP file's size, a .part as long as the file is
     # complete as it is; under Wine it does not, and the empty rest completes it.
     check((outcome.result, outcome.errors, outcome.progress, target.read(), target.read(target.part)) in (
@@ -231,7 +226,7 @@ def ftp_and_files(ctx):
     path = win_path(os.path.join(folder, "file.bin"))
     target = Target(ctx, "data.bin", kept)
     # Three slashes before the drive: the form WinINet alone would read as "/Z:/...".
-    outcome = download(ctx, target, "file:///" + path.replace("\\", "/"))
+    outcome = probe(ctx, target.win, "file:///" + path.replace("\\", "/"))
     outcome.expect(0, [], "a local copy: ")
     # Wine's CopyFileExW never calls its progress routine; where it does, the
     # copy is announced without a path and counted in full.
