@@ -4,13 +4,12 @@ route(path, **behaviour) sets what a path answers (others get 404): body,
 status (200); ranges=False ignores Range; drop_after (bytes, or a function of
 the body's length) closes the connection there, still announcing the full
 length; length announces another Content-Length (a number or a function of
-the true one); trickle=(bytes, seconds); headers; auth=(user, password) for
-Basic; restart=seconds shuts the port that long after the answer (listening
-tells when it is back); answers=[behaviours of the first answers in turn,
-over the route's own]. requests lists Request(method, path, headers, body).
-It stops with the with-block, or by itself after `lifetime` seconds.
+the true one); trickle=(bytes, seconds); headers; restart=seconds shuts the
+port that long after the answer (listening tells when it is back);
+answers=[behaviours of the first answers in turn, over the route's own].
+requests lists Request(method, path, headers, body). It stops with the
+with-block, or by itself after `lifetime` seconds.
 """
-import base64
 import collections
 import http.server
 import re
@@ -54,9 +53,6 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             return self._send(404, b"not here", {})
         if answered < len(route.get("answers", ())):
             route = {**route, **route["answers"][answered]}
-        if route.get("auth") and self.headers.get("Authorization") != "Basic " + base64.b64encode(
-                ("%s:%s" % route["auth"]).encode()).decode():
-            return self._send(401, b"who are you", {"WWW-Authenticate": 'Basic realm="Files"'})
         body, status, headers = route.get("body", b""), route.get("status", 200), dict(route.get("headers", {}))
         wanted = _RANGE.match(self.headers.get("Range", ""))
         if wanted and route.get("ranges", True) and status == 200:

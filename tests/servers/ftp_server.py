@@ -12,7 +12,7 @@ from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.ioloop import IOLoop
 from pyftpdlib.servers import FTPServer
 
-# Only failures reach stderr, not every command.
+# pyftpdlib logs every command unless its logger already has a handler.
 _log = logging.getLogger("pyftpdlib")
 _log.addHandler(logging.NullHandler())
 _log.setLevel(logging.ERROR)

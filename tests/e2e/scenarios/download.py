@@ -1,6 +1,5 @@
-"""The download step of a run: files fetched from loopback servers into the
-download folder, checked by ExactSize, MD5 and SHA256, installed from there
-(they are copies of the exit_with helper), deleted unless KeepFiles keeps them."""
+"""The download step: copies of the exit_with helper fetched into the download
+folder, checked, installed from there and deleted unless KeepFiles keeps them."""
 import hashlib
 import os
 import shutil
@@ -44,7 +43,6 @@ class Downloads(Package):
         return [l for l in self.lines if l.startswith(STEP_LINES)]
 
     def wrote(self, name):
-        """Whether a setup run with "--write NAME" left its file."""
         return os.path.exists(os.path.join(self.ctx.dir, name))
 
     def writes(self, name):

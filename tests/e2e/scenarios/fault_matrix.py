@@ -1,12 +1,9 @@
-"""The download fault matrix. Engine runs (the transfer probe) meet drops at
-random offsets, lengths announced longer than the truth and a server that
-restarts mid-transfer: each ends with the exact file, or with one reported
-error and a true prefix of the file in its ".part", from which the next run
-finishes. Product runs meet fixed cases whose end the MD5 and SHA-256 checks
-judge: a length announced shorter than the truth, which the engine has to
-believe, and .part files answered 416. The faults come from a seeded
-generator; TESSARO_FAULT_SEED=N replays them (a restart's race may still go
-either way)."""
+"""The download fault matrix. Engine runs (the transfer probe) meet random
+drops, lengths announced too long and restarts: each ends with the exact file,
+or one reported error and a true prefix in the .part that the next run
+finishes. Product runs meet fixed cases judged by MD5 and SHA-256: a length
+announced too short, which the engine must believe, and .part files answered
+416. TESSARO_FAULT_SEED=N replays the faults (a restart's race aside)."""
 import collections
 import hashlib
 import os
@@ -46,8 +43,7 @@ def fault(rng, kind=None, downtime=None, tame=False):
 
 
 def engine_run(ctx, faults, rng, data, index, counts):
-    """A run with faults, and after an error one against a server that behaves,
-    which must go on from the .part (Range and first progress) or start afresh."""
+    """A run with faults; after an error, one that must go on from its .part."""
     path, target = "/engine%d" % index, Target(ctx, "engine%d.bin" % index)
     plan = [fault(rng) for _ in range(rng.randint(1, 3))]
     options = ["--expected-size", ENGINE_SIZE] if rng.random() < 0.5 else []
@@ -148,7 +144,6 @@ def fault_matrix(ctx):
                 run(*args)
             except ScenarioFailed as e:  # every wrong run is listed, not only the first
                 wrongs.append(str(e))
-    print("fault matrix (seed %d, %s=%d replays it): %s; %d wrong" % (
-        seed, SEED_VARIABLE, seed, ", ".join("%d %s" % (n, k) for k, n in sorted(counts.items())), len(wrongs)),
-        flush=True)
+    print("fault matrix (%s=%d replays it): %s; %d wrong" % (SEED_VARIABLE, seed, ", ".join(
+        "%d %s" % (n, k) for k, n in sorted(counts.items())), len(wrongs)), flush=True)
     check(not wrongs, "seed %d: %d wrong: %s" % (seed, len(wrongs), "; ".join(wrongs[:3])))

@@ -16,9 +16,6 @@ struct RecordingListener : ProgressListener {
     calls.push_back(L"begin " + std::to_wstring(level) + L" " + std::to_wstring(total) +
                     (path ? L" path" : L""));
   }
-  void OnFinished(std::uint32_t level, std::uint32_t extra) override {
-    calls.push_back(L"finished " + std::to_wstring(level) + L" " + std::to_wstring(extra));
-  }
   void OnProgress(std::uint32_t bytes) override { calls.push_back(L"progress " + std::to_wstring(bytes)); }
   bool IsCancelled() override { return cancel; }
 };
