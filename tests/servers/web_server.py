@@ -19,7 +19,6 @@ LOG_FORMAT = ('{"method":"$request_method","uri":"$request_uri","range":"$http_r
 
 CONFIG = """daemon off;
 master_process off;
-worker_processes 1;
 pid {dir}/nginx.pid;
 error_log {dir}/error.log warn;
 events {{ worker_connections 256; }}

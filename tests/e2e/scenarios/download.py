@@ -4,6 +4,7 @@ import hashlib
 import os
 import shutil
 import subprocess
+from pathlib import Path
 
 from harness import check, scenario, win_path
 from scenarios.install import Package
@@ -29,10 +30,8 @@ class Downloads(Package):
         """Serves the fake setup, with |tail| to tell files apart, as |name|; returns its bytes."""
         path = os.path.join(self.served, *name.split("/"))
         os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(self.ctx.helper("exit_with"), "rb") as f:
-            data = f.read() + tail
-        with open(path, "wb") as f:
-            f.write(data)
+        data = Path(self.ctx.helper("exit_with")).read_bytes() + tail
+        Path(path).write_bytes(data)
         return data
 
     def run(self, general, prereqs, expected_code=0):
@@ -89,9 +88,9 @@ def accepted_and_rejected(ctx):
         check(requested.count("/setup_a.exe") == 1, "requests: %s" % requested)
         # "complete" keeps every accepted file; the rejected one went with the
         # folders it had made, and no .part is left.
-        with open(os.path.join(dl, "tools", "setup_a.exe"), "rb") as f:
-            check(f.read() == upper and sorted(os.listdir(dl)) == ["renamed.exe", "tools"]
-                  and os.listdir(os.path.join(dl, "tools")) == ["setup_a.exe"], "kept: %s" % ctx.files_under(dl))
+        check(Path(dl, "tools", "setup_a.exe").read_bytes() == upper and sorted(os.listdir(dl)) == [
+            "renamed.exe", "tools"] and os.listdir(os.path.join(dl, "tools")) == ["setup_a.exe"],
+            "kept: %s" % ctx.files_under(dl))
 
         # A SHA256 that is not 64 hexadecimal digits rejects the file however right its size is.
         lines = pkg.run([("DownloadFolder", win_path(dl3)), ("KeepFiles", "complete")], [

@@ -8,6 +8,7 @@ import collections
 import hashlib
 import os
 import random
+from pathlib import Path
 
 from fault_server import FaultServer
 from harness import ScenarioFailed, check, scenario, win_path
@@ -102,8 +103,7 @@ def product_case(ctx, faults, rng, index, counts, what, start, kinds, with_md5, 
     part = {"whole": data, "longer": data + b"tail", "half": data[:len(data) // 2]}.get(start)
     if part:
         os.makedirs(os.path.dirname(target))
-        with open(target + ".part", "wb") as f:
-            f.write(part)
+        Path(target + ".part").write_bytes(part)
     for run, wanted in enumerate(endings):
         at, marker = "%srun %d " % (what, run + 1), "product%d-%d.txt" % (index, run)
         keys.update(Url=faults.url(path), NoUiCommandLine=pkg.writes(marker))
