@@ -3,8 +3,8 @@
 // LEVEL TOTAL PATH|-", "progress N", "finished L X", "error TEXT|- 0xCODE"),
 // then "result 0xCODE":  transfer_probe [options] TARGET URL...
 // --expected-size N; --cancel-after BYTES; --answer N (OnError's answer);
-// --pause-ms N (paused that long from the first byte, between "pause" and
-// "go" lines); --ignore-certificates; --relax-certificates;
+// --pause-polls N (IsPaused is true N-1 times once a byte came, each a
+// "pause" line, then "go"); --ignore-certificates; --relax-certificates;
 // --if-modified-since YYYYMMDDhhmmss (UTC); --want-last-modified (prints
 // "last-modified YYYYMMDDhhmmss"); --post NAME=VALUE, repeatable (posts a
 // form to the one URL, without TARGET, and prints "text HEX", the reply's
@@ -25,7 +25,7 @@ class PrintingListener : public tessaro::ProgressListener {
  public:
   std::uint64_t cancelAfter = 0;  // 0: never
   std::uint32_t answer = 0;
-  DWORD pauseMs = 0;  // paused this long from the first byte on
+  std::uint32_t pausePolls = 0;  // IsPaused says yes this many times once a byte came
 
   void OnTransferBegin(std::uint32_t level, std::uint32_t total, const wchar_t* path) override {
     std::wprintf(L"begin %u %u %ls\n", level, total, path != nullptr ? path : L"-");
@@ -36,17 +36,12 @@ class PrintingListener : public tessaro::ProgressListener {
   void OnProgress(std::uint32_t bytes) override {
     reported_ += bytes;
     std::wprintf(L"progress %u\n", bytes);
-    if (pauseMs != 0 && reported_ != 0 && pausedAt_ == 0) {
-      pausedAt_ = GetTickCount();
-      std::wprintf(L"pause\n");
-    }
   }
   bool IsCancelled() override { return cancelAfter != 0 && reported_ >= cancelAfter; }
   bool IsPaused() override {
-    if (pausedAt_ == 0 || resumed_) return false;
-    resumed_ = GetTickCount() - pausedAt_ >= pauseMs;
-    if (resumed_) std::wprintf(L"go\n");
-    return !resumed_;
+    if (reported_ == 0 || pausePolls == 0) return false;
+    std::wprintf(--pausePolls != 0 ? L"pause\n" : L"go\n");
+    return pausePolls != 0;
   }
   std::uint32_t OnError(const wchar_t* text, std::uint32_t code, std::uint32_t) override {
     std::wprintf(L"error %ls 0x%08X\n", text != nullptr ? text : L"-", code);
@@ -55,8 +50,6 @@ class PrintingListener : public tessaro::ProgressListener {
 
  private:
   std::uint64_t reported_ = 0;
-  DWORD pausedAt_ = 0;
-  bool resumed_ = false;
 };
 
 // "YYYYMMDDhhmmss" as a SYSTEMTIME with its weekday filled in.
@@ -92,7 +85,7 @@ int wmain(int argc, wchar_t** argv) {
       if (option == L"--expected-size") session.SetExpectedSize(value);
       if (option == L"--cancel-after") listener.cancelAfter = value;
       if (option == L"--answer") listener.answer = value;
-      if (option == L"--pause-ms") listener.pauseMs = value;
+      if (option == L"--pause-polls") listener.pausePolls = value;
       if (option == L"--if-modified-since") session.SetIfModifiedSince(ParseTime(text.c_str()));
       if (option == L"--post") {
         post = true;

@@ -103,8 +103,8 @@ def settings_and_redirects(ctx):
         stamp = "%04d%02d%02d%02d%02d%02d" % STAMP
         cases = [  # (what, options, mirrors, result, reported, file afterwards, runs of lines the output holds)
             # Nothing is received while the listener says paused.
-            ("Last-Modified and Pause", ["--want-last-modified", "--pause-ms", 300], [faults.url("/slow")], 0, [],
-             DATA, ("\npause\ngo\nprogress ", "\nlast-modified %s\nresult" % stamp)),
+            ("Last-Modified and Pause", ["--want-last-modified", "--pause-polls", 30], [faults.url("/slow")], 0, [],
+             DATA, ("\n" + "pause\n" * 29 + "go\nprogress ", "\nlast-modified %s\nresult" % stamp)),
             ("as new as the file", ["--if-modified-since", stamp], [web.url("data.bin")], 0xE0000013, [], None, ()),
             ("a form post", form, [faults.url("/form")], 0, [], None, ("\ntext 00E920AC\n",)),
             ("a form post answered 500", form, [faults.url("/broken")], 0xE000002B, [], None, ("\ntext \n",)),
