@@ -1,8 +1,6 @@
-"""A loopback FTP server on pyftpdlib (Debian's python3-pyftpdlib: run it with
-/usr/bin/python3): one folder, read-only, to anonymous and to USER with
-PASSWORD, from a thread of its own; rest=False refuses every REST, as servers
-without restart support do. It stops with the with-block, or by itself after
-`lifetime` seconds."""
+"""pyftpdlib (Debian's python3-pyftpdlib) serving one folder read-only on
+127.0.0.1 to anonymous and to USER with PASSWORD; rest=False refuses every
+REST. It stops with the with-block, or by itself after `lifetime` seconds."""
 import logging
 import threading
 import time

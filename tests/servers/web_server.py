@@ -7,6 +7,7 @@ import shutil
 import subprocess
 import tempfile
 import time
+from pathlib import Path
 
 from fault_server import free_port
 
@@ -98,8 +99,8 @@ class WebServer:
         self.https_port = free_port() if self.https else None
         https = HTTPS.format(port=self.https_port, http_port=self.port, dir=self._dir) if self.https else ""
         conf = os.path.join(self._dir, "nginx.conf")
-        with open(conf, "w") as f:
-            f.write(CONFIG.format(dir=self._dir, root=self.root, port=self.port, log_format=LOG_FORMAT, https=https))
+        Path(conf).write_text(CONFIG.format(dir=self._dir, root=self.root, port=self.port, log_format=LOG_FORMAT,
+                                            https=https))
         pid_file = os.path.join(self._dir, "nginx.pid")
         if os.path.exists(pid_file):  # from an attempt that lost its port
             os.remove(pid_file)
@@ -122,20 +123,14 @@ class WebServer:
         raise RuntimeError("nginx did not listen within %d s: %s" % (START_SECONDS, self._error_log()))
 
     def _error_log(self):
-        try:
-            with open(os.path.join(self._dir, "error.log")) as f:
-                return f.read()[-2000:]
-        except OSError:
-            return ""
+        path = os.path.join(self._dir, "error.log")
+        return Path(path).read_text()[-2000:] if os.path.exists(path) else ""
 
     def url(self, path="", https=False):
         return "%s://127.0.0.1:%d/%s" % ("https" if https else "http", self.https_port if https else self.port, path)
 
     def requests(self):
         """The requests that have ended, oldest first, as dicts of LOG_FORMAT's fields."""
-        try:
-            with open(os.path.join(self._dir, "access.log")) as f:
-                return [json.loads(line) for line in f if line.strip()]
-        except FileNotFoundError:
-            return []
+        path = Path(self._dir, "access.log")
+        return [json.loads(line) for line in path.read_text().splitlines() if line.strip()] if path.exists() else []
 
