@@ -56,7 +56,7 @@ download_against_curl() {
   rm -rf "$dir" && mkdir -p "$dir/site" || return 1
   head -c $((512 * 1024 * 1024)) /dev/urandom >"$dir/site/file.bin"
   local want; want=$(md5sum <"$dir/site/file.bin" | cut -d' ' -f1)
-  /usr/bin/python3 "$ROOT/tests/servers/web_server.py" --serve "$dir/site" --port-file "$dir/port" &
+  /usr/bin/python3 "$ROOT/bench/serve_folder.py" --serve "$dir/site" --port-file "$dir/port" &
   local server=$!
   for _ in $(seq 100); do [ -s "$dir/port" ] && break; sleep 0.1; done
   if [ ! -s "$dir/port" ]; then

@@ -1,16 +1,14 @@
-// Runs one TransferSession with the process's credential provider, as the
-// download step does, and prints every listener call, one per line:
-//   transfer_probe [options] TARGET URL...
-// Options: --expected-size N, --cancel-after BYTES (Cancel once that many
-//   bytes were reported), --answer N (what OnError answers; 0 by default),
-//   --pause-ms N (IsPaused is true for N ms from the first byte on: "pause"
-//   and "go" lines mark it), --ignore-certificates, --relax-certificates,
-//   --if-modified-since YYYYMMDDhhmmss (UTC), --want-last-modified (then a
-//   "last-modified YYYYMMDDhhmmss" line comes before the result),
-//   --post NAME=VALUE (repeatable: posts a form to the one URL instead; then
-//   TARGET is left out, and "text HEX" gives the reply's UTF-16 units).
-// Output lines: "begin LEVEL TOTAL PATH|-", "progress N", "finished L X",
-// "error TEXT|- 0xCODE EXTRA", and last "result 0xCODE".
+// Runs one TransferSession as the download step does (with the process's
+// credential provider) and prints every listener call, one a line ("begin
+// LEVEL TOTAL PATH|-", "progress N", "finished L X", "error TEXT|- 0xCODE"),
+// then "result 0xCODE":  transfer_probe [options] TARGET URL...
+// --expected-size N; --cancel-after BYTES; --answer N (OnError's answer);
+// --pause-polls N (IsPaused is true N-1 times once a byte came, each a
+// "pause" line, then "go"); --ignore-certificates; --relax-certificates;
+// --if-modified-since YYYYMMDDhhmmss (UTC); --want-last-modified (prints
+// "last-modified YYYYMMDDhhmmss"); --post NAME=VALUE, repeatable (posts a
+// form to the one URL, without TARGET, and prints "text HEX", the reply's
+// UTF-16 units).
 #include <windows.h>
 
 #include <cstdint>
@@ -27,7 +25,7 @@ class PrintingListener : public tessaro::ProgressListener {
  public:
   std::uint64_t cancelAfter = 0;  // 0: never
   std::uint32_t answer = 0;
-  DWORD pauseMs = 0;  // paused this long from the first byte on
+  std::uint32_t pausePolls = 0;  // IsPaused says yes this many times once a byte came
 
   void OnTransferBegin(std::uint32_t level, std::uint32_t total, const wchar_t* path) override {
     std::wprintf(L"begin %u %u %ls\n", level, total, path != nullptr ? path : L"-");
@@ -38,27 +36,20 @@ class PrintingListener : public tessaro::ProgressListener {
   void OnProgress(std::uint32_t bytes) override {
     reported_ += bytes;
     std::wprintf(L"progress %u\n", bytes);
-    if (pauseMs != 0 && reported_ != 0 && pausedAt_ == 0) {
-      pausedAt_ = GetTickCount();
-      std::wprintf(L"pause\n");
-    }
   }
   bool IsCancelled() override { return cancelAfter != 0 && reported_ >= cancelAfter; }
   bool IsPaused() override {
-    if (pausedAt_ == 0 || resumed_) return false;
-    resumed_ = GetTickCount() - pausedAt_ >= pauseMs;
-    if (resumed_) std::wprintf(L"go\n");
-    return !resumed_;
+    if (reported_ == 0 || pausePolls == 0) return false;
+    std::wprintf(--pausePolls != 0 ? L"pause\n" : L"go\n");
+    return pausePolls != 0;
   }
-  std::uint32_t OnError(const wchar_t* text, std::uint32_t code, std::uint32_t extra) override {
-    std::wprintf(L"error %ls 0x%08X %u\n", text != nullptr ? text : L"-", code, extra);
+  std::uint32_t OnError(const wchar_t* text, std::uint32_t code, std::uint32_t) override {
+    std::wprintf(L"error %ls 0x%08X\n", text != nullptr ? text : L"-", code);
     return answer;
   }
 
  private:
   std::uint64_t reported_ = 0;
-  DWORD pausedAt_ = 0;
-  bool resumed_ = false;
 };
 
 // "YYYYMMDDhhmmss" as a SYSTEMTIME with its weekday filled in.
@@ -94,7 +85,7 @@ int wmain(int argc, wchar_t** argv) {
       if (option == L"--expected-size") session.SetExpectedSize(value);
       if (option == L"--cancel-after") listener.cancelAfter = value;
       if (option == L"--answer") listener.answer = value;
-      if (option == L"--pause-ms") listener.pauseMs = value;
+      if (option == L"--pause-polls") listener.pausePolls = value;
       if (option == L"--if-modified-since") session.SetIfModifiedSince(ParseTime(text.c_str()));
       if (option == L"--post") {
         post = true;

@@ -1,20 +1,15 @@
 """A loopback HTTP server that misbehaves on request (standard library only).
 
-route(path, **behaviour) sets what one path does (unrouted paths answer 404);
-server.requests lists Request(method, path, headers, body) in arrival order.
-Behaviours: body (the file; status=200 goes with it, whatever it is);
-ranges=True ("Range: bytes=N-" gets 206 from N, 416 "bytes */LENGTH" past the
-end; False answers 200 and the whole body); drop_after (bytes, or a function
-of the body's length: the first `drops` answers close the connection there,
-still announcing the full length); length (the Content-Length to announce
-instead, or a function of the true one); trickle=(bytes, seconds); headers;
-auth=(user, password) for Basic ("Files" realm); restart=seconds (after this
-answer the port is shut that long; server.listening tells when it is back);
-answers=[behaviours of the first answers one by one, over the route's own].
-It listens on 127.0.0.1 at a free port and stops with the with-block, or by
-itself after `lifetime` seconds.
+route(path, **behaviour) sets what a path answers (others get 404): body,
+status (200); ranges=False ignores Range; drop_after (bytes, or a function of
+the body's length) closes the connection there, still announcing the full
+length; length announces another Content-Length (a number or a function of
+the true one); trickle=(bytes, seconds); headers; restart=seconds shuts the
+port that long after the answer (listening tells when it is back);
+answers=[behaviours of the first answers in turn, over the route's own].
+requests lists Request(method, path, headers, body). It stops with the
+with-block, or by itself after `lifetime` seconds.
 """
-import base64
 import collections
 import http.server
 import re
@@ -37,7 +32,7 @@ def free_port():
 class _Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.0"
 
-    def log_message(self, *args):
+    def log_message(self, *args):  # quiet
         pass
 
     def do_GET(self):
@@ -57,13 +52,8 @@ class _Handler(http.server.BaseHTTPRequestHandler):
         if route is None:
             return self._send(404, b"not here", {})
         if answered < len(route.get("answers", ())):
-            route = {**route, "drops": answered + 1, **route["answers"][answered]}
-        if route.get("auth") and self.headers.get("Authorization") != "Basic " + base64.b64encode(
-                ("%s:%s" % route["auth"]).encode()).decode():
-            return self._send(401, b"who are you", {"WWW-Authenticate": 'Basic realm="Files"'})
-        body = route.get("body", b"")
-        status = route.get("status", 200)
-        headers = dict(route.get("headers", {}))
+            route = {**route, **route["answers"][answered]}
+        body, status, headers = route.get("body", b""), route.get("status", 200), dict(route.get("headers", {}))
         wanted = _RANGE.match(self.headers.get("Range", ""))
         if wanted and route.get("ranges", True) and status == 200:
             start = int(wanted.group(1))
@@ -73,7 +63,7 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             body, status = body[start:], 206
         announced, cut = (value(len(body)) if callable(value) else value
                           for value in (route.get("length"), route.get("drop_after")))
-        if cut is not None and answered < route.get("drops", 1):
+        if cut is not None:
             announced = len(body) if announced is None else announced
             body = body[:cut]
         self._send(status, body, headers, announced, route.get("trickle"))
@@ -100,15 +90,10 @@ class _Handler(http.server.BaseHTTPRequestHandler):
 
 class FaultServer:
     def __init__(self, lifetime=120):
-        self.routes = {}
-        self.requests = []
-        self.answered = collections.Counter()
-        self.lock = threading.Lock()
-        self._server_lock = threading.Lock()  # guards _http, None while restarting or stopped
-        self._stopped = False
-        self.listening = threading.Event()
-        self.port = 0
-        self._http = None
+        self.routes, self.requests, self.answered, self.lock = {}, [], collections.Counter(), threading.Lock()
+        self.listening, self.port = threading.Event(), 0
+        # Guards _http, None while restarting or stopped.
+        self._server_lock, self._http, self._stopped = threading.Lock(), None, False
         self._timer = threading.Timer(lifetime, self.stop)
         self._timer.daemon = True
 

@@ -1,10 +1,6 @@
-"""A loopback FTP server on pyftpdlib (Debian's python3-pyftpdlib: run it with
-/usr/bin/python3). It serves one folder read-only to an anonymous log-on
-(unless anonymous=False) and to USER with PASSWORD, at a free port, from a
-thread of its own; rest=False refuses every REST with REFUSED_REPLY, as
-servers without restart support do. It stops with the with-block, or by
-itself after `lifetime` seconds.
-"""
+"""pyftpdlib (Debian's python3-pyftpdlib) serving one folder read-only on
+127.0.0.1 to anonymous and to USER with PASSWORD; rest=False refuses every
+REST. It stops with the with-block, or by itself after `lifetime` seconds."""
 import logging
 import threading
 import time
@@ -14,8 +10,7 @@ from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.ioloop import IOLoop
 from pyftpdlib.servers import FTPServer
 
-# pyftpdlib logs every command unless logging is set up; the tests only want
-# failures (which still reach stderr through logging's last resort).
+# pyftpdlib logs every command unless its logger already has a handler.
 _log = logging.getLogger("pyftpdlib")
 _log.addHandler(logging.NullHandler())
 _log.setLevel(logging.ERROR)
@@ -24,32 +19,21 @@ _log.setLevel(logging.ERROR)
 class _Handler(FTPHandler):
     honour_rest = True
 
-    # Clients may send REST before they switch to binary; pyftpdlib refuses
-    # that, most servers do not.
+    # pyftpdlib refuses a REST before TYPE I, which clients may send and most servers allow.
     def ftp_REST(self, line):
-        try:
-            marker = int(line)
-        except ValueError:
-            marker = -1
         if not self.honour_rest:
-            self.respond(FtpServer.REFUSED_REPLY)
-        elif marker < 0:
-            self.respond("501 Invalid parameter.")
-        else:
-            self.respond("350 Restarting at position %d." % marker)
-            self._restart_position = marker
+            return self.respond("502 Command not implemented.")
+        self._restart_position = int(line)
+        self.respond("350 Restarting at position %s." % line)
 
 
 class FtpServer:
     USER = "tester"
     PASSWORD = "s3cret"
-    # What a server without restart support answers to REST.
-    REFUSED_REPLY = "502 Command not implemented."
 
-    def __init__(self, folder, rest=True, anonymous=True, lifetime=120):
+    def __init__(self, folder, rest=True, lifetime=120):
         authorizer = DummyAuthorizer()
-        if anonymous:
-            authorizer.add_anonymous(folder)  # read-only: list and retrieve
+        authorizer.add_anonymous(folder)
         authorizer.add_user(self.USER, self.PASSWORD, folder)
         handler = type("Handler", (_Handler,), {"authorizer": authorizer, "honour_rest": rest})
         # An I/O loop of its own: servers of scenarios that run side by side
@@ -78,4 +62,3 @@ class FtpServer:
     def url(self, name, user=None, password=None):
         login = "%s:%s@" % (user, password) if user is not None else ""
         return "ftp://%s127.0.0.1:%d/%s" % (login, self.port, name)
-

@@ -1,36 +1,25 @@
-#!/usr/bin/env python3
-"""nginx on loopback for the tests, the demo and the bench, run unprivileged
-from a configuration in a temporary folder: one folder served on 127.0.0.1
-(Range and If-Modified-Since as nginx handles static files), and on request
-an HTTPS twin on a second port with a self-signed certificate. requests()
-reads what came from the access log. nginx gets SIGTERM when the thread that
-started it ends, so it never outlives a test.
-
-As a program (the bench): web_server.py --serve DIR --port-file FILE serves
-until terminated or its parent ends; FILE gets the port once nginx listens.
-"""
-import argparse
+"""nginx, unprivileged, serving one folder on 127.0.0.1, and on request an
+HTTPS twin with a self-signed certificate; requests() reads its access log.
+nginx gets SIGTERM when the thread that started it ends."""
 import json
 import os
 import shutil
-import signal
 import subprocess
 import tempfile
 import time
+from pathlib import Path
 
 from fault_server import free_port
 
 NGINX = "/usr/sbin/nginx"
-# Sets the parent-death signal before running nginx (util-linux, always present).
+# Gives nginx a parent-death signal (util-linux, always present).
 SETPRIV = "/usr/bin/setpriv"
 
-# One JSON object per request; the fields are what the downloads send and get.
 LOG_FORMAT = ('{"method":"$request_method","uri":"$request_uri","range":"$http_range",'
               '"if_modified_since":"$http_if_modified_since","status":$status,"body_bytes":$body_bytes_sent}')
 
 CONFIG = """daemon off;
 master_process off;
-worker_processes 1;
 pid {dir}/nginx.pid;
 error_log {dir}/error.log warn;
 events {{ worker_connections 256; }}
@@ -45,8 +34,6 @@ http {{
     scgi_temp_path {dir}/scgi;
     sendfile on;
     tcp_nopush on;
-    # A copy at least as new as the file is current (the exact default would need the same second).
-    if_modified_since before;
     server {{
         listen 127.0.0.1:{port};
         root "{root}";
@@ -77,11 +64,13 @@ class WebServer:
 
     def __enter__(self):
         if not os.access(NGINX, os.X_OK):
-            # Loud on purpose: a test that cannot have its server must fail, not skip.
             raise RuntimeError("%s is missing: scripts/install-deps.sh installs nginx-light" % NGINX)
         self._dir = tempfile.mkdtemp(prefix="tessaro-web-")
         if self.https:
-            self._make_certificate()
+            subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=localhost",
+                            "-days", "30", "-keyout", os.path.join(self._dir, "key.pem"),
+                            "-out", os.path.join(self._dir, "cert.pem")],
+                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         for _ in range(START_ATTEMPTS):
             if self._try_start():
                 return self
@@ -94,36 +83,27 @@ class WebServer:
 
     def stop(self):
         if self._proc is not None:
-            if self._proc.poll() is None:
-                self._proc.terminate()
-                try:
-                    self._proc.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    self._proc.kill()
-                    self._proc.wait()
+            self._proc.terminate()
+            try:
+                self._proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self._proc.kill()
+                self._proc.wait()
             self._proc = None
         if self._dir is not None:
             shutil.rmtree(self._dir, ignore_errors=True)
             self._dir = None
 
-    def _make_certificate(self):
-        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=localhost",
-                        "-days", "30", "-keyout", os.path.join(self._dir, "key.pem"),
-                        "-out", os.path.join(self._dir, "cert.pem")],
-                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
     def _try_start(self):
-        """Starts nginx on fresh ports; False when a port was taken meanwhile."""
         self.port = free_port()
         self.https_port = free_port() if self.https else None
         https = HTTPS.format(port=self.https_port, http_port=self.port, dir=self._dir) if self.https else ""
         conf = os.path.join(self._dir, "nginx.conf")
-        with open(conf, "w") as f:
-            f.write(CONFIG.format(dir=self._dir, root=self.root, port=self.port, log_format=LOG_FORMAT, https=https))
+        Path(conf).write_text(CONFIG.format(dir=self._dir, root=self.root, port=self.port, log_format=LOG_FORMAT,
+                                            https=https))
         pid_file = os.path.join(self._dir, "nginx.pid")
-        for name in ("nginx.pid", "error.log", "access.log"):
-            if os.path.exists(os.path.join(self._dir, name)):
-                os.remove(os.path.join(self._dir, name))
+        if os.path.exists(pid_file):  # from an attempt that lost its port
+            os.remove(pid_file)
         # -e: the error log from the first line on, before the configuration is read.
         self._proc = subprocess.Popen(
             [SETPRIV, "--pdeathsig", "TERM", NGINX, "-p", self._dir, "-c", conf,
@@ -143,47 +123,14 @@ class WebServer:
         raise RuntimeError("nginx did not listen within %d s: %s" % (START_SECONDS, self._error_log()))
 
     def _error_log(self):
-        try:
-            with open(os.path.join(self._dir, "error.log")) as f:
-                return f.read()[-2000:]
-        except OSError:
-            return ""
+        path = os.path.join(self._dir, "error.log")
+        return Path(path).read_text()[-2000:] if os.path.exists(path) else ""
 
-    def url(self, path=""):
-        return "http://127.0.0.1:%d/%s" % (self.port, path.lstrip("/"))
-
-    def https_url(self, path=""):
-        return "https://127.0.0.1:%d/%s" % (self.https_port, path.lstrip("/"))
+    def url(self, path="", https=False):
+        return "%s://127.0.0.1:%d/%s" % ("https" if https else "http", self.https_port if https else self.port, path)
 
     def requests(self):
-        """Every request logged so far, oldest first, as dicts (method, uri,
-        range, if_modified_since, status, body_bytes); absent headers are
-        empty texts. nginx logs a request when it ends."""
-        try:
-            with open(os.path.join(self._dir, "access.log")) as f:
-                return [json.loads(line) for line in f if line.strip()]
-        except FileNotFoundError:
-            return []
+        """The requests that have ended, oldest first, as dicts of LOG_FORMAT's fields."""
+        path = Path(self._dir, "access.log")
+        return [json.loads(line) for line in path.read_text().splitlines() if line.strip()] if path.exists() else []
 
-
-def serve(root, port_file):
-    """Serves until SIGTERM, SIGINT or the end of the parent process."""
-    parent = os.getppid()
-    stop = []
-    signal.signal(signal.SIGTERM, lambda *_: stop.append(1))
-    signal.signal(signal.SIGINT, lambda *_: stop.append(1))
-    with WebServer(root) as web:
-        temp = port_file + ".tmp"
-        with open(temp, "w") as f:
-            f.write("%d\n" % web.port)
-        os.replace(temp, port_file)  # readers never see half a file
-        while not stop and os.getppid() == parent:
-            time.sleep(0.2)
-
-
-if __name__ == "__main__":
-    parser = argparse.ArgumentParser(description="Serves a folder with nginx on 127.0.0.1.")
-    parser.add_argument("--serve", required=True, metavar="DIR")
-    parser.add_argument("--port-file", required=True, metavar="FILE")
-    args = parser.parse_args()
-    serve(args.serve, args.port_file)

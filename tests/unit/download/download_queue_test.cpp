@@ -1,9 +1,8 @@
-// What the download step tells a listening window, which the silent runs of
-// the end-to-end scenarios cannot show: each job announced, a failed optional
-// download passed over, a rejected file and a failed mandatory download each
-// reported once, and where the step stops. Failures come from a closed
-// loopback port; the one file that must arrive comes from a file URL, which
-// the engine copies like any download.
+// What the download step tells a listening window, which silent runs cannot
+// show: each job announced, a failed optional download passed over, a rejected
+// file and a failed mandatory download each reported once, and where the step
+// stops. Failures come from a closed loopback port, the rejected file from a
+// file URL.
 #include "download/download_queue.h"
 
 #include <gtest/gtest.h>
@@ -22,8 +21,7 @@ namespace {
 using namespace test_support;
 using Calls = std::vector<std::wstring>;
 
-// The step's own calls; the engine's transfer reports are left out, its
-// errors are kept.
+// The step's own calls and the engine's errors, not its transfer reports.
 struct StepListener : ProgressListener {
   Calls calls;
 

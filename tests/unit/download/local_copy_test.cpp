@@ -16,19 +16,14 @@ struct RecordingListener : ProgressListener {
     calls.push_back(L"begin " + std::to_wstring(level) + L" " + std::to_wstring(total) +
                     (path ? L" path" : L""));
   }
-  void OnFinished(std::uint32_t level, std::uint32_t extra) override {
-    calls.push_back(L"finished " + std::to_wstring(level) + L" " + std::to_wstring(extra));
-  }
   void OnProgress(std::uint32_t bytes) override { calls.push_back(L"progress " + std::to_wstring(bytes)); }
   bool IsCancelled() override { return cancel; }
 };
 
 DWORD Step(CopyProgress& progress, std::int64_t total, std::int64_t transferred,
            DWORD reason = CALLBACK_CHUNK_FINISHED) {
-  LARGE_INTEGER size;
-  size.QuadPart = total;
-  LARGE_INTEGER done;
-  done.QuadPart = transferred;
+  LARGE_INTEGER size{.QuadPart = total};
+  LARGE_INTEGER done{.QuadPart = transferred};
   return CopyProgressRoutine(size, done, size, done, 1, reason, nullptr, nullptr, &progress);
 }
 
