@@ -81,7 +81,7 @@ TEST(CreateDirectories, MakesAndListsTheMissingLevelsAndTakesThemBackOnFailure) 
   std::wstring deep = scratch.Path();
   while (deep.size() <= 400) deep += L"\\" + std::wstring(50, L'd');
   EXPECT_EQ(CreateDirectories(deep + L"\\setup.exe", false, nullptr), 0u);
-  EXPECT_TRUE(IsFolder(deep) && PathExists(deep));
+  EXPECT_TRUE(PathExists(deep));
 
   // A failure half-way takes back what this call made, deepest first, and
   // nothing that was there before, empty as it may be.
@@ -91,7 +91,7 @@ TEST(CreateDirectories, MakesAndListsTheMissingLevelsAndTakesThemBackOnFailure) 
     EXPECT_EQ(CreateDirectories(scratch / path, false, &created),
               static_cast<unsigned long>(ERROR_INVALID_NAME));
     EXPECT_TRUE(created.empty()) << path;
-    EXPECT_TRUE(IsFolder(scratch / L"empty") && IsEmptyFolder(scratch / L"empty")) << path;
+    EXPECT_TRUE(PathIsDirectoryEmptyW((scratch / L"empty").c_str())) << path;
   }
 }
 
@@ -101,13 +101,11 @@ std::wstring Read(const ScratchKey& scratch, const std::wstring& name) {
 }
 
 TEST(RegistryRootFromPath, KnowsTheRootNamesInAnyCaseAndTakesAnyOtherTextForAUsersHive) {
-  const std::pair<const wchar_t*, HKEY> cases[] = {{L"hklm\\Software", HKEY_LOCAL_MACHINE},
-                                                   {L"hkey_current_user\\x", HKEY_CURRENT_USER},
-                                                   {L"HKCR\\x", HKEY_CLASSES_ROOT},
-                                                   {L"HkCc\\x", HKEY_CURRENT_CONFIG},
-                                                   {L"HKLMX\\x", HKEY_USERS},
-                                                   {L"\\x", HKEY_USERS},
-                                                   {L"Software", nullptr}};
+  const std::pair<const wchar_t*, HKEY> cases[] = {
+      {L"hklm\\Software", HKEY_LOCAL_MACHINE}, {L"hkey_current_user\\x", HKEY_CURRENT_USER},
+      {L"HKCR\\x", HKEY_CLASSES_ROOT},         {L"HkCc\\x", HKEY_CURRENT_CONFIG},
+      {L"HKLMX\\x", HKEY_USERS},               {L"\\x", HKEY_USERS},
+      {L"Software", nullptr}};
   for (const auto& [path, root] : cases) EXPECT_EQ(RegistryRootFromPath(path), root) << path;
 }
 
@@ -131,6 +129,12 @@ TEST(ReadRegistryValueText, ReadsTextUpToTheLastNonNulAndDwordsInDecimalAndRefus
       {L"qword", L"<failed:untouched>"},
       {L"missing", L"<failed:untouched>"}};  // failures leave the text alone
   for (const auto& [name, expected] : cases) EXPECT_EQ(Read(scratch, name), expected) << name;
+  // By path, split at the first and the last separator; a failure reads as empty.
+  const std::wstring key = scratch.Path() + L"\\";
+  EXPECT_EQ(ReadRegistryValueByPath(key + L"max", false) + L"|" + ReadRegistryValueByPath(key, false),
+            L"4294967295|default value");
+  for (const std::wstring& path : {key + L"qword", key + L"No such key\\Text", std::wstring(L"Software")})
+    EXPECT_EQ(ReadRegistryValueByPath(path, false), L"") << path;
   // Around the 200-byte first buffer and far beyond it, even and odd, with and without a NUL.
   for (const DWORD bytes : {200u, 201u, 202u, 70001u}) {
     std::wstring content(bytes / 2 + 1, L'\0');
@@ -138,18 +142,6 @@ TEST(ReadRegistryValueText, ReadsTextUpToTheLastNonNulAndDwordsInDecimalAndRefus
     scratch.SetRaw(L"long", REG_SZ, content.c_str(), bytes);
     EXPECT_EQ(Read(scratch, L"long"), content.substr(0, bytes / 2)) << bytes;
   }
-}
-
-TEST(RegistryPaths, SplitAtTheFirstAndLastSeparator) {
-  ScratchKey scratch;
-  scratch.SetNumber(L"Number", 10);
-  scratch.SetText(L"", L"default");
-  scratch.SetRaw(L"Binary", REG_BINARY, "\x01", 1);
-  const std::wstring key = L"HKCU\\" + scratch.SubKey() + L"\\";
-  EXPECT_EQ(ReadRegistryValueByPath(key + L"Number", false), L"10");
-  EXPECT_EQ(ReadRegistryValueByPath(key, false), L"default");
-  for (const std::wstring& path : {key + L"Binary", key + L"No such key\\Text", std::wstring(L"Software")})
-    EXPECT_EQ(ReadRegistryValueByPath(path, false), L"") << path;
 }
 
 std::string Summary(const OsDescription& os) {
@@ -219,9 +211,7 @@ TEST(LoadSystemLibrary, RefusesNamesThatCouldReachBeyondTheSystemFolder) {
   }
 }
 
-// Both calls run in every end-to-end install and decision run; the failures'
-// codes, a given folder, the long form and calls without an exit-code place
-// are not reached there.
+// What no whole run reaches: the failures' codes, a given folder, the long form, no exit-code place.
 TEST(Processes, FailuresStoreTheErrorShellOpenTakesTheGivenFolderAndOnlyAnExitCodePlaceWaits) {
   ScratchFolder scratch;
   unsigned long code = 0;
@@ -243,8 +233,6 @@ TEST(Processes, FailuresStoreTheErrorShellOpenTakesTheGivenFolderAndOnlyAnExitCo
   for (int i = 0; i < 100 && !PathExists(done); ++i) Sleep(50);  // done before the scratch folder goes
   EXPECT_TRUE(PathExists(done));
 }
-
-TEST(IsRunningAsLocalSystem, IsFalseForAnOrdinaryUser) { EXPECT_FALSE(IsRunningAsLocalSystem()); }
 
 // Threads released together ask an empty cache at once: one computation, and
 // every thread (the late ones waiting for the slow first one) sees its value.
