@@ -33,7 +33,6 @@ def smoke(ctx):
                          os.path.join(ctx.dir, "dl"))
     os.makedirs(served)
     shutil.copy(setup, os.path.join(served, "setup.exe"))
-    shutil.copy(setup, os.path.join(ctx.package, "dump.exe"))
     with open(setup, "rb") as f:
         digest = hashlib.md5(f.read()).hexdigest()
     with open(ctx.helper("versioned_file"), "rb") as f:
@@ -42,6 +41,8 @@ def smoke(ctx):
     name = "tessaro_smoke_%s_%d.dll" % (ctx.tree, os.getpid())
     planted = {folder: os.path.join(ctx.prefix, "drive_c", "windows", folder, name) for folder in VERSIONS}
     dump = os.path.join(ctx.dir, "context.txt")
+    with open(os.path.join(ctx.package, "dump.cmd"), "w", newline="") as f:  # what the run has stored so far
+        f.write('@reg query HKCU\\InterbootContext /v Fetched > "%s"\r\n' % win_path(dump))
     pkg = Package(ctx, [("Options", "q"), ("DownloadFolder", win_path(dl))])
     pkg.key = r"HKLM\Software\Tessaro Tests\e2e_smoke_%s_%d" % (ctx.tree, os.getpid())  # two views, unlike HKCU
     try:
@@ -53,8 +54,7 @@ def smoke(ctx):
             pkg.reg("Only64", "Version", "1.5")  # reg.exe is 64-bit: the native view only
             pkg.add("Fetched", location=("Url", web.url("setup.exe")), MD5=digest.upper(), Options="i",
                     RetValPropName="Fetched", NoUiCommandLine="5")
-            pkg.add("Dump", location=("SetupFile", "dump.exe"), Options="i",
-                    NoUiCommandLine="0 --dump-key InterbootContext \"%s\"" % win_path(dump))
+            pkg.add("Dump", location=("SetupFile", "dump.cmd"), Options="i")
             for n, (folder, x, *found) in enumerate(SYSTEM_FILES):
                 version = ".".join(map(str, VERSIONS[found[ctx.machine == "x64"]]))
                 pkg.add("System%d" % n, [(0, folder + name, {"VerMin": version, "VerMax": version})], Options=x)
@@ -68,8 +68,10 @@ def smoke(ctx):
         steps = ["Starting download of:Fetched", "Download completed succesfully.", "Downloaded file was accepted.",
                  "Launching file:" + win_path(os.path.join(dl, "setup.exe")), "Return code of launched file:5"]
         check("\n".join(steps) in "\n".join(log.lines), "no %s in %s" % (steps, log.lines))
-        with open(dump, encoding="utf-8") as f:
-            check("Fetched=5" in f.read().splitlines(), "InterbootContext during the run lacks Fetched=5")
+        with open(dump, encoding="latin-1") as f:
+            stored = f.read()
+        check(re.search(r"^\s*Fetched\s+REG_\w+\s+(0x)?5\s*$", stored, re.M), "InterbootContext during the run: %r"
+              % stored)
         header = HEADER.search(log.text)
         check(header and header.group(1) == ctx.machine, "log header: %r" % log.text[:200])
     finally:
