@@ -177,31 +177,26 @@ inline bool IsEmptyFolder(const std::wstring& folder) {
   return GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES || PathIsDirectoryEmptyW(folder.c_str());
 }
 
-// The joined mask of the allowed entries for |sidText| in |dacl|; -1 when none.
-inline long long AllowedMaskFor(PACL dacl, const wchar_t* sidText) {
-  PSID sid = nullptr;
-  if (dacl == nullptr || !ConvertStringSidToSidW(sidText, &sid)) return -1;
-  long long mask = -1;
-  void* ace = nullptr;
-  for (DWORD index = 0; index < dacl->AceCount && GetAce(dacl, index, &ace); ++index) {
-    const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
-    if (allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && EqualSid(const_cast<DWORD*>(&allowed->SidStart), sid)) {
-      mask = (mask < 0 ? 0 : mask) | allowed->Mask;
-    }
-  }
-  LocalFree(sid);
-  return mask;
+// An access list as text, such as "D:(A;OICI;GA;;;WD)"; empty when it cannot be read.
+inline std::wstring DaclText(PSECURITY_DESCRIPTOR descriptor) {
+  wchar_t* text = nullptr;
+  if (!ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                            &text, nullptr))
+    return {};
+  const std::wstring result(text);
+  LocalFree(text);
+  return result;
 }
 
-// The same for the access list stored on a file or folder; -1 when unreadable.
-inline long long StoredAllowedMaskFor(const std::wstring& path, const wchar_t* sidText) {
-  PACL dacl = nullptr;
+// The same for the access list stored on a file or folder.
+inline std::wstring StoredDaclText(const std::wstring& path) {
   PSECURITY_DESCRIPTOR stored = nullptr;
-  const bool read = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                          &dacl, nullptr, &stored) == ERROR_SUCCESS;
-  const long long mask = read ? AllowedMaskFor(dacl, sidText) : -1;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                            nullptr, &stored) != ERROR_SUCCESS)
+    return {};
+  const std::wstring text = DaclText(stored);
   LocalFree(stored);
-  return mask;
+  return text;
 }
 
 }  // namespace tessaro::test_support

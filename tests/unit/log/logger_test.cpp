@@ -101,7 +101,7 @@ TEST_F(LoggerTest, FallsBackToTheCommonFolderThenBesideTheExecutableThenToANewTe
   if (!folderExisted) cleanupFolders_.push_back(common);
   EXPECT_EQ(WhereLogged(name, L"moved", scratch_ / L"missing\\run.log"), inCommon);
   // Only a folder the logger creates gets its access list: everyone may write.
-  EXPECT_TRUE(folderExisted || StoredAllowedMaskFor(common, L"S-1-1-0") >= 0);
+  EXPECT_TRUE(folderExisted || StoredDaclText(common).find(L";;;WD)") != std::wstring::npos);
   Block(inCommon);
 
   const std::wstring besideExe = ReplaceExtensionWithLog(RunningExecutablePath());
