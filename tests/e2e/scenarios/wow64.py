@@ -16,10 +16,8 @@ MISSING = PACKAGE  # the searches below name a setup file of the package
 REGISTRY = [
     ("Key32", (5, "VIEW32"), "", FOUND, MISSING),
     ("Key32X", (5, "VIEW32"), "x", MISSING, MISSING),
-    ("NoKey32", (6, "VIEW32"), "", MISSING, FOUND),
     ("Value32", (9, r"BOTH\View", {"RefContent": "M32"}), "", FOUND, MISSING),
     ("Value64X", (9, r"BOTH\View", {"RefContent": "M64"}), "x", FOUND, FOUND),
-    ("VersionOfView", (2, r"BOTH\View", {"VerMin": "32", "VerMax": "32"}), "", FOUND, MISSING),
     ("Wow6432NodeNamedX", (5, "NODE32"), "x", FOUND, FOUND),
     ("ValueNames", (12, "BOTH", {"VerMin": "6"}), "", MISSING, FOUND),
     ("ValueNamesX", (12, "BOTH", {"VerMin": "6"}), "x", FOUND, FOUND),
