@@ -94,8 +94,6 @@ TEST_F(EvaluatorTest, RecheckAndReevaluationFollowTheEvidenceButNotSelectionOrFi
   EXPECT_FALSE(evaluator_.RecheckAfterInstall(3));
   At(4).state = Found;  // skipped searches: whatever the record holds stays
   EXPECT_TRUE(evaluator_.RecheckAfterInstall(4));
-  At(5).winNt64Versions.clear();
-  EXPECT_FALSE(evaluator_.RecheckAfterInstall(5));  // excluded for good
   EXPECT_EQ(Evaluated(), (States{Found, MustDownload, OpenSiteManually, InstallFromPackage, Found,
                                  OsNotSupported, Found}));
   EXPECT_EQ(Selected(), "x-x-x--");  // a recheck neither selects nor deselects
