@@ -48,7 +48,7 @@ def expected(ctx, table):
     return {row[0]: row[column] for row in table}
 
 
-@scenario("wow64: registry views and system folders with and without x, and the folders properties name")
+@scenario("wow64: registry views with and without x, and the folders properties name")
 def views_and_folders(ctx):
     below = r"Software\Tessaro Tests\e2e_wow64_%s_%d" % (ctx.tree, os.getpid())
     native = "HKLM\\" + below

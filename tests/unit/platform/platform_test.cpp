@@ -18,7 +18,6 @@
 #include "platform/properties.h"
 #include "platform/registry.h"
 #include "platform/security.h"
-#include "platform/system_library.h"
 #include "platform/wow64.h"
 #include "test_support.h"
 
@@ -193,15 +192,6 @@ TEST(ErrorText, GivesTheSystemMessageOrTheCodeInDecimalTheChainersOwnCodesAmongT
   EXPECT_GT(ErrorText(ERROR_FILE_NOT_FOUND).size(), 3u);
   EXPECT_EQ(ErrorText(0x2000BEEF), L"536919791");
   EXPECT_EQ(ErrorText(0xE0000005), L"-536870907");
-}
-
-TEST(LoadSystemLibrary, RefusesNamesThatCouldReachBeyondTheSystemFolder) {
-  EXPECT_NE(GetProcedure<FARPROC>(LoadSystemLibrary(L"msi.dll"), "MsiGetProductInfoW"), nullptr);
-  for (const wchar_t* name : {L"..\\msi.dll", L"C:\\windows\\system32\\msi.dll", L""}) {
-    SetLastError(0);
-    EXPECT_EQ(LoadSystemLibrary(name), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-  }
 }
 
 // What no whole run reaches: the failures' codes, and a program named by its long form.
