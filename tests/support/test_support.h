@@ -85,7 +85,6 @@ class ScratchKey {
   ScratchKey(const ScratchKey&) = delete;
   ScratchKey& operator=(const ScratchKey&) = delete;
 
-  bool Created() const { return created_; }
   HKEY Key() const { return key_; }
   // The key, or something below it, as a configuration names it.
   std::wstring Path(const std::wstring& below = {}) const {

@@ -148,7 +148,6 @@ const std::string k64 = IsWindows64Bit() ? " 64bit1" : " 64bit0";  // read only 
 class FakeLocalMachine : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(root_.Created());
     ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, root_.Key()), ERROR_SUCCESS);
   }
   void TearDown() override { RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr); }
