@@ -124,7 +124,6 @@ def decisions(ctx):
         pkg.add("KeyAbsent", [absent], expect=PACKAGE)
         pkg.add("KeyAbsentWanted", [(6, absent[1])], expect=FOUND)
         pkg.add("ValueTooOld", [(2, value, {"VerMin": "3.0"})], location=url, expect=DOWNLOAD)
-        pkg.add("ValueContent", [(9, value, {"RefContent": "S2."})], expect=FOUND)
         pkg.add("FileTooOld", [(0, versioned, {"VerMin": "2.6"})], location=site, expect=SITE)
         pkg.add("FileAbsent", [(0, win_path(os.path.join(files, "absent.dll")))], expect=PACKAGE)
         pkg.add("CheckPasses", [check_program(ctx, 0)], expect=FOUND)

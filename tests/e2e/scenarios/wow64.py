@@ -17,7 +17,6 @@ REGISTRY = [
     ("Key32", (5, "VIEW32"), "", FOUND, MISSING),
     ("Key32X", (5, "VIEW32"), "x", MISSING, MISSING),
     ("Value32", (9, r"BOTH\View", {"RefContent": "M32"}), "", FOUND, MISSING),
-    ("Value64X", (9, r"BOTH\View", {"RefContent": "M64"}), "x", FOUND, FOUND),
     ("Wow6432NodeNamedX", (5, "NODE32"), "x", FOUND, FOUND),
     ("ValueNames", (12, "BOTH", {"VerMin": "6"}), "", MISSING, FOUND),
     ("ValueNamesX", (12, "BOTH", {"VerMin": "6"}), "x", FOUND, FOUND),
