@@ -57,27 +57,21 @@ TEST(ConfigParse, OnlyCrLfEndsALineOneLeadingMarkIsDroppedAndBracketsDecideHeade
   EXPECT_EQ(ValueOr(headers, L"Ctl", L"[B"), L"2]]x");
 }
 
-TEST(ConfigParse, EntriesSplitAtTheFirstSeparatorAndLoseTheRuntimesBlanks) {
+// The first entry of a name wins, in the first section of a name; names are case-sensitive.
+TEST(ConfigParse, EntriesSplitAtTheFirstSeparatorAndLoseTheRuntimesBlanksAndTheFirstMatchWins) {
   ConfigDocument document = Parsed(
       L"k=before any header\r\n[S]\r\n \t key \t = \t value with  inner  blanks \t \r\na=b=c\r\n=x\r\n"
-      L"empty=\r\nno separator\r\n; A=B\r\n\"q\"=\"v\"\r\n"
+      L"empty=\r\nno separator\r\n; A=B\r\n\"q\"=\"v\"\r\nkey=second\r\n"
       // No-break, en quad and ideographic spaces go; a zero-width space (no blank there) stays.
-      L"\x00A0\x2000wide\x3000=\x3000v\x00A0\r\nzw\x200B=\x200Bz\r\n");
-  ASSERT_EQ(document.FindSection(L"S")->entries.size(), 8u);
+      L"\x00A0\x2000wide\x3000=\x3000v\x00A0\r\nzw\x200B=\x200Bz\r\n[S]\r\nonly=later\r\n[s]\r\nKEY=lower\r\n");
+  ASSERT_EQ(document.FindSection(L"S")->entries.size(), 9u);
   const std::pair<const wchar_t*, const wchar_t*> entries[] = {
       {L"key", L"value with  inner  blanks"}, {L"a", L"b=c"},          {L"", L"x"},
       {L"empty", L""},                        {L"; A", L"B"},          {L"\"q\"", L"\"v\""},
-      {L"wide", L"v"},                        {L"zw\x200B", L"\x200Bz"}, {L"k", L"<absent>"}};
+      {L"wide", L"v"},                        {L"zw\x200B", L"\x200Bz"}, {L"k", L"<absent>"},
+      {L"only", L"<absent>"},                 {L"KEY", L"<absent>"}};
   for (const auto& [key, value] : entries) EXPECT_EQ(ValueOr(document, L"S", key), value) << key;
-}
-
-TEST(ConfigParse, FirstMatchWinsAndNamesAreCaseSensitive) {
-  ConfigDocument document = Parsed(
-      L"[GeneralOptions]\r\nk=first\r\nk=second\r\n[GeneralOptions]\r\nk=other section\r\nonly=later\r\n"
-      L"[generaloptions]\r\nK=lower\r\n");
-  EXPECT_EQ((Names{ValueOr(document, L"GeneralOptions", L"k"), ValueOr(document, L"GeneralOptions", L"only"),
-                   ValueOr(document, L"GeneralOptions", L"K"), ValueOr(document, L"generaloptions", L"K")}),
-            (Names{L"first", L"<absent>", L"<absent>", L"lower"}));
+  EXPECT_EQ(ValueOr(document, L"s", L"KEY"), L"lower");
 }
 
 // Lines given with "\n" endings reach the parser with the CR-LF it needs.
@@ -130,9 +124,9 @@ TEST(ConfigPrerequisite, ARejectedRecordIsLeftAlone) {
   EXPECT_TRUE(record.location.empty() && record.searches.empty());
 }
 
-// Whole runs prove "a.b.exe" and a name without extension; these are the folders no run has.
 TEST(ConfigPath, DerivesTheIniAndTheFolderOfTheExecutable) {
   const wchar_t* cases[][3] = {
+      {L"C:\\Pkg\\a.b.exe", L"C:\\Pkg\\a.b.ini", L"C:\\Pkg"},  // never a.ini
       {L"C:\\My.Pkg\\setup", L"C:\\My.Pkg\\setup.ini", L"C:\\My.Pkg"},
       {L"C:\\setup.exe", L"C:\\setup.ini", L"C:"},
       {L"\\\\server\\share\\setup.exe", L"\\\\server\\share\\setup.ini", L"\\\\server\\share"},

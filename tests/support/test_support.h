@@ -48,8 +48,7 @@ inline UniqueModule LoadAsData(const std::wstring& fileName) {
 // A new empty folder under the temporary folder (no trailing "\").
 class ScratchFolder {
  public:
-  explicit ScratchFolder(const std::wstring& stem = L"tessaro-scratch")
-      : path_(GetTempFolder() + UniqueName(stem)) {
+  ScratchFolder() : path_(GetTempFolder() + UniqueName(L"tessaro-scratch")) {
     EXPECT_TRUE(CreateDirectoryW(path_.c_str(), nullptr)) << GetLastError();
   }
   // A program started in the folder keeps it busy for a moment after its exit.
@@ -70,32 +69,26 @@ class ScratchFolder {
   std::wstring path_;
 };
 
-// |root|\Software\Tessaro Tests\|name| in the given view, deleted with
-// everything below it. Two keys of one name in the two views of
-// HKLM\Software are two different keys.
+// HKCU\Software\Tessaro Tests\<unique name>, deleted with everything below it.
 class ScratchKey {
  public:
-  explicit ScratchKey(HKEY root = HKEY_CURRENT_USER, REGSAM view = 0,
-                      const std::wstring& name = UniqueName(L"key"))
-      : root_(root), view_(view), subKey_(L"Software\\Tessaro Tests\\" + name) {
-    created_ = RegCreateKeyExW(root_, subKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &key_,
+  ScratchKey() : subKey_(L"Software\\Tessaro Tests\\" + UniqueName(L"key")) {
+    created_ = RegCreateKeyExW(HKEY_CURRENT_USER, subKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
                                nullptr) == ERROR_SUCCESS;
   }
   ~ScratchKey() {
     if (!created_) return;
     RegDeleteTreeW(key_, nullptr);  // values and subkeys; the key itself goes below
     RegCloseKey(key_);
-    RegDeleteKeyExW(root_, subKey_.c_str(), view_, 0);
+    RegDeleteKeyW(HKEY_CURRENT_USER, subKey_.c_str());
   }
   ScratchKey(const ScratchKey&) = delete;
   ScratchKey& operator=(const ScratchKey&) = delete;
 
-  bool Created() const { return created_; }
   HKEY Key() const { return key_; }
-  const std::wstring& SubKey() const { return subKey_; }  // below the root
   // The key, or something below it, as a configuration names it.
   std::wstring Path(const std::wstring& below = {}) const {
-    return (root_ == HKEY_CURRENT_USER ? L"HKCU\\" : L"HKLM\\") + subKey_ + (below.empty() ? L"" : L"\\" + below);
+    return L"HKCU\\" + subKey_ + (below.empty() ? L"" : L"\\" + below);
   }
 
   // |sub| names a subkey to write into (created when missing), empty for this key.
@@ -113,14 +106,12 @@ class ScratchKey {
   }
   void AddSubkey(const std::wstring& name) const {
     HKEY sub = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(key_, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &sub, nullptr), 0);
+    ASSERT_EQ(RegCreateKeyExW(key_, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr), 0);
     RegCloseKey(sub);
   }
   void RemoveSubkey(const std::wstring& name) const { RegDeleteTreeW(key_, name.c_str()); }
 
  private:
-  HKEY root_;
-  REGSAM view_;
   std::wstring subKey_;
   HKEY key_ = nullptr;
   bool created_ = false;
@@ -180,41 +171,31 @@ inline std::string FileBytes(const std::wstring& path) {
   return ok ? bytes.substr(0, read) : "<none>";
 }
 
-inline bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(ToLongForm(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 // True for a missing folder too.
 inline bool IsEmptyFolder(const std::wstring& folder) {
-  return !IsFolder(folder) || PathIsDirectoryEmptyW(folder.c_str());
+  return GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES || PathIsDirectoryEmptyW(folder.c_str());
 }
 
-// The joined mask of the allowed entries for |sidText| in |dacl|; -1 when none.
-inline long long AllowedMaskFor(PACL dacl, const wchar_t* sidText) {
-  PSID sid = nullptr;
-  if (dacl == nullptr || !ConvertStringSidToSidW(sidText, &sid)) return -1;
-  long long mask = -1;
-  void* ace = nullptr;
-  for (DWORD index = 0; index < dacl->AceCount && GetAce(dacl, index, &ace); ++index) {
-    const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
-    if (allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && EqualSid(const_cast<DWORD*>(&allowed->SidStart), sid)) {
-      mask = (mask < 0 ? 0 : mask) | allowed->Mask;
-    }
-  }
-  LocalFree(sid);
-  return mask;
+// An access list as text, such as "D:(A;OICI;GA;;;WD)"; empty when it cannot be read.
+inline std::wstring DaclText(PSECURITY_DESCRIPTOR descriptor) {
+  wchar_t* text = nullptr;
+  if (!ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                            &text, nullptr))
+    return {};
+  const std::wstring result(text);
+  LocalFree(text);
+  return result;
 }
 
-// The same for the access list stored on a file or folder; -1 when unreadable.
-inline long long StoredAllowedMaskFor(const std::wstring& path, const wchar_t* sidText) {
-  PACL dacl = nullptr;
+// The same for the access list stored on a file or folder.
+inline std::wstring StoredDaclText(const std::wstring& path) {
   PSECURITY_DESCRIPTOR stored = nullptr;
-  const bool read = GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                          &dacl, nullptr, &stored) == ERROR_SUCCESS;
-  const long long mask = read ? AllowedMaskFor(dacl, sidText) : -1;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                            nullptr, &stored) != ERROR_SUCCESS)
+    return {};
+  const std::wstring text = DaclText(stored);
   LocalFree(stored);
-  return mask;
+  return text;
 }
 
 }  // namespace tessaro::test_support

@@ -1,27 +1,16 @@
 """Start-up: finding and reading the configuration beside the executable,
 and the wait for a running Windows Installer installation."""
 import os
-import random
-import shutil
 import time
 
 from harness import check, ini_text, scenario, win_path
 
-END_LINE = "=====================End of Log====================="
 INSTALLER_MUTEX = "Global\\_MSIExecute"
 
 
 def run_ok(ctx, what="", **kwargs):
     result = ctx.run(**kwargs)
     check(result.code == 0, "%sexit code %d" % (what, result.code))
-
-
-def logged_to(ctx, name):
-    """The run closed the log the configuration named, beside the executable
-    rather than in the folder it was started from."""
-    text = ctx.read_log(os.path.join(ctx.package, name)) or ""
-    check(text.rstrip().endswith(END_LINE) and not os.path.exists(os.path.join(ctx.dir, name)),
-          "log %s not closed in the package folder: %r" % (name, text[-200:]))
 
 
 def chainer_log(name):
@@ -32,17 +21,14 @@ def chainer_log(name):
 def malformed_configurations(ctx):
     bom = b"\xff\xfe"
     good = ini_text(chainer_log("parsed.log")).encode("utf-16-le")
-    rng = random.Random(20261205)
     # Several megabytes of well-formed sections; the log key comes last, so a
     # log proves the whole file was read.
     filler = "".join("[Section%d]\r\nKey%d=%s\r\n" % (i, i, "v" * 200) for i in range(9000))
     big = bom + (filler + ini_text(chainer_log("parsed.log"))).encode("utf-16-le")
+    # Arbitrary bytes are the fuzz target's, a missing mark and LF line ends the checker's.
     variants = [  # (what, bytes, whether the log proves the file was read)
         ("empty file", b"", False),
         ("byte-order mark only", bom, False),
-        ("LF-only line ends make one line", bom + "[PREREQ_CHAINER]\nLogFile=parsed.log\n".encode("utf-16-le"), False),
-        ("binary garbage", bytes(rng.randrange(256) for _ in range(65536)), False),
-        ("no byte-order mark loses the first character", good, False),
         ("two byte-order marks and an odd number of bytes", bom + bom + good + b"\x41", True),
         ("several megabytes", big, True),
     ]
@@ -54,25 +40,12 @@ def malformed_configurations(ctx):
         check(os.path.exists(log) == logs, "%s: log %s" % (what, "missing" if logs else "written"))
 
 
-@scenario("startup: without a configuration nothing is written; a.b.exe reads a.b.ini, not a.ini; an executable "
-          "without extension reads <name>.ini")
-def configuration_name(ctx):
+# The name of the configuration beside an executable is the host test's.
+@scenario("startup: without a configuration nothing is written")
+def no_configuration(ctx):
     run_ok(ctx, "no configuration: ")
     files = [os.path.relpath(p, ctx.package) for p in ctx.files_under(ctx.package)]
     check(files == ["setup.exe"], "package folder now holds %s" % files)
-    exe = os.path.join(ctx.package, "a.b.exe")
-    shutil.move(ctx.setup, exe)
-    ctx.write_ini(chainer_log("dotted.log"), name="a.b.ini")
-    ctx.write_ini(chainer_log("wrong.log"), name="a.ini")
-    run_ok(ctx, exe=exe)
-    logged_to(ctx, "dotted.log")
-    check(not os.path.exists(os.path.join(ctx.package, "wrong.log")), "a.ini was read")
-
-    bare = os.path.join(ctx.package, "setup")
-    shutil.move(exe, bare)
-    ctx.write_ini(chainer_log("noext.log"))
-    run_ok(ctx, "no extension: ", exe=bare)
-    logged_to(ctx, "noext.log")
 
 
 # The mutex is global to the Wine prefix: while it is held, every other
