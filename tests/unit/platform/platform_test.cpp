@@ -69,9 +69,12 @@ TEST(PathExists, FindsOnlyAbsoluteExistingPathsAndMakeFullPathSuppliesThem) {
   EXPECT_EQ(MakeFullPath(L"down. \\load "), scratch / L"down\\load");
 }
 
-// Callers ask for a file's folders and need no list of what was made.
-TEST(CreateDirectories, MakesTheMissingLevelsAndTakesThemBackOnFailure) {
+TEST(CreateDirectories, MakesAndListsTheMissingLevelsAndTakesThemBackOnFailure) {
   ScratchFolder scratch;
+  std::vector<std::wstring> created;
+  EXPECT_EQ(CreateDirectories(scratch / L"a\\b\\file.txt", false, &created), 0u);  // a file's folders
+  EXPECT_EQ(CreateDirectories(scratch / L"a\\b\\c\\", true, &created), 0u);        // a\b is there already
+  EXPECT_EQ(created, (std::vector<std::wstring>{scratch / L"a", scratch / L"a\\b", scratch / L"a\\b\\c"}));
   std::wstring deep = scratch.Path();  // beyond the classic limit
   while (deep.size() <= 400) deep += L"\\" + std::wstring(50, L'd');
   for (int round = 0; round < 2; ++round)  // the second finds every level there
@@ -194,7 +197,7 @@ TEST(ErrorText, GivesTheSystemMessageOrTheCodeInDecimalTheChainersOwnCodesAmongT
 }
 
 // What no whole run reaches: the failures' codes, and a program named by its long form.
-TEST(Processes, FailuresStoreTheErrorAndALongFormProgramRuns) {
+TEST(Processes, FailuresStoreTheErrorShellOpenTakesTheGivenFolderAndOnlyAnExitCodePlaceWaits) {
   ScratchFolder scratch;
   unsigned long code = 0;
   EXPECT_FALSE(RunProcess(scratch / L"missing.exe", L"", &code, 0));
@@ -202,8 +205,17 @@ TEST(Processes, FailuresStoreTheErrorAndALongFormProgramRuns) {
   code = 0;
   EXPECT_FALSE(ShellOpen(scratch / L"missing.exe", L"", &code, true, L""));
   EXPECT_EQ(code, static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
-  EXPECT_TRUE(ShellOpen(L"\\\\?\\" + BinPath(L"exit_with.exe"), L"3", &code, false, L""));
+  // A given folder; exit_with.exe writes its command line, then its current directory.
+  const std::wstring report = scratch / L"report.txt";
+  EXPECT_TRUE(ShellOpen(L"\\\\?\\" + BinPath(L"exit_with.exe"), L"3 --write \"" + report + L"\"", &code, false,
+                        L"\\\\?\\" + scratch.Path()));
   EXPECT_EQ(code, 3u);
+  EXPECT_NE(FileBytes(report).find("\r\n" + Narrow(scratch.Path()) + "\r\n"), std::string::npos);
+  // Without an exit-code place nothing waits.
+  const std::wstring done = scratch / L"done.txt";
+  ASSERT_TRUE(RunProcess(BinPath(L"exit_with.exe"), L"x 0 --sleep-ms 2000 --write \"" + done + L"\"", nullptr, 0));
+  EXPECT_FALSE(PathExists(done));
+  for (int i = 0; i < 100 && !PathExists(done); ++i) Sleep(50);  // done before the scratch folder goes
 }
 
 // Threads released together ask an empty cache at once: one computation, and
@@ -232,7 +244,7 @@ TEST(ProcessOnce, ComputedOnceWhenManyThreadsAskFirst) {
 }
 
 // Stored on real folders by the logger's fallback and every download.
-TEST(AccessEntryList, GrantsByNameOrSidTextAndRefusesUnknownTrustees) {
+TEST(AccessEntryList, GrantsByNameOrSidTextRevokesIntoADescriptorAndRefusesUnknownTrustees) {
   AccessEntryList list(NO_INHERITANCE, false);
   EXPECT_TRUE(list.AddAccessEntry(L"Everyone", false));
   EXPECT_TRUE(list.AddAccessEntry(L"S-1-5-18", true));
@@ -242,6 +254,13 @@ TEST(AccessEntryList, GrantsByNameOrSidTextAndRefusesUnknownTrustees) {
   const std::wstring granted = DaclText(descriptor->Get());
   EXPECT_TRUE(granted.find(L";GA;;;WD)") != std::wstring::npos && granted.find(L";GA;;;SY)") != std::wstring::npos)
       << Narrow(granted);
+  // Revoking one of them, merged into that descriptor, keeps the other.
+  AccessEntryList revoke(NO_INHERITANCE, true);
+  EXPECT_TRUE(revoke.AddAccessEntry(L"Everyone", false));
+  const std::unique_ptr<SecurityDescriptor> revoked = revoke.BuildSecurityDescriptor(descriptor->Get(), error);
+  ASSERT_NE(revoked, nullptr) << error;
+  const std::wstring left = DaclText(revoked->Get());
+  EXPECT_TRUE(left.find(L";;;WD)") == std::wstring::npos && left.find(L";;;SY)") != std::wstring::npos) << Narrow(left);
   // Unknown trustees are refused; with nothing in the DACL no descriptor, not one that lets everyone in.
   AccessEntryList unknown(NO_INHERITANCE, false);
   EXPECT_FALSE(unknown.AddAccessEntry(L"No Such Account Anywhere", false));
