@@ -196,7 +196,7 @@ TEST(ErrorText, GivesTheSystemMessageOrTheCodeInDecimalTheChainersOwnCodesAmongT
   EXPECT_EQ(ErrorText(0xE0000005), L"-536870907");
 }
 
-// What no whole run reaches: the failures' codes, and a program named by its long form.
+// What no whole run reaches: the failures' codes, the long forms, a given folder, no exit-code place.
 TEST(Processes, FailuresStoreTheErrorShellOpenTakesTheGivenFolderAndOnlyAnExitCodePlaceWaits) {
   ScratchFolder scratch;
   unsigned long code = 0;
