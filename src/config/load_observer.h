@@ -21,6 +21,7 @@ enum class LoadEvent : int {
   NoLocation,              // no SetupFile, OpenSite or Url: the list ends; subject: the section
   SearchWithoutString,     // "SearchTypeN" without "SearchStringN": the list ends; subject: the key
   NumberingEnds,           // a numbered list stops; subject: the first key not present
+  NotAReturnCode,          // an item of a code list that is no number: skipped; subject: the key
 };
 
 class LoadObserver {

@@ -1,6 +1,7 @@
 #include "config/options_loader.h"
 #include "config/load_observer.h"
 #include "config/option_letters.h"
+#include "config/return_codes.h"
 #include "platform/decimal_text.h"
 
 #include <cstddef>
@@ -43,6 +44,11 @@ class SectionReader {
       observer_->Noted(LoadEvent::NotADecimalNumber, entry->line, entry->key);
     }
     return ParseDecimalInt(entry->value);
+  }
+  // A present key's value as a list of return codes; absent leaves |codes|.
+  void Codes(const std::wstring& key, std::vector<std::uint32_t>& codes) const {
+    const ConfigEntry* entry = Find(key);
+    if (entry != nullptr && !ReadReturnCodes(entry->value, codes)) Note(LoadEvent::NotAReturnCode, entry->line, key);
   }
   void Note(LoadEvent event, int line, const std::wstring& subject) const {
     if (observer_ != nullptr) observer_->Noted(event, line, subject);
@@ -212,6 +218,8 @@ bool LoadPrerequisite(const ConfigDocument& document, int index, Prerequisite& r
   ReadTexts(section, kPrerequisiteTextKeys, loaded);
   loaded.exactSize = static_cast<std::uint32_t>(section.Decimal(L"ExactSize", 0));
   loaded.op = section.Decimal(L"Operator", 0);
+  section.Codes(L"SuccessCodes", loaded.successCodes);
+  section.Codes(L"RebootCodes", loaded.rebootCodes);
   if (!LoadSearches(*found, loaded.searches, observer)) return false;
   record = std::move(loaded);
   return true;

@@ -76,6 +76,10 @@ struct Prerequisite {
   std::uint32_t exactSize = 0;
   std::wstring folder;
   std::wstring retValPropName;
+  // Return codes beyond 0 that mean installed, and those that mean installed
+  // with a restart needed; empty lists keep 0 as the only success.
+  std::vector<std::uint32_t> successCodes;
+  std::vector<std::uint32_t> rebootCodes;
   std::wstring parentPrereq;
   std::int32_t op = 0;  // "Operator": 0 all searches, 1 any
   std::vector<PrereqSearch> searches;

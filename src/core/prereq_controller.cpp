@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -28,6 +29,16 @@ namespace {
 constexpr DWORD kSettlePauseMs = 2000;
 
 enum StepResult : int { kStepDone = 0, kStepFailed = 1, kStepRebooting = 2 };
+
+bool Lists(const std::vector<std::uint32_t>& codes, std::uint32_t code) {
+  return std::find(codes.begin(), codes.end(), code) != codes.end();
+}
+
+// Without the prerequisite's own lists only 0 is success. A restart code is
+// success too: the package, not the chainer, decides when to restart.
+bool CountsAsSuccess(const Prerequisite& record, std::uint32_t code) {
+  return record.successCodes.empty() ? code == 0 : Lists(record.successCodes, code);
+}
 
 // Starts the setup and waits for it. False when it could not be started;
 // |code| then holds the error.
@@ -177,11 +188,21 @@ bool PrereqController::Launch(std::size_t index) {
   } else {
     LogLine(L"Return code of launched file:" + DecimalText(entry.returnCode));
   }
+  const Prerequisite& record = options_.prerequisites[entry.prerequisite];
+  const bool restart = started && Lists(record.rebootCodes, entry.returnCode);
+  const bool success = started && (restart || CountsAsSuccess(record, entry.returnCode));
+  // Said only where the author's lists changed what the code means.
+  if (restart) {
+    launches_.rebootRequired = true;
+    LogLine(L"Return code " + DecimalText(entry.returnCode) + L" counts as success; a restart is required.");
+  } else if (success && entry.returnCode != 0) {
+    LogLine(L"Return code " + DecimalText(entry.returnCode) + L" counts as success.");
+  }
   // Codes of the form 0xC... read as negative numbers, as the store keeps
   // signed values.
   (void)launches_.Store().SetNumber(ToAnsi(entry.retValPropName), static_cast<std::int32_t>(entry.returnCode));
   if (CallsForPause(entry.returnCode)) Sleep(kSettlePauseMs);
-  return started && entry.returnCode == 0;
+  return success;
 }
 
 void PrereqController::ReevaluateAll() { missingMandatory_ = evaluator_.ReevaluateAll(); }

@@ -38,7 +38,8 @@ class PrereqController {
   std::uint32_t BuildLaunchList(bool silent);
   // 0 go on, 1 the setup failed, 2 a reboot was started.
   [[nodiscard]] int InstallStep(std::size_t entry, bool noPrompt);
-  // True when the setup ran and returned 0.
+  // True when the setup ran and its return code counts as success; a code
+  // that asks for a restart also sets the run's reboot-required flag.
   [[nodiscard]] bool Launch(std::size_t entry);
 
   // Re-evaluates the selected prerequisites and recounts the missing

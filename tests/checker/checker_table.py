@@ -58,6 +58,7 @@ CASES = [
     ("long SHA256", edit(replace=(B + 3, "SHA256=" + "a" * 65)), B + 3, "64 hexadecimal digits"),
     ("operator", edit(B + 1, ["Operator=2"]), B + 2, "neither 0"),
     ("size not a number", edit(B + 1, ["ExactSize=12 kB"]), B + 2, "reads it as 12"),
+    ("code list", edit(A + 1, ["RebootCodes=3010, 1641x, 0x666"]), A + 2, "skips it and reads 3010, 1638"),
     ("KeepFiles word", edit(GENERAL + 1, ["KeepFiles=Complete"]), GENERAL + 2, "no value this key knows"),
     ("option that does nothing", edit(GENERAL + 1, ["UpdatesUrl=", "MainAppCmdLine=app.exe"]), GENERAL + 3,
      "'MainAppCmdLine=app.exe' is read, but no step of a run uses it"),

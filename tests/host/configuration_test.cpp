@@ -7,6 +7,7 @@
 
 #include "config/config_document.h"
 #include "config/options_loader.h"
+#include "config/return_codes.h"
 #include "core/config_path.h"
 #include "platform/decimal_text.h"
 #include "platform/path_text.h"
@@ -90,6 +91,25 @@ TEST(ConfigDecimalInt, LeadingSpacesSignsDigitsAndWrap) {
   // Read as written: digits to the end, none lost to the wrap.
   for (const wchar_t* plain : {L"0", L"  -+7", L"4294967295", L"-2147483648"}) EXPECT_TRUE(IsPlainDecimal(plain));
   for (const wchar_t* misread : {L"-", L"12 ", L"4294967296"}) EXPECT_FALSE(IsPlainDecimal(misread)) << misread;
+}
+
+TEST(ConfigReturnCodes, DecimalHexAndNegativeItemsAndMalformedOnesSkipped) {
+  using Codes = std::vector<std::uint32_t>;
+  const struct {
+    const wchar_t* text;
+    bool wellFormed;
+    Codes codes;
+  } cases[] = {
+      {L" 3010 ,\t1641", true, {3010, 1641}},   {L"  ", true, {}},
+      {L"0x80070005,-2147024891", true, {0x80070005u, 0x80070005u}}, {L"0XfF", true, {255}},
+      {L"3010,,1641", false, {3010, 1641}},   {L"12 kB,0x,0x123456789,5", false, {5}},
+      {L"4294967296,0xg", false, {}},
+  };
+  for (const auto& c : cases) {
+    Codes codes{7};
+    EXPECT_EQ(ReadReturnCodes(c.text, codes), c.wellFormed) << c.text;
+    EXPECT_EQ(codes, c.codes) << c.text;
+  }
 }
 
 // "minimum" and "complete" are proven by the download runs, a word in the wrong case by the checker.

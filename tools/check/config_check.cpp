@@ -3,10 +3,12 @@
 #include <algorithm>
 
 #include "config/option_letters.h"
+#include "config/return_codes.h"
 #include "download/digest_text.h"
 #include "platform/decimal_text.h"
 #include "prereq/os_names.h"
 #include "prereq/version.h"
+#include "tools/check/prerequisite_listing.h"
 
 namespace tessaro {
 namespace {
@@ -163,6 +165,15 @@ void ConfigCheck::ReportNotes() {
       case LoadEvent::NeverActedOn:
         if (entry != nullptr) {
           Add(note.line, Assignment(*entry) + L" is read, but no step of a run uses it: the value changes nothing");
+        }
+        break;
+      case LoadEvent::NotAReturnCode:
+        if (entry != nullptr) {
+          std::vector<std::uint32_t> codes;
+          (void)ReadReturnCodes(entry->value, codes);
+          Add(note.line, Assignment(*entry) + L" holds an item that is no return code (decimal, or hexadecimal "
+                                              L"after \"0x\", separated by \",\"): Tessaro skips it and reads " +
+                             ReturnCodesText(codes));
         }
         break;
       case LoadEvent::ListedSectionMissing:

@@ -79,6 +79,12 @@ void DescribeSearch(std::wstring& out, std::size_t n, const PrereqSearch& search
 
 }  // namespace
 
+std::wstring ReturnCodesText(const std::vector<std::uint32_t>& codes) {
+  std::wstring text;
+  for (const std::uint32_t code : codes) text += (text.empty() ? L"" : L", ") + DecimalText(code);
+  return text.empty() ? L"none" : text;
+}
+
 std::wstring DescribeConfiguration(const ChainerOptions& options) {
   std::wstring out = L"UI level: " + UiLevel(options.general) + L"\n";
   out += DecimalText(options.prerequisites.size()) + L" prerequisite(s), in the order Tessaro handles them:\n";
@@ -102,6 +108,10 @@ std::wstring DescribeConfiguration(const ChainerOptions& options) {
     out += L"   languages:  " + (record.languageList.empty() ? L"any" : record.languageList) + L"\n";
     out += L"   command lines: full UI " + Quoted(record.commandLine) + L", basic UI " +
            Quoted(record.basicUiCommandLine) + L", silent " + Quoted(record.noUiCommandLine) + L"\n";
+    if (!record.successCodes.empty()) out += L"   success codes: " + ReturnCodesText(record.successCodes) + L"\n";
+    if (!record.rebootCodes.empty()) {
+      out += L"   restart codes: " + ReturnCodesText(record.rebootCodes) + L" (installed; the run ends with -1)\n";
+    }
     out += L"   options:    " + Quoted(record.options) + L": " + OptionWords(record) + L"\n";
     if (!record.parentPrereq.empty()) out += L"   parent:     " + record.parentPrereq + L"\n";
   }

@@ -188,6 +188,25 @@ def reboot_context(ctx):
             expected = {"Old": "7", "First": "4", "": "2", "Twice": "6", "Crash": "-1073741819", "???": "3",
                         "Letters": "0", "Driver": "0"}
             check(context_values(ctx) == expected, "InterbootContext after the restart: %s" % context_values(ctx))
+
+            # Codes the author lists: 4 installs, 3010 installs with a restart to come, so both
+            # mandatory ones go on; nothing restarts, and the run ends with -1 and keeps the key.
+            ctx.reg("delete", r"HKCU\InterbootContext", "/f")
+            pkg.sections = []
+            pkg.add("Accepted", pkg.setup("accepted.exe"), Options="mi", NoUiCommandLine="4", SuccessCodes=" 0, 0x4",
+                    RetValPropName="Accepted")
+            pkg.add("Restart", pkg.setup("restart.exe"), Options="mi", NoUiCommandLine="3010",
+                    RebootCodes="3010,1641", RetValPropName="Restart")
+            pkg.add("Next", pkg.setup("next.exe"), Options="i")
+            pkg.run(-1)
+            check(pkg.after("Return code of launched file:4") == ["Return code 4 counts as success."] and
+                  pkg.after("Return code of launched file:3010", 2) ==
+                  ["Return code 3010 counts as success; a restart is required.",
+                   "Launching file:%s\\next.exe" % win_path(ctx.package)] and "Rebooting machine..." not in pkg.lines
+                  and pkg.after(SUMMARY % "true", 2) == ["  Reboot was refused=false", "  Reboot in Progress=false"],
+                  "listed codes: %s" % pkg.lines)
+            check(context_values(ctx) == {"Accepted": "4", "Restart": "3010", "": "0"},
+                  "InterbootContext after listed codes: %s" % context_values(ctx))
     finally:
         ctx.reg("delete", r"HKCU\InterbootContext", "/f")
         stop()
