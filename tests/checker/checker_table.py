@@ -104,8 +104,8 @@ def main(checker):
             code, findings, out = run(checker, lines, folder)
             wanted = ":%d: warning: " % line
             if code != 1 or len(findings) != 1 or wanted not in findings[0] or words not in findings[0]:
-                failures.append("%s: exit %d, findings %s; wanted one at line %d with %r"
-                                % (name, code, findings, line, words))
+                failures.append("%s: exit %d, findings %s; wanted one at line %d with %r; output %r"
+                                % (name, code, findings, line, words, out[-300:]))
             if name in LOADED and "\n%d prerequisite(s)" % LOADED[name] not in "\n" + out:
                 failures.append("%s: not %d prerequisite(s) loaded" % (name, LOADED[name]))
     missing = subprocess.run([*checker, os.path.join(folder, "gone.ini")], capture_output=True, timeout=60, stdin=subprocess.DEVNULL)
