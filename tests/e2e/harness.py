@@ -1,6 +1,4 @@
-"""End-to-end harness: lays out a package folder with the real executable as
-setup.exe beside a UTF-16LE setup.ini, runs it under Wine and reads back the
-exit code, the log and the registry."""
+"""Lays out a package with the real executable as setup.exe, runs it under Wine, reads back what it left."""
 import collections
 import os
 import queue
@@ -18,8 +16,7 @@ SCENARIOS = []  # (name, function, alone) as registered
 
 
 def scenario(name, alone=False):
-    """Registers a function taking a Context. One |alone| runs while no other
-    does: it holds something the whole prefix shares."""
+    """One |alone| runs while no other does: it holds something the whole prefix shares."""
     def register(fn):
         SCENARIOS.append((name, fn, alone))
         return fn
@@ -97,8 +94,7 @@ class Context:
         return path
 
     def fresh_setup(self, stem=None, **ini):
-        """stem.exe beside its stem.ini (as write_ini writes it) for one run;
-        without a stem, the next free "setupN". A run with a PREREQ_CHAINER
+        """stem.exe beside its stem.ini for one run, "setupN" without a stem. A run with a PREREQ_CHAINER
         section deletes both a little after it ends, so a name serves once."""
         if stem is None:
             stem = "setup%d" % (len(self.fresh_stems) + 1)
@@ -111,9 +107,8 @@ class Context:
 
     def run(self, exe=None, timeout=60, args=()):
         started = time.monotonic()
-        # Wine's own complaints (a program that never started) are kept beside
-        # the scenario, in a file: services that Wine starts may inherit the
-        # handle and keep it open, which a pipe could not bear.
+        # Wine's own complaints go to a file: services that Wine starts may inherit the handle and keep
+        # it open, which a pipe could not bear.
         with open(os.path.join(self.dir, "wine.stderr"), "ab") as errors:
             proc = subprocess.run([WINE, exe or self.setup, *args], env=self.env(), cwd=self.dir,
                                   stdout=subprocess.DEVNULL, stderr=errors, timeout=timeout * self.slowdown)

@@ -72,8 +72,7 @@ std::wstring DialogLine(HWND dialog, int text) {
          Text(GetDlgItem(dialog, text)) + L"|" + fields;
 }
 
-// What of |dialog|'s controls does not fit: a control beyond the client
-// area, or a text taller or wider than its control.
+// A control beyond the client area, or a text taller or wider than its control.
 std::wstring Clipped(HWND dialog) {
   std::wstring clipped;
   RECT client{};

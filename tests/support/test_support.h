@@ -1,7 +1,4 @@
 #pragma once
-// What the unit tests share: per-test places in the real file system and
-// registry (removed afterwards), names nobody else uses, and the programs
-// built beside the tests.
 #include <gtest/gtest.h>
 // clang-format off
 #include <windows.h>
@@ -18,7 +15,6 @@
 
 namespace tessaro::test_support {
 
-// A name no other test, run or process uses at the same time.
 inline std::wstring UniqueName(const std::wstring& stem) {
   static unsigned counter = 0;
   return stem + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) + L"-" +
@@ -28,9 +24,7 @@ inline std::wstring UniqueName(const std::wstring& stem) {
 // ASCII text only, for messages and the helpers' reports.
 inline std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-// The win64 bin folder (the helper programs, tessaro.exe, the built
-// packages): the Linux path in TESSARO_BIN as Wine sees it (/ is Z:\),
-// without a trailing "\"; empty when the variable is not set.
+// TESSARO_BIN (the helpers, tessaro.exe, the packages) as Wine sees it; empty when unset.
 inline std::wstring BinFolder() {
   const char* value = std::getenv("TESSARO_BIN");
   if (value == nullptr || *value == '\0') return {};
@@ -45,7 +39,6 @@ inline UniqueModule LoadAsData(const std::wstring& fileName) {
   return UniqueModule(LoadLibraryExW(BinPath(fileName).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
 }
 
-// A new empty folder under the temporary folder (no trailing "\").
 class ScratchFolder {
  public:
   ScratchFolder() : path_(GetTempFolder() + UniqueName(L"tessaro-scratch")) {
@@ -69,7 +62,6 @@ class ScratchFolder {
   std::wstring path_;
 };
 
-// HKCU\Software\Tessaro Tests\<unique name>, deleted with everything below it.
 class ScratchKey {
  public:
   ScratchKey() : subKey_(L"Software\\Tessaro Tests\\" + UniqueName(L"key")) {
@@ -86,7 +78,6 @@ class ScratchKey {
   ScratchKey& operator=(const ScratchKey&) = delete;
 
   HKEY Key() const { return key_; }
-  // The key, or something below it, as a configuration names it.
   std::wstring Path(const std::wstring& below = {}) const {
     return L"HKCU\\" + subKey_ + (below.empty() ? L"" : L"\\" + below);
   }
@@ -117,7 +108,6 @@ class ScratchKey {
   bool created_ = false;
 };
 
-// Runs the scope in |folder|, then goes back.
 class ScopedCurrentDirectory {
  public:
   explicit ScopedCurrentDirectory(const std::wstring& folder) {
@@ -130,8 +120,7 @@ class ScopedCurrentDirectory {
   wchar_t previous_[MAX_PATH] = {};
 };
 
-// Sets an environment variable of this process (nullptr removes it) for one
-// scope, then restores it.
+// nullptr removes the variable for the scope.
 class ScopedVariable {
  public:
   ScopedVariable(const wchar_t* name, const wchar_t* value) : name_(name), old_(32767, L'\0') {
@@ -157,8 +146,7 @@ inline void MakeFile(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE
   ASSERT_TRUE(WriteFile(file.Get(), contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr));
 }
 
-// A file's bytes, read while others may still hold it open; "<none>" when
-// it cannot be read.
+// Read while others may still hold the file open.
 inline std::string FileBytes(const std::wstring& path) {
   const UniqueFile file(CreateFileW(ToLongForm(path).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -187,7 +175,6 @@ inline std::wstring DaclText(PSECURITY_DESCRIPTOR descriptor) {
   return result;
 }
 
-// The same for the access list stored on a file or folder.
 inline std::wstring StoredDaclText(const std::wstring& path) {
   PSECURITY_DESCRIPTOR stored = nullptr;
   if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,

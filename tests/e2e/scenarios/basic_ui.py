@@ -1,6 +1,4 @@
-"""Basic UI ("Options=b") with real windows on the virtual display, driven
-by the window_probe helper as a user would; screenshots of them are kept
-beside each scenario."""
+"""Basic UI with real windows, driven by window_probe as a user would; screenshots kept beside each scenario."""
 import os
 import subprocess
 import time
@@ -82,8 +80,7 @@ def slow_download(ctx, server, pkg):
 def status_and_bar(ctx):
     with FaultServer() as server, Package(ctx, options="b") as pkg:
         searches, write = pkg.installs("Runtime")
-        # A search that runs a program for a while keeps the search window up;
-        # it finds nothing even after its setup.
+        # A slow search program keeps the search window up; it finds nothing even after its setup.
         add_slow(pkg, "Search", "m", ms=1500, searches=[("SearchType1", "10"), ("SearchString1", "search.exe"),
                                                         ("SearchCmdLine1", "1 --sleep-ms 4000")])
         pkg.add("Runtime", pkg.setup("runtime.exe"), Options="m", searches=searches,
@@ -128,8 +125,7 @@ def cancel(ctx):
         check(launched_names(pkg) == ["first.exe"] and "Return code of launched file:0" in pkg.lines
               and pkg.lines[-2] == SUMMARY % "false", "log: %s" % pkg.lines)
 
-        # A failed mandatory setup turns the bar red and leaves the dialog up
-        # until the user cancels; nothing more runs, and the run ends with 1.
+        # A failed mandatory setup leaves the dialog up until the user cancels; nothing more runs.
         pkg.sections = []
         add_slow(pkg, "Runtime", "mi", code=9, ms=0)
         add_slow(pkg, "Later", "i", ms=0)
@@ -145,8 +141,7 @@ def cancel(ctx):
             run.ended(1)
         check(launched_names(pkg) == ["runtime.exe"], "launched: %s" % pkg.launched())
 
-        # Cancel stops a download between two pieces; nothing is installed
-        # and no downloaded file is taken for complete.
+        # Cancel stops a download between two pieces; no downloaded file is taken for complete.
         pkg.sections = []
         slow_download(ctx, server, pkg)
         with Run(pkg) as run:

@@ -36,8 +36,7 @@ def touch(*parts):
 
 
 def package(ctx, folder, chainer=None):
-    """setup.exe and setup.ini in folder, with the PREREQ_CHAINER entries
-    given, or without the section; returns both paths."""
+    """setup.exe and setup.ini in folder, without a PREREQ_CHAINER section when chainer is None."""
     os.makedirs(folder, exist_ok=True)
     exe, ini = os.path.join(folder, "setup.exe"), os.path.join(folder, "setup.ini")
     shutil.copy(ctx.exe, exe)

@@ -161,9 +161,8 @@ def decisions(ctx):
         other = 1031 if lang != 1031 else 1036
         generic = os_name(probe.text)
 
-        # Second run, silent: the names of the running system, and language
-        # lists. A 32-bit process on 64-bit Windows reports the x64 names too,
-        # and is held to WinNT64Versions, never to the x86 list.
+        # Second run, silent: the running system's names and language lists. A 32-bit process on 64-bit
+        # Windows reports the x64 names too, and is held to WinNT64Versions, never to the x86 list.
         pkg.general = [("Options", "q")]
         pkg.add("GenericName", [present], WinNT64Versions="Windows 95, %s" % generic, expect=WRONG_OS)
         pkg.add("GenericX86", [present], WinNT64Versions=generic[:-len("x64")] + "x86", expect=FOUND)
@@ -181,8 +180,7 @@ def decisions(ctx):
 
 
 def os_name(header):
-    """The generic name of the 64-bit workstation (of those Wine reports) the log header describes; the host
-    test holds the detailed names."""
+    """The generic name of the workstation the log header describes; the host test holds the detailed names."""
     m = re.search(r"OS Version: (\d+)\.(\d+)\.\d+ SP\d+ \(workstation\) \[x64\]", header)
     check(m is not None, "unexpected OS header in the log")
     generic = {(6, 1): "Windows 7", (6, 2): "Windows 8", (6, 3): "Windows 8.1", (10, 0): "Windows 10"}.get(

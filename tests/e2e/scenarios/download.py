@@ -1,5 +1,4 @@
-"""The download step: copies of the exit_with helper fetched into the download
-folder, checked, installed from there and deleted unless KeepFiles keeps them."""
+"""The download step: setups fetched, checked, installed and deleted unless KeepFiles keeps them."""
 import hashlib
 import os
 import shutil
@@ -65,8 +64,7 @@ def accepted_and_rejected(ctx):
     dl, dl2, dl3 = (os.path.join(ctx.dir, name) for name in ("dl", "dl2", "dl3"))
     sha256 = hashlib.sha256(upper).hexdigest()
     with WebServer(pkg.served) as web:
-        # Silent: a rejected file ends the step, yet the run goes on to
-        # install what was accepted before it.
+        # Silent: a rejected file ends the step, yet what was accepted before it is installed.
         lines = pkg.run([("DownloadFolder", win_path(dl)), ("KeepFiles", "complete")], [
             ("Upper", {"Url": web.url("setup_a.exe"), "ExactSize": str(len(upper)), "MD5": md5(upper).upper(),
                        "SHA256": sha256.upper(), "Folder": "tools", "NoUiCommandLine": pkg.writes("upper.txt")}),
@@ -86,8 +84,7 @@ def accepted_and_rejected(ctx):
         # "Later" comes after the rejected file: never asked for.
         requested = [r["uri"] for r in web.requests()]
         check(requested.count("/setup_a.exe") == 1, "requests: %s" % requested)
-        # "complete" keeps every accepted file; the rejected one went with the
-        # folders it had made, and no .part is left.
+        # "complete" keeps every accepted file; the rejected one went with the folders it had made.
         check(Path(dl, "tools", "setup_a.exe").read_bytes() == upper and sorted(os.listdir(dl)) == [
             "renamed.exe", "tools"] and os.listdir(os.path.join(dl, "tools")) == ["setup_a.exe"],
             "kept: %s" % ctx.files_under(dl))

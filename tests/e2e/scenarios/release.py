@@ -89,9 +89,8 @@ def release_zip(ctx):
     code, out = check_config(ctx, programs, ctx.dir, "--version")
     check(out.strip() == "tessaro-check " + version, "tessaro-check --version printed %r (exit %d)" % (out, code))
 
-    # The README's steps: the sample's package folder, tessaro.exe beside
-    # its setup.ini as setup.exe, the checker on it (the sample is clean),
-    # and a server for what the sample downloads.
+    # The README's steps: the sample's package with tessaro.exe as setup.exe, the checker on it (the
+    # sample is clean), and a server for what the sample downloads.
     package = os.path.join(ctx.dir, "my-package")
     shutil.copytree(os.path.join(folder, "examples", "basic", "package"), package)
     shutil.copy(os.path.join(programs, "tessaro.exe"), os.path.join(package, "setup.exe"))

@@ -1,6 +1,5 @@
-"""The transfer engine, settings no run uses included, run by the transfer
-probe against nginx, the fault server, FTP and local files. Resuming HTTP is
-the fault matrix's."""
+"""The transfer engine, settings no run uses included, run by the transfer probe against nginx, the
+fault server, FTP and local files. Resuming HTTP is the fault matrix's."""
 import calendar
 import os
 import shutil
@@ -43,12 +42,10 @@ def probe(ctx, *args):
 
 
 def contents(path):
-    """A file's bytes; None when there is no file."""
     return Path(path).read_bytes() if os.path.exists(path) else None
 
 
 class Target:
-    """A target file in the scenario's folder, with its ".part" beside it."""
 
     def __init__(self, ctx, name, part=None):
         self.path = os.path.join(ctx.dir, "out", name)

@@ -1,6 +1,5 @@
-// What end-to-end runs cannot show without restarting, asking, opening the
-// browser or registering a task for real. Real setups run; recorders stand
-// in for the seams.
+// What end-to-end runs cannot show without restarting, asking, opening the browser or
+// registering a task for real: recorders stand in for the seams.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -41,8 +40,7 @@ Prerequisite Skipped(const std::wstring& name, const std::wstring& location) {
   return record;
 }
 
-// Only an explicit Yes restarts: No, and a question that could not be shown
-// at all (0), refuse the reboot.
+// A question that could not be shown at all (0) refuses too.
 TEST(RebootSeams, OnlyAnExplicitYesRestarts) {
   for (const int answer : {IDYES, IDNO, 0}) {
     Recorder recorder;
@@ -56,11 +54,8 @@ TEST(RebootSeams, OnlyAnExplicitYesRestarts) {
   }
 }
 
-// This program has no dialog template, so basic UI cannot create its
-// progress dialog: the run goes on as silent mode does, with the basic-UI
-// command line and a restart without asking. Sites open first, in list
-// order, each through a new ANSI shortcut file in the temporary folder; what
-// the code page cannot spell becomes its stand-in.
+// No dialog template here, so no progress dialog: basic UI then restarts without asking. Sites open
+// first, each through a new ANSI shortcut file; what the code page cannot spell becomes its stand-in.
 TEST(RebootSeams, BasicUiWithoutItsDialogInstallsAsSilentModeDoes) {
   ChainerOptions options;
   options.general.options = L"b";
@@ -98,8 +93,6 @@ TEST(RebootSeams, BasicUiWithoutItsDialogInstallsAsSilentModeDoes) {
   }
 }
 
-// A task that cannot be registered leaves a "Run" value instead, and one
-// that is there already stays as it is.
 TEST(UserLaunch, RunValueOnlyWhenNoTaskCanBeRegisteredAndAnExistingOneStays) {
   Recorder recorder;
   const std::wstring command = L"C:\\" + test_support::UniqueName(L"Tessaro Test") + L"\\app.exe";
@@ -122,8 +115,7 @@ TEST(UserLaunch, RunValueOnlyWhenNoTaskCanBeRegisteredAndAnExistingOneStays) {
   EXPECT_EQ(RegDeleteKeyValueW(HKEY_CURRENT_USER, kRun, command.c_str()), ERROR_SUCCESS);
 }
 
-// What the run keeps under "InterbootContext" is proven end to end; here,
-// what no run reaches: deletes of what is gone, and a key that cannot exist.
+// What no run reaches: deletes of what is gone, and a key that cannot exist.
 TEST(InterbootStore, ReadsBackDeletesAndFailsQuietly) {
   // The store removes its key itself, so a name is all it needs.
   InterbootStore store(

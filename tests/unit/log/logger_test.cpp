@@ -59,7 +59,6 @@ class LoggerTest : public ::testing::Test {
   std::vector<std::wstring> cleanupFolders_;
 };
 
-// The header's contents and appending runs: the end-to-end log scenarios.
 // Threads released together reach a new logger first: its lock is there already.
 TEST_F(LoggerTest, ThreadsShareOneHeaderAndEveryLineIsWrittenWholeWithOneStamp) {
   const std::wstring path = scratch_ / L"run.log";

@@ -36,7 +36,6 @@ TEST(ToLongForm, AddsThePrefixToLongDriveAndNetworkPathsOnly) {
   for (const std::wstring& unchanged : {L"\\\\?\\" + drive, L"\\\\?\\unc\\server\\share\\" + x286,
                                         L"C:\\" + std::wstring(244, L'x'), std::wstring(300, L'r')})
     EXPECT_EQ(ToLongForm(unchanged), unchanged);
-  // And back, for the shell.
   EXPECT_EQ(FromLongForm(ToLongForm(drive)), drive);
   EXPECT_EQ(FromLongForm(ToLongForm(network)), network);
 }
@@ -63,7 +62,6 @@ TEST(PathExists, FindsOnlyAbsoluteExistingPathsAndMakeFullPathSuppliesThem) {
         std::wstring(L"\\"), L"C:\\" + std::wstring(40000, L'q')})
     EXPECT_FALSE(PathExists(path)) << path.substr(0, 80);
 
-  // Relative paths never exist, even in the current directory; MakeFullPath resolves and normalizes them.
   ScopedCurrentDirectory inScratch(scratch.Path());
   EXPECT_FALSE(PathExists(L"file.txt"));
   EXPECT_EQ(MakeFullPath(L"down. \\load "), scratch / L"down\\load");
@@ -81,8 +79,7 @@ TEST(CreateDirectories, MakesAndListsTheMissingLevelsAndTakesThemBackOnFailure) 
     EXPECT_EQ(CreateDirectories(deep + L"\\setup.exe", false, nullptr), 0u);
   EXPECT_TRUE(PathExists(deep));
 
-  // A failure half-way takes back what this call made, deepest first, and
-  // nothing that was there before, empty as it may be.
+  // Deepest first, and nothing that was there before, empty as it may be.
   ASSERT_TRUE(CreateDirectoryW((scratch / L"empty").c_str(), nullptr));
   for (const wchar_t* path : {L"empty\\bad|name\\f", L"empty\\new\\newer\\bad|name\\deeper\\f"}) {
     EXPECT_EQ(CreateDirectories(scratch / path, false, nullptr), static_cast<unsigned long>(ERROR_INVALID_NAME));
@@ -150,14 +147,10 @@ const std::string k64 = IsWindows64Bit() ? " 64bit1" : " 64bit0";  // read only 
 // HKEY_LOCAL_MACHINE is a scratch key of the current user for one test.
 class FakeLocalMachine : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, root_.Key()), ERROR_SUCCESS);
-  }
+  void SetUp() override { ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, root_.Key()), ERROR_SUCCESS); }
   void TearDown() override { RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr); }
 
-  void Version(const wchar_t* name, const std::wstring& text) const {
-    root_.SetText(name, text, REG_SZ, kKey);
-  }
+  void Version(const wchar_t* name, const std::wstring& text) const { root_.SetText(name, text, REG_SZ, kKey); }
   void ProductType(const std::wstring& text) const { root_.SetText(L"ProductType", text, REG_SZ, kOptions); }
 
   static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
@@ -184,7 +177,6 @@ TEST_F(FakeLocalMachine, Windows10NumbersComeFromTheDwordValuesOlderOnesFromTheT
   ProductType(L"WinNT");
   EXPECT_EQ(Summary(ReadOsDescription()), "0.0.17763 sp0 server0" + k64);
 
-  // Without the version key nothing else is read.
   root_.RemoveSubkey(kKey);
   ProductType(L"ServerNT");
   EXPECT_EQ(Summary(ReadOsDescription()), "0.0.0 sp0 server0 64bit0");
@@ -196,7 +188,6 @@ TEST(ErrorText, GivesTheSystemMessageOrTheCodeInDecimalTheChainersOwnCodesAmongT
   EXPECT_EQ(ErrorText(0xE0000005), L"-536870907");
 }
 
-// What no whole run reaches: the failures' codes, the long forms, a given folder, no exit-code place.
 TEST(Processes, FailuresStoreTheErrorShellOpenTakesTheGivenFolderAndOnlyAnExitCodePlaceWaits) {
   ScratchFolder scratch;
   unsigned long code = 0;
@@ -211,15 +202,13 @@ TEST(Processes, FailuresStoreTheErrorShellOpenTakesTheGivenFolderAndOnlyAnExitCo
                         L"\\\\?\\" + scratch.Path()));
   EXPECT_EQ(code, 3u);
   EXPECT_NE(FileBytes(report).find("\r\n" + Narrow(scratch.Path()) + "\r\n"), std::string::npos);
-  // Without an exit-code place nothing waits.
   const std::wstring done = scratch / L"done.txt";
   ASSERT_TRUE(RunProcess(BinPath(L"exit_with.exe"), L"x 0 --sleep-ms 2000 --write \"" + done + L"\"", nullptr, 0));
   EXPECT_FALSE(PathExists(done));
   for (int i = 0; i < 100 && !PathExists(done); ++i) Sleep(50);  // done before the scratch folder goes
 }
 
-// Threads released together ask an empty cache at once: one computation, and
-// every thread (the late ones waiting for the slow first one) sees its value.
+// The late threads wait for the slow first one and see its value.
 TEST(ProcessOnce, ComputedOnceWhenManyThreadsAskFirst) {
   ProcessOnce<std::vector<int>> cache;
   volatile LONG computations = 0;
@@ -268,8 +257,7 @@ TEST(AccessEntryList, GrantsByNameOrSidTextRevokesIntoADescriptorAndRefusesUnkno
   EXPECT_EQ(unknown.BuildSecurityDescriptor(nullptr, error), nullptr);
 }
 
-// The scanning rules are held by the host test with fixed lookups; these are
-// the real lookups. Registry values, system and shell folders run end to end (wow64).
+// The scanning rules are held by the host test with fixed lookups; these are the real lookups.
 TEST(ResolveProperties, ExpandsFoldersAndVariablesAndKeepsUnknownNames) {
   ScopedVariable defined(L"TESSARO_PROPERTY_TEST", L"C:\\From Env");
   ScopedVariable programW6432(L"ProgramW6432", L"D:\\Programs 64\\");  // no second backslash

@@ -1,5 +1,4 @@
-// Searches against real files, keys, programs and an installed package: the
-// cases the end-to-end decision, install and wow64 scenarios do not reach.
+// Real files, keys, programs and a package: what the end-to-end scenarios do not reach.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -143,8 +142,7 @@ TEST(CheckProgramSearch, FoundOnlyWhenItRunsAndExitsWithZero) {
   for (const wchar_t* word : {L"wnd_hide", L"WND_HIDE "}) EXPECT_FALSE(found(L"hidden_check.exe", L"", word));
 }
 
-// The codes of the "Search" family of tests/data/msi/test_product.wxs. An installed product found
-// by its code runs end to end.
+// The "Search" family of tests/data/msi/test_product.wxs; a product found by its code runs end to end.
 TEST(ProductSearch, EachCodeFindsOnlyWhatItNamesAndNothingOnceRemoved) {
   const wchar_t kProductCode[] = L"{5E3C3A52-7A41-4F0B-9C1D-2B7E6D4A1F01}";
   const wchar_t kUpgradeCode[] = L"{5E3C3A52-7A41-4F0B-9C1D-2B7E6D4A1F02}";
@@ -154,7 +152,6 @@ TEST(ProductSearch, EachCodeFindsOnlyWhatItNamesAndNothingOnceRemoved) {
   ASSERT_TRUE(RunProcess(L"", L"msiexec.exe /i" + package, &code, 0) && code == 0) << "msiexec /i failed";
   EXPECT_EQ(RunOnce(4, kUpgradeCode, L"1.0").foundTexts, Texts{L"1.2.3"});
   EXPECT_TRUE(RunOnce(11, kComponentCode).found);
-  // Each code finds only what it names; a malformed one nothing.
   for (const wchar_t* code : {kProductCode, L"", L"{5E3C3A52-7A41-4F0B-9C1D-2B7E6D4A1F01"}) {
     EXPECT_TRUE(RunOnce(4, code).foundTexts.empty()) << code;
     EXPECT_FALSE(RunOnce(11, code).found) << code;

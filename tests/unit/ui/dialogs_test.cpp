@@ -1,7 +1,5 @@
-// The two windows against the program's own templates. The window while
-// searching, and its closing by its own thread, show in the basic-UI
-// scenarios, which drive the progress dialog through whole runs; here, what
-// no run reaches.
+// The two windows against the program's own templates: what the basic-UI scenarios'
+// whole runs do not reach.
 #include <windows.h>
 // After windows.h.
 #include <commctrl.h>
@@ -48,8 +46,7 @@ TEST(PreparingDialog, ShownOnlyWithUiAndClosedFromAnotherThread) {
   UiEnabled = false;
 }
 
-// The searches run on a worker in basic UI and on the main thread in silent
-// mode; both have COM.
+// Searches run on a worker in basic UI and on the main thread in silent mode; both have COM.
 TEST(WorkerThread, RunsItsWorkInAComApartment) {
   struct : Runnable {
     std::uint32_t Run(std::uint32_t, std::uint32_t) override {
@@ -65,16 +62,14 @@ TEST(WorkerThread, RunsItsWorkInAComApartment) {
   EXPECT_TRUE(GetExitCodeThread(worker.Handle(), &code) && code == 1);
 }
 
-// No run lets the transfer engine report an error without text, so that
-// report is scripted here.
+// No run lets the transfer engine report an error without text, so it is scripted here.
 constexpr wchar_t kTitle[] = L"Listener Test Setup";
 
 struct ScriptedWork final : ProgressWork {
   std::uint32_t DownloadAll(ProgressListener* listener) override {
     listener->OnStart(1);
     listener->OnEvent(L"Downloading A", kEventNextItem, 0);
-    // An error without text keeps the line; its code is the answer, which
-    // the transfer engine takes as a refusal to try again.
+    // Its code is the answer, which the transfer engine takes as a refusal to try again.
     answer = listener->OnError(nullptr, 0xE0000022, 0);
     const HWND dialog = FindWindowW(nullptr, kTitle);
     const HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
