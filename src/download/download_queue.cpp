@@ -30,9 +30,12 @@ std::uint32_t ExclusiveFileSize(const std::wstring& path) {
   return file ? GetFileSize(file.Get(), nullptr) : 0;
 }
 
-bool Sha256Matches(const std::wstring& path, const std::wstring& configured) {
-  std::wstring hex;
-  return FileSha256Hex(path, hex) && Sha256TextMatches(hex, configured);
+// The digest that came beside the transfer, else the file's own.
+bool Digest(const std::wstring& streamed, bool (*fromFile)(const std::wstring&, std::wstring&),
+            const std::wstring& path, std::wstring& hex) {
+  if (streamed.empty()) return fromFile(path, hex);
+  hex = streamed;
+  return true;
 }
 
 std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
@@ -72,6 +75,7 @@ std::uint32_t DownloadQueue::DownloadAll(ChainerOptions& options, PrereqEvaluato
       listener_->OnEvent(FormatResText(status, record.name).c_str(), kEventNextItem, 0);
     }
     LogLine(L"Starting download of:" + record.name);
+    digests_ = {!record.md5.empty(), IsSha256Text(record.sha256), {}, {}};
     if (DownloadOne(j) != 0) {
       // The engine has reported the transfer's own error; a mandatory
       // prerequisite ends the step, any other is skipped.
@@ -100,6 +104,7 @@ std::uint32_t DownloadQueue::DownloadOne(std::size_t index) {
   DownloadJob& job = jobs_[index];
   TransferSession session(listener_, &credentials_);
   if (job.expectedSize != 0) session.SetExpectedSize(job.expectedSize);
+  session.SetDigests(&digests_);
   lastError_ = session.DownloadUrl(job.url, TargetPath(job));
   if (lastError_ != 0) return kDownloadOneFailed;
   job.status = kJobDone;
@@ -121,10 +126,14 @@ const wchar_t* DownloadQueue::Rejection(const std::wstring& path, const Download
                                         const Prerequisite& record) const {
   if (job.expectedSize != 0 && ExclusiveFileSize(path) != job.expectedSize) return L"Invalid size or MD5";
   std::wstring hex;
-  if (!record.md5.empty() && !(FileMd5Hex(path, hex) && DigestMatches(hex, record.md5))) return L"Invalid size or MD5";
+  if (!record.md5.empty() && !(Digest(digests_.md5, FileMd5Hex, path, hex) && DigestMatches(hex, record.md5))) {
+    return L"Invalid size or MD5";
+  }
   if (record.sha256.empty()) return nullptr;
   if (!IsSha256Text(record.sha256)) return L"Invalid SHA256 value";
-  return Sha256Matches(path, record.sha256) ? nullptr : L"Invalid SHA256";
+  return Digest(digests_.sha256, FileSha256Hex, path, hex) && Sha256TextMatches(hex, record.sha256)
+             ? nullptr
+             : L"Invalid SHA256";
 }
 
 void DownloadQueue::DeleteWithEmptyFolders(const std::wstring& path) const {

@@ -10,6 +10,7 @@
 
 #include "config/chainer_options.h"
 #include "download/credential_provider.h"
+#include "download/digest_stream.h"
 #include "prereq/evaluator.h"
 #include "ui/progress_listener.h"
 
@@ -62,6 +63,8 @@ class DownloadQueue {
   CredentialProvider& credentials_;
   ProgressListener* listener_ = nullptr;
   std::uint32_t lastError_ = 0;
+  // Of the job in hand: what its checks want, computed beside the transfer.
+  DownloadDigests digests_;
   std::vector<std::wstring> recordedFiles_;
 };
 

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <bcrypt.h>
 
+#include <utility>
+
 #include "download/file_blocks.h"
 #include "download/md5.h"
 #include "platform/process_once.h"
@@ -42,30 +44,45 @@ const BCryptApi& BCrypt() {
 
 }  // namespace
 
-bool FileSha256Hex(const std::wstring& path, std::wstring& hex) {
+Sha256::Sha256() {
   const BCryptApi& api = BCrypt();
   if (!api.openAlgorithm || !api.closeAlgorithm || !api.createHash || !api.hashData || !api.finishHash ||
       !api.destroyHash) {
-    return false;
+    return;
   }
   BCRYPT_ALG_HANDLE algorithm = nullptr;
-  if (!BCRYPT_SUCCESS(api.openAlgorithm(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) return false;
+  if (!BCRYPT_SUCCESS(api.openAlgorithm(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) return;
+  algorithm_ = algorithm;
   BCRYPT_HASH_HANDLE hash = nullptr;
+  ok_ = BCRYPT_SUCCESS(api.createHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0));
+  hash_ = hash;
+}
+
+Sha256::~Sha256() {
+  const BCryptApi& api = BCrypt();
+  if (hash_ != nullptr) api.destroyHash(hash_);
+  if (algorithm_ != nullptr) api.closeAlgorithm(algorithm_, 0);
+}
+
+void Sha256::Update(const std::uint8_t* data, std::size_t size) {
+  ok_ = ok_ && BCRYPT_SUCCESS(BCrypt().hashData(hash_, const_cast<PUCHAR>(data), static_cast<ULONG>(size), 0));
+}
+
+bool Sha256::Finish(std::wstring& hex) {
   UCHAR digest[kDigestBytes];
-  bool ok = BCRYPT_SUCCESS(api.createHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0));
-  if (ok) {
-    ok = ReadFileBlocks(path,
-                        [&](const std::uint8_t* data, std::size_t size) {
-                          return BCRYPT_SUCCESS(
-                              api.hashData(hash, const_cast<PUCHAR>(data), static_cast<ULONG>(size), 0));
+  ok_ = ok_ && BCRYPT_SUCCESS(BCrypt().finishHash(hash_, digest, kDigestBytes, 0));
+  if (ok_) hex = BytesHex(digest, kDigestBytes);
+  return std::exchange(ok_, false);
+}
+
+bool FileSha256Hex(const std::wstring& path, std::wstring& hex) {
+  Sha256 sha256;
+  return ReadFileBlocks(path,
+                        [&sha256](const std::uint8_t* data, std::size_t size) {
+                          sha256.Update(data, size);
+                          return true;
                         }) &&
-         BCRYPT_SUCCESS(api.finishHash(hash, digest, kDigestBytes, 0));
-    api.destroyHash(hash);
-  }
-  api.closeAlgorithm(algorithm, 0);
-  if (!ok) return false;
-  hex = BytesHex(digest, kDigestBytes);
-  return true;
+         sha256.Finish(hex);
 }
 
 }  // namespace tessaro

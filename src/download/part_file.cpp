@@ -4,12 +4,13 @@
 
 namespace tessaro {
 
-unsigned long ReplaceTargetWithPart(const std::wstring& partPath, const std::wstring& targetPath) {
+unsigned long ReplaceTargetWithPart(const std::wstring& partPath, const std::wstring& targetPath, bool* copied) {
   (void)DeleteFileLong(targetPath);
   if (MoveFileW(ToLongForm(partPath).c_str(), ToLongForm(targetPath).c_str())) return 0;
   // A move across volumes or onto a file that would not go away: copy instead.
   if (!CopyFileW(ToLongForm(partPath).c_str(), ToLongForm(targetPath).c_str(), FALSE)) return GetLastError();
   (void)DeleteFileLong(partPath);
+  if (copied != nullptr) *copied = true;
   return 0;
 }
 

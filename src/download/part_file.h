@@ -11,8 +11,10 @@
 namespace tessaro {
 
 // Deletes the target and moves the part file onto it; when the move fails,
-// copies it (overwriting) and deletes the part file. 0, or the copy's error.
-[[nodiscard]] unsigned long ReplaceTargetWithPart(const std::wstring& partPath, const std::wstring& targetPath);
+// copies it (overwriting), deletes the part file and sets |*copied|. 0, or
+// the copy's error.
+[[nodiscard]] unsigned long ReplaceTargetWithPart(const std::wstring& partPath, const std::wstring& targetPath,
+                                                  bool* copied = nullptr);
 
 // Read and write for Everyone and LocalSystem. Null (and |error| set) on failure.
 [[nodiscard]] std::unique_ptr<SecurityDescriptor> SharedFileDescriptor(DWORD& error);

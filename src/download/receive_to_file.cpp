@@ -1,7 +1,9 @@
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <utility>
 
+#include "download/digest_stream.h"
 #include "download/internet_handles.h"
 #include "download/part_file.h"
 #include "download/transfer_session.h"
@@ -44,33 +46,73 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
     if (descriptor == nullptr) return fail(error);
   }
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor ? descriptor->Get() : nullptr, FALSE};
+  // A fresh file is opened, and an old one cut to nothing, rather than
+  // overwritten with CREATE_ALWAYS: Wine truncates every file that opens so,
+  // new ones too, and ext4 then writes a truncated file's data out to disk
+  // when it is closed, which costs a large download a fifth of a second.
   UniqueFile file(CreateFileW(ToLongForm(partPath_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, &attributes,
-                              resumeOffset != 0 ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr));
+                              resumeOffset != 0 ? OPEN_EXISTING : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     const DWORD error = GetLastError();
     return fail(IsCancelledNow() ? kErrorCancelled : error);
   }
-  if (resumeOffset != 0) (void)SetFilePointer(file.Get(), 0, nullptr, FILE_END);
+  if (resumeOffset == 0 && GetLastError() == ERROR_ALREADY_EXISTS && !SetEndOfFile(file.Get())) {
+    return fail(GetLastError());
+  }
+  // Every write says where it goes (the digests read the same file beside
+  // it): at the end, as a resumed file's writes always do.
+  std::uint32_t length = resumeOffset != 0 ? GetFileSize(file.Get(), nullptr) : 0;
+  std::optional<DigestStream> digest;
+  if (digests_ != nullptr && digests_->Wanted()) digest.emplace(file.Get(), length, *digests_);
   if (listener_ != nullptr) listener_->OnProgress(resumeOffset);
 
   const WinInetApi& api = WinInet();
+  // WinINet may still fill these after a cancelled wait, until the request is
+  // closed: they outlive the loop, and the request is closed before they go.
+  // Two buffers: the piece read last is held, and written while the next
+  // read is on its way.
+  const auto buffers = std::make_unique_for_overwrite<std::uint8_t[]>(2 * kReceivePieceBytes);
+  std::uint8_t* reading = buffers.get();
+  std::uint8_t* held = reading + kReceivePieceBytes;
+  DWORD heldBytes = 0;
+  DWORD available = 0;
+  DWORD read = 0;
+  DWORD piece = 0;
+  // How long the latest write took: no part of the read it overlapped.
+  DWORD writeMs = 0;
+  const auto writeHeld = [&]() -> std::uint32_t {
+    writeMs = 0;
+    if (heldBytes == 0) return 0;
+    const DWORD began = GetTickCount();
+    OVERLAPPED at{};
+    at.Offset = length;
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), held, std::exchange(heldBytes, 0), &written, &at)) return GetLastError();
+    length += written;
+    if (digest) digest->Grow(length);
+    if (listener_ != nullptr) listener_->OnProgress(written);
+    // The read on its way may complete meanwhile: it is written only once
+    // the pause is over.
+    HoldWhilePaused(true);
+    writeMs = GetTickCount() - began;
+    return IsCancelledNow() ? kErrorCancelled : 0;
+  };
   // A call that yields a byte count, at once or through the callback, which
-  // passes the count in its error field.
-  const auto counted = [&](BOOL done, DWORD& count) -> std::uint32_t {
-    const std::uint32_t error = Wait(done ? 0 : GetLastError(), WhilePaused::kHold);
+  // passes the count in its error field. With |writeMeanwhile|, the held
+  // piece is written while the call is on its way; a failed write leaves it
+  // in flight, for the request's close to wait for.
+  const auto counted = [&](BOOL done, DWORD& count, bool writeMeanwhile) -> std::uint32_t {
+    const DWORD callError = done ? 0 : GetLastError();
+    if (callError == ERROR_IO_PENDING && writeMeanwhile) {
+      if (const std::uint32_t error = writeHeld(); error != 0) return error;
+    }
+    const std::uint32_t error = Wait(callError, WhilePaused::kHold);
     if (error != 0 || done) return error;
     if (asyncResult_ == 0) return asyncError_;
     if (static_cast<LONG>(asyncError_) > 0) count = asyncError_;
     return 0;
   };
 
-  // WinINet may still fill these after a cancelled wait, until the request is
-  // closed: they outlive the loop, and the request is closed before they go.
-  const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kReceivePieceBytes);
-  DWORD available = 0;
-  DWORD read = 0;
-  DWORD piece = 0;
   // A server that keeps dropping the connection before any new byte arrives
   // would have us reconnect forever.
   int fruitlessReconnects = 0;
@@ -85,32 +127,35 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
           request.Get() == nullptr
               ? 0
               : counted(api.queryDataAvailable(request.Get(), &available, 0, reinterpret_cast<DWORD_PTR>(this)),
-                        available);
+                        available, false);
       if (error == 0 && available != 0) {
         BeginOperation(TransferOperation::kRead);
         const DWORD started = GetTickCount();
-        error = counted(api.readFile(request.Get(), buffer.get(),
+        error = counted(api.readFile(request.Get(), reading,
                                      std::min<DWORD>(std::max(available, piece), kReceivePieceBytes), &read),
-                        read);
-        piece = GetTickCount() - started < kQuickPieceMilliseconds
+                        read, true);
+        piece = GetTickCount() - started - writeMs < kQuickPieceMilliseconds
                     ? std::min<DWORD>(2 * std::max(piece, read), kReceivePieceBytes)
                     : 0;
       }
       if (error == 0 && read != 0) {
-        DWORD written = 0;
-        if (!WriteFile(file.Get(), buffer.get(), read, &written, nullptr)) return fail(GetLastError());
-        if (listener_ != nullptr) listener_->OnProgress(written);
-        HoldWhilePaused();
-        if (IsCancelledNow()) return kErrorCancelled;
+        if (const std::uint32_t unwritten = writeHeld(); unwritten != 0) return fail(unwritten);
+        std::swap(reading, held);
+        heldBytes = read;
         continue;
       }
-      const DWORD size = GetFileSize(file.Get(), nullptr);
+      if (const std::uint32_t unwritten = writeHeld(); unwritten != 0) return fail(unwritten);
+      const DWORD size = length;
       if (error == 0) {
         if (total == 0 || size >= total) {
+          if (digest) digest->Finish(*digests_);
           file.Reset();
-          if (const unsigned long moved = ReplaceTargetWithPart(partPath_, targetPath_); moved != 0) {
+          bool copied = false;
+          if (const unsigned long moved = ReplaceTargetWithPart(partPath_, targetPath_, &copied); moved != 0) {
             return fail(moved);
           }
+          // A copy's bytes are not the ones hashed: it is hashed afresh.
+          if (copied && digests_ != nullptr) digests_->Forget();
           if (listener_ != nullptr) listener_->OnFinished(1, 0);
           return 0;
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "download/digest_stream.h"
 #include "download/internet_handles.h"
 #include "download/url_parts.h"
 #include "download/wininet_api.h"
@@ -73,6 +74,7 @@ std::uint32_t TransferSession::Download(const std::vector<std::wstring>& urls,
   currentHandle_ = nullptr;
   connection_ = nullptr;
   reconnectAllowed_ = true;
+  if (digests_ != nullptr) digests_->Forget();
   const auto fail = [this](const wchar_t* text, std::uint32_t code) {
     Report(text, code);
     return code;
@@ -220,8 +222,8 @@ std::uint32_t TransferSession::Wait(DWORD callError, WhilePaused paused) {
   return 0;
 }
 
-void TransferSession::HoldWhilePaused() {
-  while (listener_ != nullptr && listener_->IsPaused() && !completed_ && !IsCancelledNow()) {
+void TransferSession::HoldWhilePaused(bool evenIfCompleted) {
+  while (listener_ != nullptr && listener_->IsPaused() && (evenIfCompleted || !completed_) && !IsCancelledNow()) {
     Sleep(kPollMilliseconds);
   }
 }

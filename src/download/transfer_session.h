@@ -20,6 +20,7 @@
 namespace tessaro {
 
 class RequestHandle;
+struct DownloadDigests;
 
 // Each read asks for what the server has ready (more while pieces fill
 // quickly), up to this many bytes. Every read costs about the same however
@@ -75,6 +76,9 @@ class TransferSession {
   [[nodiscard]] virtual std::uint32_t Download(const std::vector<std::wstring>& urls,
                                                const std::wstring& targetPath);
   [[nodiscard]] virtual std::uint32_t DownloadUrl(const std::wstring& url, const std::wstring& targetPath);
+  // The digests that |digests| wants are computed while the data arrives
+  // and left there after a successful download (not owned; null: none).
+  void SetDigests(DownloadDigests* digests) { digests_ = digests; }
 
  private:
   // Where an open leaves the data: the announced size (0 = unknown) and, for
@@ -100,9 +104,10 @@ class TransferSession {
   // a paused transfer writes nothing.
   enum class WhilePaused { kGoOn, kHold };
   [[nodiscard]] std::uint32_t Wait(DWORD callError, WhilePaused paused = WhilePaused::kGoOn);
-  // While the listener says paused (and the call in flight has not
-  // completed, and nobody cancelled): sleeps in steps of the poll.
-  void HoldWhilePaused();
+  // While the listener says paused (and nobody cancelled, and, unless
+  // |evenIfCompleted|, the call in flight has not completed): sleeps in steps
+  // of the poll.
+  void HoldWhilePaused(bool evenIfCompleted = false);
   // After a call that yields a handle: the one it returned, or the one the
   // callback delivered; null with |error| set when none came. A handle that
   // came at once completes the operation, so closing it never waits.
@@ -181,6 +186,7 @@ class TransferSession {
   std::wstring contentType_;
   bool ignoreCertificateErrors_ = false;
   std::uint32_t statusCode_ = 0;
+  DownloadDigests* digests_ = nullptr;
 };
 
 }  // namespace tessaro

@@ -8,7 +8,8 @@
 // --if-modified-since YYYYMMDDhhmmss (UTC); --want-last-modified (prints
 // "last-modified YYYYMMDDhhmmss"); --post NAME=VALUE, repeatable (posts a
 // form to the one URL, without TARGET, and prints "text HEX", the reply's
-// UTF-16 units).
+// UTF-16 units); --digests (prints "digests MD5|- SHA256|-", as computed
+// while the data came).
 #include <windows.h>
 
 #include <cstdint>
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "download/digest_stream.h"
 #include "download/transfer_session.h"
 
 namespace {
@@ -69,6 +71,8 @@ int wmain(int argc, wchar_t** argv) {
   tessaro::TransferSession session(&listener, &tessaro::ProcessCredentials());
   bool wantLastModified = false;
   bool post = false;
+  tessaro::DownloadDigests digests{true, true, {}, {}};
+  bool wantDigests = false;
   int i = 1;
   for (; i < argc && std::wcsncmp(argv[i], L"--", 2) == 0; ++i) {
     const std::wstring option = argv[i];
@@ -76,6 +80,9 @@ int wmain(int argc, wchar_t** argv) {
       session.SetIgnoreCertificateErrors(true);
     } else if (option == L"--relax-certificates") {
       session.SetRelaxCertificatesOnRetry(true);
+    } else if (option == L"--digests") {
+      session.SetDigests(&digests);
+      wantDigests = true;
     } else if (option == L"--want-last-modified") {
       session.SetWantLastModified(wantLastModified = true);
     } else if (i + 1 < argc) {
@@ -110,6 +117,10 @@ int wmain(int argc, wchar_t** argv) {
     session.GetLastModified(time);
     std::wprintf(L"last-modified %04u%02u%02u%02u%02u%02u\n", time.wYear, time.wMonth, time.wDay, time.wHour,
                  time.wMinute, time.wSecond);
+  }
+  if (wantDigests) {
+    std::wprintf(L"digests %ls %ls\n", digests.md5.empty() ? L"-" : digests.md5.c_str(),
+                 digests.sha256.empty() ? L"-" : digests.sha256.c_str());
   }
   std::wprintf(L"result 0x%08X\n", result);
   std::fflush(stdout);

@@ -1,7 +1,7 @@
 """The download fault matrix. Engine runs (the transfer probe) meet random
-drops, lengths announced too long and restarts: each ends with the exact file,
-or one reported error and a true prefix in the .part that the next run
-finishes. Product runs meet fixed cases judged by MD5 and SHA-256: a length
+drops, lengths announced too long and restarts: each ends with the exact file
+and its digests as computed beside the transfer, or one reported error and a
+true prefix in the .part that the next run finishes. Product runs meet fixed cases judged by MD5 and SHA-256: a length
 announced too short, which the engine must believe, and .part files answered
 416. TESSARO_FAULT_SEED=N replays the faults (a restart's race aside)."""
 import collections
@@ -53,10 +53,13 @@ def engine_run(ctx, faults, rng, data, index, counts):
     for answers in ([b for _, b in plan], []):
         faults.route(path, body=data, answers=answers)
         asked = len(faults.requests_for(path))
-        outcome = probe(ctx, *options * bool(answers), target.win, faults.url(path))
+        outcome = probe(ctx, "--digests", *options * bool(answers), target.win, faults.url(path))
         check(faults.listening.wait(10), what + "the server did not come back")
         got, kept = target.read(), target.read(target.part)
         codes = [int(e.split()[2], 16) for e in outcome.errors]
+        digests = [l.split()[1:] for l in outcome.lines if l.startswith("digests ")]
+        check(digests == [[hashlib.md5(got).hexdigest(), hashlib.sha256(got).hexdigest()] if got else ["-", "-"]],
+              "%sthe digests beside the transfer were %r" % (what, digests))
         check(got == data and kept is None if outcome.result == 0 else got is None and data.startswith(
             kept or b"") and codes == [outcome.result], "%s0x%08X left %s bytes, a .part of %s, reported %r" % (
             what, outcome.result, got and len(got), kept and len(kept), outcome.errors))
