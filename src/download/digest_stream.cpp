@@ -1,45 +1,68 @@
 #include "download/digest_stream.h"
 
-#include <memory>
-
 namespace tessaro {
 namespace {
 
-// Small enough to stay in the cache between the read and the hashing.
-constexpr DWORD kBlockBytes = 256 * 1024;
+// Pieces in turn while hashing: one being read, one waiting for its write,
+// and two for the hashing to fall behind by before the transfer waits.
+constexpr std::uint32_t kHashedSlots = 4;
+// Without hashing a piece is free again once written.
+constexpr std::uint32_t kPlainSlots = 2;
+// Reads of a resumed file: small enough to stay in the cache until hashed.
+constexpr DWORD kPrefixBlockBytes = 256 * 1024;
 
 }  // namespace
 
-DigestStream::DigestStream(HANDLE file, std::uint32_t length, const DownloadDigests& wanted)
-    : file_(file), length_(length), grown_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+DigestStream::DigestStream(HANDLE file, std::uint32_t length, const DownloadDigests& wanted,
+                           std::uint32_t pieceBytes)
+    : file_(file),
+      prefix_(length),
+      pieceBytes_(pieceBytes),
+      slots_(wanted.Wanted() ? kHashedSlots : kPlainSlots),
+      pieces_(std::make_unique_for_overwrite<std::uint8_t[]>(std::size_t{slots_} * pieceBytes)),
+      sizes_(std::make_unique<std::atomic<DWORD>[]>(slots_)) {
+  if (!wanted.Wanted()) return;
   if (wanted.wantMd5) md5_.emplace();
   if (wanted.wantSha256) sha256_.emplace();
-  // Without an event or a thread, Finish hashes on the caller's thread.
-  if (grown_) thread_.Reset(CreateThread(nullptr, 0, &DigestStream::ThreadProc, this, 0, nullptr));
+  writtenEvent_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  doneEvent_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  // Without them the file is hashed afterwards, as when nothing is wanted.
+  if (writtenEvent_ && doneEvent_) {
+    thread_.Reset(CreateThread(nullptr, 0, &DigestStream::ThreadProc, this, 0, nullptr));
+  }
 }
 
 DigestStream::~DigestStream() {
   if (!thread_) return;
   state_ = State::kStop;
-  (void)SetEvent(grown_.Get());
+  (void)SetEvent(writtenEvent_.Get());
   (void)WaitForSingleObject(thread_.Get(), INFINITE);
 }
 
-void DigestStream::Grow(std::uint32_t length) {
-  length_ = length;
-  if (grown_) (void)SetEvent(grown_.Get());
+std::uint8_t* DigestStream::Piece(bool afterHeld) {
+  const std::uint32_t index = written_ + (afterHeld ? 1 : 0);
+  while (index - done_ >= slots_) (void)WaitForSingleObject(doneEvent_.Get(), INFINITE);
+  return pieces_.get() + std::size_t{index % slots_} * pieceBytes_;
+}
+
+void DigestStream::Written(DWORD size) {
+  const std::uint32_t index = written_;
+  sizes_[index % slots_] = size;
+  written_ = index + 1;
+  if (thread_) {
+    (void)SetEvent(writtenEvent_.Get());
+  } else {
+    done_ = index + 1;
+  }
 }
 
 void DigestStream::Finish(DownloadDigests& digests) {
-  state_ = State::kFinish;
-  if (thread_) {
-    (void)SetEvent(grown_.Get());
-    (void)WaitForSingleObject(thread_.Get(), INFINITE);
-    thread_.Reset();
-  } else {
-    Follow();
-  }
   digests.Forget();
+  if (!thread_) return;
+  state_ = State::kFinish;
+  (void)SetEvent(writtenEvent_.Get());
+  (void)WaitForSingleObject(thread_.Get(), INFINITE);
+  thread_.Reset();
   if (failed_ || hashed_ == 0) return;
   if (md5_) digests.md5 = DigestHex(md5_->Finish());
   if (sha256_ && !sha256_->Finish(digests.sha256)) digests.Forget();
@@ -51,26 +74,43 @@ DWORD WINAPI DigestStream::ThreadProc(void* self) {
 }
 
 void DigestStream::Follow() {
-  const auto block = std::make_unique_for_overwrite<std::uint8_t[]>(kBlockBytes);
+  HashPrefix();
   for (;;) {
     const State state = state_;
     if (state == State::kStop) return;
-    const std::uint32_t length = length_;
-    if (hashed_ < length && !failed_) {
-      OVERLAPPED at{};
-      at.Offset = hashed_;
-      DWORD read = 0;
-      const DWORD wanted = length - hashed_ < kBlockBytes ? length - hashed_ : kBlockBytes;
-      failed_ = !ReadFile(file_, block.get(), wanted, &read, &at) || read != wanted;
-      if (failed_) continue;
-      if (md5_) md5_->Update(block.get(), read);
-      if (sha256_) sha256_->Update(block.get(), read);
-      hashed_ += read;
+    const std::uint32_t index = done_;
+    if (index != written_) {
+      if (!failed_) Hash(pieces_.get() + std::size_t{index % slots_} * pieceBytes_, sizes_[index % slots_]);
+      done_ = index + 1;
+      (void)SetEvent(doneEvent_.Get());
       continue;
     }
     if (state == State::kFinish) return;
-    (void)WaitForSingleObject(grown_.Get(), INFINITE);
+    (void)WaitForSingleObject(writtenEvent_.Get(), INFINITE);
   }
+}
+
+void DigestStream::HashPrefix() {
+  if (prefix_ == 0) return;
+  const auto block = std::make_unique_for_overwrite<std::uint8_t[]>(kPrefixBlockBytes);
+  while (hashed_ < prefix_ && state_ != State::kStop) {
+    // At its offset: the transfer's writes go by theirs, not by the file pointer.
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(hashed_);
+    const DWORD wanted = prefix_ - hashed_ < kPrefixBlockBytes ? static_cast<DWORD>(prefix_ - hashed_) : kPrefixBlockBytes;
+    DWORD read = 0;
+    if (!ReadFile(file_, block.get(), wanted, &read, &at) || read != wanted) {
+      failed_ = true;
+      return;
+    }
+    Hash(block.get(), read);
+  }
+}
+
+void DigestStream::Hash(const std::uint8_t* data, std::size_t size) {
+  if (md5_) md5_->Update(data, size);
+  if (sha256_) sha256_->Update(data, size);
+  hashed_ += size;
 }
 
 }  // namespace tessaro

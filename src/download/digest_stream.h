@@ -1,12 +1,12 @@
 #pragma once
-// The digests of a download, computed while its bytes arrive: a thread of
-// their own follows the ".part" file as the transfer writes it, so that
-// hashing overlaps the network instead of following it. What they hash is
-// read back from the file, so they are the digests of the bytes on disk.
+// The pieces a transfer reads into, and the digests of what it writes: a
+// thread of their own hashes each piece once it lies written in the ".part"
+// file, so that hashing overlaps the network instead of following it.
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -34,36 +34,49 @@ struct DownloadDigests {
 
 class DigestStream {
  public:
-  // Hashes |file| from byte 0, of which the first |length| are there already
-  // (a resumed ".part"). |file| stays open until Finish or the destructor,
-  // and every read or write on it gives its offset: the file pointer is
-  // nobody's.
-  DigestStream(HANDLE file, std::uint32_t length, const DownloadDigests& wanted);
+  // The file's first |length| bytes are there already (a resumed ".part"):
+  // they are hashed first, read back from |file|, which stays open until
+  // Finish or the destructor. Without a digest wanted, only the pieces.
+  DigestStream(HANDLE file, std::uint32_t length, const DownloadDigests& wanted, std::uint32_t pieceBytes);
   DigestStream(const DigestStream&) = delete;
   DigestStream& operator=(const DigestStream&) = delete;
-  // Stops the thread where it is.
+  // Stops the hashing where it is.
   ~DigestStream();
 
-  // The file is now |length| bytes long; the bytes below stay as they are.
-  void Grow(std::uint32_t length);
-  // Returns once every byte is hashed, with the wanted digests in |digests|;
-  // none when the file is empty (as a file digest has none) or a read failed.
+  // Where the next read goes: after the piece held for writing, when there
+  // is one. Waits while the hashing still needs that memory.
+  [[nodiscard]] std::uint8_t* Piece(bool afterHeld);
+  // The oldest piece not yet written now lies at the end of the file.
+  void Written(DWORD size);
+  // Returns once every written byte is hashed, with the wanted digests in
+  // |digests|; none when nothing was written (a file digest has none for an
+  // empty file) or the hashing could not be had.
   void Finish(DownloadDigests& digests);
 
  private:
   enum class State { kFollow, kFinish, kStop };
   static DWORD WINAPI ThreadProc(void* self);
-  // Hashes what is written until told to finish or stop.
   void Follow();
+  void HashPrefix();
+  void Hash(const std::uint8_t* data, std::size_t size);
 
   HANDLE file_;
-  std::atomic<std::uint32_t> length_;
+  std::uint32_t prefix_;
+  std::uint32_t pieceBytes_;
+  std::uint32_t slots_;
+  std::unique_ptr<std::uint8_t[]> pieces_;
+  std::unique_ptr<std::atomic<DWORD>[]> sizes_;
+  // Pieces written, and pieces the hashing is done with: only the transfer
+  // counts the first, only the hashing thread the second.
+  std::atomic<std::uint32_t> written_{0};
+  std::atomic<std::uint32_t> done_{0};
   std::atomic<State> state_{State::kFollow};
-  std::uint32_t hashed_ = 0;
+  std::uint64_t hashed_ = 0;
   bool failed_ = false;
   std::optional<Md5> md5_;
   std::optional<Sha256> sha256_;
-  UniqueHandle grown_;
+  UniqueHandle writtenEvent_;
+  UniqueHandle doneEvent_;
   UniqueHandle thread_;
 };
 

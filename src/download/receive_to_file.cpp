@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <memory>
-#include <optional>
 #include <utility>
 
 #include "download/digest_stream.h"
@@ -59,22 +58,21 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
   if (resumeOffset == 0 && GetLastError() == ERROR_ALREADY_EXISTS && !SetEndOfFile(file.Get())) {
     return fail(GetLastError());
   }
-  // Every write says where it goes (the digests read the same file beside
-  // it): at the end, as a resumed file's writes always do.
+  // Every write says where it goes (the digests read a resumed file's start
+  // beside it): at the end, as a resumed file's writes always do.
   std::uint32_t length = resumeOffset != 0 ? GetFileSize(file.Get(), nullptr) : 0;
-  std::optional<DigestStream> digest;
-  if (digests_ != nullptr && digests_->Wanted()) digest.emplace(file.Get(), length, *digests_);
+  // WinINet may still fill these after a cancelled wait, until the request is
+  // closed: they outlive the loop, and the request is closed before they go.
+  // The piece read last is held, and written while the next read is on its
+  // way into another.
+  DigestStream pieces(file.Get(), length, digests_ != nullptr ? *digests_ : DownloadDigests(),
+                      kReceivePieceBytes);
+  std::uint8_t* reading = nullptr;
+  std::uint8_t* held = nullptr;
+  DWORD heldBytes = 0;
   if (listener_ != nullptr) listener_->OnProgress(resumeOffset);
 
   const WinInetApi& api = WinInet();
-  // WinINet may still fill these after a cancelled wait, until the request is
-  // closed: they outlive the loop, and the request is closed before they go.
-  // Two buffers: the piece read last is held, and written while the next
-  // read is on its way.
-  const auto buffers = std::make_unique_for_overwrite<std::uint8_t[]>(2 * kReceivePieceBytes);
-  std::uint8_t* reading = buffers.get();
-  std::uint8_t* held = reading + kReceivePieceBytes;
-  DWORD heldBytes = 0;
   DWORD available = 0;
   DWORD read = 0;
   DWORD piece = 0;
@@ -89,7 +87,7 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
     DWORD written = 0;
     if (!WriteFile(file.Get(), held, std::exchange(heldBytes, 0), &written, &at)) return GetLastError();
     length += written;
-    if (digest) digest->Grow(length);
+    pieces.Written(written);
     if (listener_ != nullptr) listener_->OnProgress(written);
     // The read on its way may complete meanwhile: it is written only once
     // the pause is over.
@@ -129,6 +127,7 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
               : counted(api.queryDataAvailable(request.Get(), &available, 0, reinterpret_cast<DWORD_PTR>(this)),
                         available, false);
       if (error == 0 && available != 0) {
+        reading = pieces.Piece(heldBytes != 0);
         BeginOperation(TransferOperation::kRead);
         const DWORD started = GetTickCount();
         error = counted(api.readFile(request.Get(), reading,
@@ -140,7 +139,7 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
       }
       if (error == 0 && read != 0) {
         if (const std::uint32_t unwritten = writeHeld(); unwritten != 0) return fail(unwritten);
-        std::swap(reading, held);
+        held = reading;
         heldBytes = read;
         continue;
       }
@@ -148,7 +147,7 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
       const DWORD size = length;
       if (error == 0) {
         if (total == 0 || size >= total) {
-          if (digest) digest->Finish(*digests_);
+          if (digests_ != nullptr) pieces.Finish(*digests_);
           file.Reset();
           bool copied = false;
           if (const unsigned long moved = ReplaceTargetWithPart(partPath_, targetPath_, &copied); moved != 0) {
