@@ -77,10 +77,11 @@ def engine_run(ctx, faults, rng, data, index, counts):
 
 # A 416 that gives no length, in place of the route's own "bytes */N".
 NO_LENGTH_416 = ("416 without Content-Range", {"status": 416, "body": b"416 page", "headers": {}})
-# (what, the .part before the first run, faults of its answers, whether the
-# package gives an MD5 beside the SHA256, how its runs end); later runs meet a
-# server that behaves. A 416 body is never the file: the .part is, when the
-# 416 gives its length; else the file comes again from byte 0.
+# (what, the .part before the first run ("empty": the file itself is), faults
+# of its answers, whether the package gives an MD5 beside the SHA256, how its
+# runs end); later runs meet a server that behaves. A 416 body is never the
+# file: the .part is, when the 416 gives its length; else the file comes again
+# from byte 0.
 PRODUCT_CASES = (
     ("three drops", None, ("drop", "drop", "drop"), True, ("accepted",)),
     ("cut short after a drop", None, ("drop", "shorter"), False, ("rejected", "accepted")),
@@ -90,12 +91,14 @@ PRODUCT_CASES = (
     ("a whole .part answered 416", "whole", (), True, ("accepted",)),
     ("a .part longer than the file", "longer", (), True, ("accepted",)),
     ("a 416 that gives no length", "half", (NO_LENGTH_416,), True, ("accepted",)),
+    # An empty file has no digest to match, whether hashed beside the transfer or afterwards.
+    ("an empty file", "empty", (), True, ("rejected",)),
 )
 
 
 def product_case(ctx, faults, rng, index, counts, what, start, kinds, with_md5, endings):
     pkg = Downloads(ctx)
-    data = pkg.serve("setup.exe", rng.randbytes(rng.randrange(1, 50_000)))
+    data = b"" if start == "empty" else pkg.serve("setup.exe", rng.randbytes(rng.randrange(1, 50_000)))
     plan = [kind if isinstance(kind, tuple) else fault(rng, kind, downtime=1, tame=True) for kind in kinds]
     what = "product case %d, %s (%s): " % (index, what, ", ".join(d for d, _ in plan))
     path, target = "/product%d/setup.exe" % index, os.path.join(ctx.dir, "dl%d" % index, "setup.exe")
