@@ -15,7 +15,9 @@ namespace {
 
 // A read that asks for more than is ready returns only once it is full, and
 // closing the request does not call it off: pieces grow only while they fill
-// this fast, so that Cancel never waits long for one.
+// this fast, so that Cancel never waits long for one. A slower piece sets the
+// next one's size by its rate: a busy machine may hold up a fast server's
+// piece now and then, and that piece should not start the growth afresh.
 constexpr DWORD kQuickPieceMilliseconds = 50;
 
 // The connection went away under a transfer that may go on where it stopped.
@@ -76,10 +78,9 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
   DWORD available = 0;
   DWORD read = 0;
   DWORD piece = 0;
-  // How long the latest write took: no part of the read it overlapped.
+  // How long the write that overlapped the latest read took: no part of it.
   DWORD writeMs = 0;
   const auto writeHeld = [&]() -> std::uint32_t {
-    writeMs = 0;
     if (heldBytes == 0) return 0;
     const DWORD began = GetTickCount();
     OVERLAPPED at{};
@@ -128,14 +129,15 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
                         available, false);
       if (error == 0 && available != 0) {
         reading = pieces.Piece(heldBytes != 0);
+        writeMs = 0;
         BeginOperation(TransferOperation::kRead);
         const DWORD started = GetTickCount();
         error = counted(api.readFile(request.Get(), reading,
                                      std::min<DWORD>(std::max(available, piece), kReceivePieceBytes), &read),
                         read, true);
-        piece = GetTickCount() - started - writeMs < kQuickPieceMilliseconds
-                    ? std::min<DWORD>(2 * std::max(piece, read), kReceivePieceBytes)
-                    : 0;
+        const DWORD took = GetTickCount() - started - writeMs;
+        piece = took < kQuickPieceMilliseconds ? std::min<DWORD>(2 * std::max(piece, read), kReceivePieceBytes)
+                                               : read * kQuickPieceMilliseconds / took;
       }
       if (error == 0 && read != 0) {
         if (const std::uint32_t unwritten = writeHeld(); unwritten != 0) return fail(unwritten);
