@@ -4,8 +4,10 @@ namespace tessaro {
 namespace {
 
 // Pieces in turn while hashing: one being read, one waiting for its write,
-// and two for the hashing to fall behind by before the transfer waits.
-constexpr std::uint32_t kHashedSlots = 4;
+// and the rest for either side to run ahead while the other is held up. With
+// only a few, the two threads wait for each other at every piece, and each
+// wake-up costs more than the piece (a whole run took half as long again).
+constexpr std::uint32_t kHashedSlots = 16;
 // Without hashing a piece is free again once written.
 constexpr std::uint32_t kPlainSlots = 2;
 // Reads of a resumed file: small enough to stay in the cache until hashed.
