@@ -97,6 +97,7 @@ constexpr TextKey<Prerequisite> kPrerequisiteTextKeys[] = {
     {L"WinNT64Versions", &Prerequisite::winNt64Versions},
     {L"MD5", &Prerequisite::md5},
     {L"SHA256", &Prerequisite::sha256},
+    {L"Signer", &Prerequisite::signer},
     {L"CommandLine", &Prerequisite::commandLine},
     {L"BasicUiCommandLine", &Prerequisite::basicUiCommandLine},
     {L"NoUiCommandLine", &Prerequisite::noUiCommandLine},

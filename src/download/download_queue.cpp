@@ -8,6 +8,7 @@
 #include "download/digest_text.h"
 #include "download/file_md5.h"
 #include "download/file_sha256.h"
+#include "download/signature_check.h"
 #include "download/transfer_session.h"
 #include "log/logger.h"
 #include "package/download_path.h"
@@ -21,14 +22,17 @@
 namespace tessaro {
 namespace {
 
-
-// 0 when the file cannot be opened: no configured size is 0, so such a
-// file is rejected.
-std::uint32_t ExclusiveFileSize(const std::wstring& path) {
-  const UniqueFile file(CreateFileW(ToLongForm(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-  return file ? GetFileSize(file.Get(), nullptr) : 0;
+// Read access shared with readers only: the open fails while anyone may
+// write or delete the file, and once it is open nobody can until it closes.
+// So what passes the checks is what the setup runs.
+UniqueFile HoldForReading(const std::wstring& path) {
+  return UniqueFile(CreateFileW(ToLongForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
 }
+
+// 0 when the file could not be held: no configured size is 0, so such a
+// file is rejected.
+std::uint32_t HeldFileSize(const UniqueFile& file) { return file ? GetFileSize(file.Get(), nullptr) : 0; }
 
 bool Sha256Matches(const std::wstring& path, const std::wstring& configured) {
   std::wstring hex;
@@ -47,6 +51,7 @@ std::uint32_t DownloadQueue::DownloadAll(ChainerOptions& options, PrereqEvaluato
                                          ProgressListener* listener) {
   jobs_.clear();
   recordedFiles_.clear();
+  held_.clear();
   listener_ = listener;
   auto& records = options.prerequisites;
   for (std::size_t i = 0; i < records.size(); ++i) {
@@ -83,7 +88,9 @@ std::uint32_t DownloadQueue::DownloadAll(ChainerOptions& options, PrereqEvaluato
     LogLine(L"Download completed succesfully.");
     const std::wstring path = MakeDownloadPath(downloadFolder_, jobs_[j].url, jobs_[j].folderText);
     if (!keep) recordedFiles_.push_back(path);
-    if (const wchar_t* reason = Rejection(path, jobs_[j], record)) {
+    UniqueFile held = HoldForReading(path);
+    if (const wchar_t* reason = Rejection(path, held, jobs_[j], record)) {
+      held.Reset();
       DeleteWithEmptyFolders(path);
       LogLine(std::wstring(L"Downloaded file was rejected.(") + reason + L").");
       if (listener_ != nullptr) (void)listener_->OnError(FileNameOf(path).c_str(), kErrorDownloadRejected, 0);
@@ -91,6 +98,7 @@ std::uint32_t DownloadQueue::DownloadAll(ChainerOptions& options, PrereqEvaluato
     }
     LogLine(L"Downloaded file was accepted.");
     record.alreadyDownloaded = true;
+    held_.push_back({jobs_[j].prerequisite, std::move(held)});
   }
   return 0;
 }
@@ -106,7 +114,12 @@ std::uint32_t DownloadQueue::DownloadOne(std::size_t index) {
   return 0;
 }
 
+void DownloadQueue::Release(std::size_t prerequisite) {
+  std::erase_if(held_, [prerequisite](const HeldFile& entry) { return entry.prerequisite == prerequisite; });
+}
+
 void DownloadQueue::CleanupDownloads() {
+  held_.clear();
   for (const std::wstring& path : recordedFiles_) DeleteWithEmptyFolders(path);
   recordedFiles_.clear();
   jobs_.clear();
@@ -117,14 +130,18 @@ std::wstring DownloadQueue::TargetPath(const DownloadJob& job) const {
                               : downloadFolder_ + job.fileName;
 }
 
-const wchar_t* DownloadQueue::Rejection(const std::wstring& path, const DownloadJob& job,
+const wchar_t* DownloadQueue::Rejection(const std::wstring& path, const UniqueFile& held, const DownloadJob& job,
                                         const Prerequisite& record) const {
-  if (job.expectedSize != 0 && ExclusiveFileSize(path) != job.expectedSize) return L"Invalid size or MD5";
+  if (job.expectedSize != 0 && HeldFileSize(held) != job.expectedSize) return L"Invalid size or MD5";
   std::wstring hex;
   if (!record.md5.empty() && !(FileMd5Hex(path, hex) && DigestMatches(hex, record.md5))) return L"Invalid size or MD5";
-  if (record.sha256.empty()) return nullptr;
-  if (!IsSha256Text(record.sha256)) return L"Invalid SHA256 value";
-  return Sha256Matches(path, record.sha256) ? nullptr : L"Invalid SHA256";
+  if (!record.sha256.empty()) {
+    if (!IsSha256Text(record.sha256)) return L"Invalid SHA256 value";
+    if (!Sha256Matches(path, record.sha256)) return L"Invalid SHA256";
+  }
+  // A file that could not be held has no signature worth believing.
+  if (!record.signer.empty() && !(held && IsSignedBy(path, held.Get(), record.signer))) return L"Invalid signature";
+  return nullptr;
 }
 
 void DownloadQueue::DeleteWithEmptyFolders(const std::wstring& path) const {

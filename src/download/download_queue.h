@@ -10,6 +10,7 @@
 
 #include "config/chainer_options.h"
 #include "download/credential_provider.h"
+#include "platform/handles.h"
 #include "prereq/evaluator.h"
 #include "ui/progress_listener.h"
 
@@ -43,6 +44,9 @@ class DownloadQueue {
                                           ProgressListener* listener);
   // 0, or kDownloadOneFailed (the engine's code is then LastError).
   [[nodiscard]] std::uint32_t DownloadOne(std::size_t job);
+  // Accepted files stay open, shared with readers only, until their setup
+  // has ended: this closes the one of |prerequisite|.
+  void Release(std::size_t prerequisite);
   // Deletes the accepted files that the package does not keep, with the
   // folders they leave empty inside the download folder.
   void CleanupDownloads();
@@ -51,9 +55,10 @@ class DownloadQueue {
 
  private:
   [[nodiscard]] std::wstring TargetPath(const DownloadJob& job) const;
-  // Why the downloaded file at |path| is refused, as the log line gives it;
-  // nullptr when it passes the size, "MD5" and "SHA256" checks it has.
-  [[nodiscard]] const wchar_t* Rejection(const std::wstring& path, const DownloadJob& job,
+  // Why the downloaded file at |path|, |held| open, is refused, as the log
+  // line gives it; nullptr when it passes the size, "MD5", "SHA256" and
+  // "Signer" checks it has.
+  [[nodiscard]] const wchar_t* Rejection(const std::wstring& path, const UniqueFile& held, const DownloadJob& job,
                                          const Prerequisite& record) const;
   void DeleteWithEmptyFolders(const std::wstring& path) const;
 
@@ -63,6 +68,11 @@ class DownloadQueue {
   ProgressListener* listener_ = nullptr;
   std::uint32_t lastError_ = 0;
   std::vector<std::wstring> recordedFiles_;
+  struct HeldFile {
+    std::size_t prerequisite;
+    UniqueFile file;
+  };
+  std::vector<HeldFile> held_;
 };
 
 }  // namespace tessaro

@@ -1,5 +1,6 @@
 """nginx, unprivileged, serving one folder on 127.0.0.1, and on request an
-HTTPS twin with a self-signed certificate; requests() reads its access log.
+HTTPS twin with a self-signed certificate or the one it is given;
+requests() reads its access log.
 nginx gets SIGTERM when the thread that started it ends."""
 import json
 import os
@@ -57,6 +58,7 @@ START_SECONDS = 10
 
 class WebServer:
     def __init__(self, root, https=False):
+        """|https|: True, or the paths of a certificate and its key (PEM) to serve."""
         self.root = os.path.abspath(root)
         self.https = https
         self.port = self.https_port = None
@@ -66,7 +68,10 @@ class WebServer:
         if not os.access(NGINX, os.X_OK):
             raise RuntimeError("%s is missing: scripts/install-deps.sh installs nginx-light" % NGINX)
         self._dir = tempfile.mkdtemp(prefix="tessaro-web-")
-        if self.https:
+        if isinstance(self.https, tuple):
+            for given, name in zip(self.https, ("cert.pem", "key.pem")):
+                shutil.copy(given, os.path.join(self._dir, name))
+        elif self.https:
             subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=localhost",
                             "-days", "30", "-keyout", os.path.join(self._dir, "key.pem"),
                             "-out", os.path.join(self._dir, "cert.pem")],

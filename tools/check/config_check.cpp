@@ -6,6 +6,7 @@
 #include "config/return_codes.h"
 #include "download/digest_text.h"
 #include "platform/decimal_text.h"
+#include "platform/path_text.h"
 #include "prereq/os_names.h"
 #include "prereq/version.h"
 #include "tools/check/prerequisite_listing.h"
@@ -351,9 +352,15 @@ void ConfigCheck::ReportDigestsAndOperator(const Prerequisite& record, const Con
   }
   const ConfigEntry* url = ConfigDocument::FindEntry(section, L"Url");
   if (record.sourceKind == SourceKind::Download && url != nullptr && record.exactSize == 0 && record.md5.empty() &&
-      record.sha256.empty()) {
-    Add(url->line, L"[" + record.name + L"] is downloaded without ExactSize, MD5 or SHA256: a file cut short or "
-                                        L"replaced on the way is run as it is");
+      record.sha256.empty() && record.signer.empty()) {
+    Add(url->line, L"[" + record.name + L"] is downloaded without ExactSize, MD5, SHA256 or Signer: a file cut "
+                                        L"short or replaced on the way is run as it is");
+  }
+  const ConfigEntry* signer = ConfigDocument::FindEntry(section, L"Signer");
+  if (signer != nullptr && !record.signer.empty() &&
+      (record.sourceKind != SourceKind::Download || !FileUrlLocalPath(record.location).empty())) {
+    Add(signer->line, Assignment(*signer) + L" is checked only on a downloaded file: [" + record.name +
+                          L"] is not downloaded, so its signature is never looked at");
   }
   const ConfigEntry* op = ConfigDocument::FindEntry(section, L"Operator");
   if (op != nullptr && record.op != kOperatorAll && record.op != kOperatorAny) {
