@@ -95,6 +95,7 @@ std::wstring DescribeConfiguration(const ChainerOptions& options) {
     if (record.exactSize != 0) out += L"   size:       " + DecimalText(record.exactSize) + L" bytes\n";
     if (!record.md5.empty()) out += L"   MD5:        " + record.md5 + L"\n";
     if (!record.sha256.empty()) out += L"   SHA256:     " + record.sha256 + L"\n";
+    if (!record.signer.empty()) out += L"   Signer:     " + record.signer + L"\n";
     if (record.skipSearches) {
       out += L"   searches:   skipped (letter i), so it is never found and always installed\n";
     } else if (record.searches.empty()) {
