@@ -1,7 +1,6 @@
 // exit_with.exe N [OPTION...]: a stand-in setup or check program. Exits with
 // N as C reads it (-1 gives 0xFFFFFFFF; 0 when left out) after its options in
-// order: "--sleep-ms M"; "--wait-for FILE", until FILE exists (a minute at
-// most); "--write FILE", the command line and the current
+// order: "--sleep-ms M"; "--write FILE", the command line and the current
 // directory as UTF-8 lines; "--set-value HKCU|HKLM\key\name DATA", a REG_SZ
 // value for a later search. Anything it cannot read exits with 87 at once.
 #include <windows.h>
@@ -11,7 +10,6 @@
 
 #include "platform/ansi_text.h"
 #include "platform/handles.h"
-#include "platform/paths.h"
 #include "platform/registry.h"
 
 namespace {
@@ -57,8 +55,6 @@ int wmain(int argc, wchar_t** argv) {
     if (next + 1 + pair >= argc) return ERROR_INVALID_PARAMETER;
     if (option == L"--sleep-ms" && ParseNumber(argv[next + 1], ms) && ms >= 0) {
       Sleep(static_cast<DWORD>(ms));
-    } else if (option == L"--wait-for") {
-      for (int polls = 0; polls < 3000 && !tessaro::PathExists(argv[next + 1]); ++polls) Sleep(20);
     } else if (!(option == L"--write" ? WriteReport(argv[next + 1])
                                       : pair && SetValue(argv[next + 1], argv[next + 2]))) {
       return ERROR_INVALID_PARAMETER;
