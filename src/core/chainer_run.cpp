@@ -1,6 +1,7 @@
 #include "core/chainer_app.h"
 #include "core/interboot_store.h"
 #include "core/prereq_controller.h"
+#include "core/resume.h"
 #include "log/logger.h"
 #include "platform/chainer_codes.h"
 #include "prereq/evaluator.h"
@@ -154,6 +155,12 @@ int ChainerApp::RunChainer(ChainerOptions& options) {
     result = kExitRebootPending;
     context.KeepForRestart();
     rebootPending_ = true;
+    // The package stays as it is, downloads included, for the run after the restart.
+    if (options.general.resumeAfterReboot && ScheduleResume(executablePath_)) {
+      resumeScheduled_ = true;
+      controller.KeepDownloads();
+      LogLine(L"Tessaro will resume after the restart.");
+    }
   }
   return result;
 }
