@@ -134,8 +134,11 @@ int ChainerApp::RunChainer(ChainerOptions& options) {
   }
   preparing_.Close();
 
+  ResumingRestart resume(executablePath_, *seams_.restart);
+  SystemSeams seams = seams_;
+  if (options.general.resumeAfterReboot) seams.restart = &resume;
   PrereqController controller(options, evaluator, packageFiles_, options.GetDownloadFolder(), context.Store(),
-                              seams_);
+                              seams);
   int result = kExitSuccess;
   if (silent_) {
     LogLine(L"Starting installing prerequisites in silent mode.");
@@ -156,10 +159,9 @@ int ChainerApp::RunChainer(ChainerOptions& options) {
     context.KeepForRestart();
     rebootPending_ = true;
     // The package stays as it is, downloads included, for the run after the restart.
-    if (options.general.resumeAfterReboot && ScheduleResume(executablePath_)) {
+    if (options.general.resumeAfterReboot && resume.Schedule()) {
       resumeScheduled_ = true;
       controller.KeepDownloads();
-      LogLine(L"Tessaro will resume after the restart.");
     }
   }
   return result;

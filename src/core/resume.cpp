@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "core/logon_text.h"
+#include "log/logger.h"
 #include "package/download_path.h"
 #include "platform/handles.h"
 #include "platform/paths.h"
@@ -14,9 +15,8 @@ namespace {
 
 constexpr wchar_t kRunOnceKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
-}  // namespace
-
-bool ScheduleResume(const std::wstring& executablePath) {
+// The value that starts |executablePath| once after the restart.
+bool WriteRunOnceValue(const std::wstring& executablePath) {
   const std::wstring program = FromLongForm(executablePath);
   if (program.empty()) return false;
   // A split administrator token is not an administrator's here, so this asks
@@ -33,6 +33,21 @@ bool ScheduleResume(const std::wstring& executablePath) {
   return RegSetValueExW(key.Get(), ResumeValueName(program).c_str(), 0, REG_SZ,
                         reinterpret_cast<const BYTE*>(data.c_str()),
                         static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+void ResumingRestart::Restart() {
+  (void)Schedule();
+  restart_.Restart();
+}
+
+bool ResumingRestart::Schedule() {
+  if (tried_) return scheduled_;
+  tried_ = true;
+  scheduled_ = WriteRunOnceValue(executablePath_);
+  if (scheduled_) LogLine(L"Tessaro will resume after the restart.");
+  return scheduled_;
 }
 
 void RemoveKeptDownloads(ChainerOptions& options) {
