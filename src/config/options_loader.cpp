@@ -125,9 +125,9 @@ std::int32_t KeepFilesFromText(const std::wstring& text) {
 
 // |word| in lower case; the switches are read without regard to case.
 bool IsWord(const std::wstring& text, std::wstring_view word) {
-  return text.size() == word.size() && std::equal(word.begin(), word.end(), text.begin(), [](wchar_t w, wchar_t c) {
-           return w == (c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c);
-         });
+  return text.size() == word.size() &&
+         std::equal(word.begin(), word.end(), text.begin(),
+                    [](wchar_t w, wchar_t c) { return w == (c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c); });
 }
 
 struct LocationKey {

@@ -36,7 +36,8 @@ std::wstring RunValueName(const std::wstring& command) {
 }
 
 std::wstring ResumeValueName(const std::wstring& executablePath) {
-  std::wstring path = executablePath.substr(executablePath.size() - std::min(executablePath.size(), kResumePathLength));
+  std::wstring path =
+      executablePath.substr(executablePath.size() - std::min(executablePath.size(), kResumePathLength));
   for (wchar_t& c : path) {
     if (c == L'\\' || c == L':') c = L'_';
   }

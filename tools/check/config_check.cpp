@@ -163,7 +163,9 @@ void ConfigCheck::ReportNotes() {
         }
         break;
       case LoadEvent::NotTrueOrFalse:
-        if (entry != nullptr) Add(note.line, Assignment(*entry) + L" is neither true nor false: Tessaro reads it as false");
+        if (entry != nullptr) {
+          Add(note.line, Assignment(*entry) + L" is neither true nor false: Tessaro reads it as false");
+        }
         break;
       case LoadEvent::NeverActedOn:
         if (entry != nullptr) {
