@@ -18,6 +18,8 @@ struct GeneralOptions {
   std::wstring extractionFolder;
   std::int32_t keepFiles = 0;
   std::wstring defaultProdCode;
+  // A run that ends with a restart pending starts again after it.
+  bool resumeAfterReboot = false;
 };
 
 inline constexpr std::int32_t kKeepFilesMinimum = 1;

@@ -22,6 +22,7 @@ enum class LoadEvent : int {
   SearchWithoutString,     // "SearchTypeN" without "SearchStringN": the list ends; subject: the key
   NumberingEnds,           // a numbered list stops; subject: the first key not present
   NotAReturnCode,          // an item of a code list that is no number: skipped; subject: the key
+  NotTrueOrFalse,          // a switch neither "true" nor "false" in any case: read as false; subject: the key
 };
 
 class LoadObserver {

@@ -4,7 +4,9 @@
 #include "config/return_codes.h"
 #include "platform/decimal_text.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <string_view>
 #include <utility>
 
 namespace tessaro {
@@ -122,6 +124,13 @@ std::int32_t KeepFilesFromText(const std::wstring& text) {
   return 0;
 }
 
+// |word| in lower case; the switches are read without regard to case.
+bool IsWord(const std::wstring& text, std::wstring_view word) {
+  return text.size() == word.size() &&
+         std::equal(word.begin(), word.end(), text.begin(),
+                    [](wchar_t w, wchar_t c) { return w == (c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c); });
+}
+
 struct LocationKey {
   const wchar_t* key;
   SourceKind kind;
@@ -158,6 +167,12 @@ bool LoadGeneralOptions(const ConfigDocument& document, GeneralOptions& options,
   options.keepFiles = keepFiles == nullptr ? 0 : KeepFilesFromText(keepFiles->value);
   if (keepFiles != nullptr && options.keepFiles == 0 && !keepFiles->value.empty()) {
     section.Note(LoadEvent::UnknownWord, keepFiles->line, keepFiles->key);
+  }
+  if (const ConfigEntry* resume = section.Find(L"ResumeAfterReboot")) {
+    options.resumeAfterReboot = IsWord(resume->value, L"true");
+    if (!options.resumeAfterReboot && !resume->value.empty() && !IsWord(resume->value, L"false")) {
+      section.Note(LoadEvent::NotTrueOrFalse, resume->line, resume->key);
+    }
   }
   if (observer == nullptr) return true;
   for (const wchar_t* key : kNeverActedOnKeys) {

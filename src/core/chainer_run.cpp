@@ -1,6 +1,7 @@
 #include "core/chainer_app.h"
 #include "core/interboot_store.h"
 #include "core/prereq_controller.h"
+#include "core/resume.h"
 #include "log/logger.h"
 #include "platform/chainer_codes.h"
 #include "prereq/evaluator.h"
@@ -133,8 +134,11 @@ int ChainerApp::RunChainer(ChainerOptions& options) {
   }
   preparing_.Close();
 
+  ResumingRestart resume(executablePath_, *seams_.restart);
+  SystemSeams seams = seams_;
+  if (options.general.resumeAfterReboot) seams.restart = &resume;
   PrereqController controller(options, evaluator, packageFiles_, options.GetDownloadFolder(), context.Store(),
-                              seams_);
+                              seams);
   int result = kExitSuccess;
   if (silent_) {
     LogLine(L"Starting installing prerequisites in silent mode.");
@@ -154,6 +158,11 @@ int ChainerApp::RunChainer(ChainerOptions& options) {
     result = kExitRebootPending;
     context.KeepForRestart();
     rebootPending_ = true;
+    // The package stays as it is, downloads included, for the run after the restart.
+    if (options.general.resumeAfterReboot && resume.Schedule()) {
+      resumeScheduled_ = true;
+      controller.KeepDownloads();
+    }
   }
   return result;
 }

@@ -61,6 +61,7 @@ CASES = [
     ("size not a number", edit(B + 1, ["ExactSize=12 kB"]), B + 2, "reads it as 12"),
     ("code list", edit(A + 1, ["RebootCodes=3010, 1641x, 0x666"]), A + 2, "skips it and reads 3010, 1638"),
     ("KeepFiles word", edit(GENERAL + 1, ["KeepFiles=Complete"]), GENERAL + 2, "no value this key knows"),
+    ("switch", edit(GENERAL + 1, ["ResumeAfterReboot=yes"]), GENERAL + 2, "reads it as false"),
     ("option that does nothing", edit(GENERAL + 1, ["UpdatesUrl=", "MainAppCmdLine=app.exe"]), GENERAL + 3,
      "'MainAppCmdLine=app.exe' is read, but no step of a run uses it"),
     ("line without =", edit(A + 1, ["CommandLine /s"]), A + 2, "without \"=\" is ignored"),

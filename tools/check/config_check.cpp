@@ -163,6 +163,11 @@ void ConfigCheck::ReportNotes() {
                                               L"Tessaro reads it as absent");
         }
         break;
+      case LoadEvent::NotTrueOrFalse:
+        if (entry != nullptr) {
+          Add(note.line, Assignment(*entry) + L" is neither true nor false: Tessaro reads it as false");
+        }
+        break;
       case LoadEvent::NeverActedOn:
         if (entry != nullptr) {
           Add(note.line, Assignment(*entry) + L" is read, but no step of a run uses it: the value changes nothing");
