@@ -18,6 +18,10 @@ struct GeneralOptions {
   std::wstring extractionFolder;
   std::int32_t keepFiles = 0;
   std::wstring defaultProdCode;
+  // WinINet's texts: "host:port" or "http=host:port https=host:port", and
+  // the hosts reached without it. An empty proxy keeps the system's settings.
+  std::wstring proxy;
+  std::wstring proxyBypass;
 };
 
 inline constexpr std::int32_t kKeepFilesMinimum = 1;

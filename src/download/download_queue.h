@@ -61,6 +61,8 @@ class DownloadQueue {
   std::vector<DownloadJob> jobs_;
   CredentialProvider& credentials_;
   ProgressListener* listener_ = nullptr;
+  std::wstring proxy_;
+  std::wstring proxyBypass_;
   std::uint32_t lastError_ = 0;
   std::vector<std::wstring> recordedFiles_;
 };

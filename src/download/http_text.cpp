@@ -1,5 +1,6 @@
 #include "download/http_text.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <string_view>
 
@@ -52,6 +53,25 @@ std::wstring PercentDecode(const std::wstring& text) {
     decoded += text[i];
   }
   return decoded;
+}
+
+std::wstring ProxyHostFor(const std::wstring& proxyList, const wchar_t* scheme) {
+  std::wstring own;
+  std::wstring general;
+  for (std::size_t start = 0; start < proxyList.size();) {
+    const std::size_t end = std::min(proxyList.find_first_of(L" \t;", start), proxyList.size());
+    const std::wstring entry = proxyList.substr(start, end - start);
+    start = end + 1;
+    const std::size_t equals = entry.find(L'=');
+    if (equals == std::wstring::npos) {
+      if (general.empty()) general = entry;
+    } else if (own.empty() && EqualsNoCase(entry.substr(0, equals), scheme)) {
+      own = entry.substr(equals + 1);
+    }
+  }
+  std::wstring host = own.empty() ? general : own;
+  if (const std::size_t slashes = host.find(L"://"); slashes != std::wstring::npos) host.erase(0, slashes + 3);
+  return host.substr(0, host.find_first_of(L":/"));
 }
 
 std::wstring RealmFromChallenge(const std::wstring& challenge) {
