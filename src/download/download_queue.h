@@ -61,8 +61,8 @@ class DownloadQueue {
   std::vector<DownloadJob> jobs_;
   CredentialProvider& credentials_;
   ProgressListener* listener_ = nullptr;
-  std::wstring proxy_;
-  std::wstring proxyBypass_;
+  // The run's options, while DownloadAll runs.
+  const GeneralOptions* general_ = nullptr;
   std::uint32_t lastError_ = 0;
   std::vector<std::wstring> recordedFiles_;
 };

@@ -56,22 +56,22 @@ std::wstring PercentDecode(const std::wstring& text) {
 }
 
 std::wstring ProxyHostFor(const std::wstring& proxyList, const wchar_t* scheme) {
-  std::wstring own;
-  std::wstring general;
-  for (std::size_t start = 0; start < proxyList.size();) {
-    const std::size_t end = std::min(proxyList.find_first_of(L" \t;", start), proxyList.size());
-    const std::wstring entry = proxyList.substr(start, end - start);
-    start = end + 1;
-    const std::size_t equals = entry.find(L'=');
-    if (equals == std::wstring::npos) {
-      if (general.empty()) general = entry;
-    } else if (own.empty() && EqualsNoCase(entry.substr(0, equals), scheme)) {
-      own = entry.substr(equals + 1);
+  std::size_t server = std::wstring::npos;
+  for (std::size_t start = 0, end = 0; start < proxyList.size(); start = end + 1) {
+    end = std::min(proxyList.find_first_of(L" \t;", start), proxyList.size());
+    const std::size_t equals = std::min(proxyList.find(L'=', start), end);
+    if (equals == end) {
+      if (server == std::wstring::npos) server = start;
+    } else if (EqualsNoCase(proxyList.substr(start, equals - start), scheme)) {
+      server = equals + 1;
+      break;
     }
   }
-  std::wstring host = own.empty() ? general : own;
+  if (server == std::wstring::npos) return std::wstring();
+  std::wstring host = proxyList.substr(server, proxyList.find_first_of(L" \t;", server) - server);
   if (const std::size_t slashes = host.find(L"://"); slashes != std::wstring::npos) host.erase(0, slashes + 3);
-  return host.substr(0, host.find_first_of(L":/"));
+  host.resize(std::min(host.find_first_of(L":/"), host.size()));
+  return host;
 }
 
 std::wstring RealmFromChallenge(const std::wstring& challenge) {

@@ -21,15 +21,6 @@ using PromptFunction = DWORD(WINAPI*)(PCREDUI_INFOW, PCWSTR, PCtxtHandle, DWORD,
 constexpr DWORD kPromptFlags =
     CREDUI_FLAGS_GENERIC_CREDENTIALS | CREDUI_FLAGS_ALWAYS_SHOW_UI | CREDUI_FLAGS_DO_NOT_PERSIST;
 
-// Some implementations of the dialog qualify a bare name with the target as
-// its domain ("host\name") even for generic credentials; the server knows
-// only the name.
-std::wstring WithoutTargetDomain(const std::wstring& user, const std::wstring& target) {
-  const bool qualified = user.size() > target.size() && user[target.size()] == L'\\' &&
-                         _wcsnicmp(user.c_str(), target.c_str(), target.size()) == 0;
-  return qualified ? user.substr(target.size() + 1) : user;
-}
-
 }  // namespace
 
 bool PromptForCredentials(HWND owner, const std::wstring& caption, const std::wstring& target,
@@ -39,12 +30,16 @@ bool PromptForCredentials(HWND owner, const std::wstring& caption, const std::ws
   CREDUI_INFOW info{sizeof info, owner, message.c_str(), caption.c_str(), nullptr};
   wchar_t typedUser[CREDUI_MAX_USERNAME_LENGTH + 1] = {};
   wchar_t typedPassword[CREDUI_MAX_PASSWORD_LENGTH + 1] = {};
-  user.copy(typedUser, CREDUI_MAX_USERNAME_LENGTH);
   BOOL save = FALSE;
   const bool given = prompt(&info, target.c_str(), nullptr, 0, typedUser, std::size(typedUser), typedPassword,
                             std::size(typedPassword), &save, kPromptFlags) == NO_ERROR;
   if (given) {
-    user = WithoutTargetDomain(typedUser, target);
+    // Some implementations of the dialog qualify a bare name with the target
+    // as its domain ("host\name") even for generic credentials; the server
+    // knows only the name.
+    const std::size_t length = target.size();
+    const bool qualified = _wcsnicmp(typedUser, target.c_str(), length) == 0 && typedUser[length] == L'\\';
+    user = typedUser + (qualified ? length + 1 : 0);
     password = typedPassword;
   }
   SecureZeroMemory(typedPassword, sizeof typedPassword);

@@ -4,8 +4,8 @@
 //     A|B: Skip shown, text reaching Skip's right edge | the bar's position, upper bound
 //   close-preparing: "closed" or what "preparing" answers; cancel; endsession
 //   question yes|no: question|TEXT|yes-no, after pressing that answer
-//   credentials USER PASSWORD: credentials|TITLE|TEXT, once typed into the
-//     window with a password field and OK pressed
+//   credentials USER PASSWORD: credentials|TITLE|TEXT, typed into the window
+//     with a password field, once OK took it away
 //   gone: once no window shows; layout: layout|DPI|ok or what is clipped
 // A wait gives up after a minute with "timeout|COMMAND|WHAT WAS SEEN".
 #include <windows.h>
@@ -99,16 +99,7 @@ std::wstring Clipped(HWND dialog) {
   return clipped;
 }
 
-// The longest static text of a dialog is what it asks.
-std::wstring LongestText(HWND dialog) {
-  std::wstring longest;
-  for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
-    if (Text(c).size() > longest.size()) longest = Text(c);
-  }
-  return longest;
-}
-
-// The user name is the first edit without ES_PASSWORD, wherever it is nested.
+// [0] the first edit (the user name, maybe inside a combo box), [1] the password.
 BOOL CALLBACK CollectEdit(HWND control, LPARAM fields) {
   wchar_t name[8] = {};
   GetClassNameW(control, name, 8);
@@ -142,38 +133,25 @@ std::wstring Run(const std::wstring& command, const std::wstring& argument) {
   if (command == L"layout") return Layout();
   if (command == L"gone")
     return WaitFor([](const auto& windows) { return windows.empty(); }) ? L"gone" : L"timeout";
-  if (command == L"credentials") {
-    HWND dialog = nullptr;
-    HWND fields[2] = {};
-    if (!WaitFor([&](const std::vector<HWND>& windows) {
-          for (const HWND window : windows) {
-            fields[0] = fields[1] = nullptr;
-            EnumChildWindows(window, &CollectEdit, reinterpret_cast<LPARAM>(fields));
-            if (fields[0] != nullptr && fields[1] != nullptr) return (dialog = window) != nullptr;
-          }
-          return false;
-        })) {
-      return L"timeout|credentials";
-    }
-    const std::wstring line = L"credentials|" + Text(dialog) + L"|" + LongestText(dialog);
-    const std::size_t blank = argument.find(L' ');
-    SendMessageW(fields[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argument.substr(0, blank).c_str()));
-    SendMessageW(fields[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argument.substr(blank + 1).c_str()));
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    // Gone before the next command looks: a question asked again is a new window.
-    return WaitFor([dialog](const auto&) { return !IsWindowVisible(dialog); }) ? line : L"timeout|" + line;
-  }
   const bool question = command == L"question";
+  const bool credentials = command == L"credentials";
   const bool reads = command == L"preparing" || command == L"status";
-  // The window the command acts on: the question by its title, a dialog by
-  // its text control, whose text must begin with the argument to read it.
+  // The window the command acts on: the question by its title, the
+  // credential dialog by its password field, a dialog by its text control,
+  // whose text must begin with the argument to read it.
   const int text = command.ends_with(L"preparing") ? kPreparingText : kStatusText;
   HWND dialog = nullptr;
+  HWND fields[2] = {};
   const bool seen = WaitFor([&](const std::vector<HWND>& windows) {
     dialog = nullptr;
     for (const HWND window : windows) {
-      const bool match = question ? Text(window) == L"Confirmation" : GetDlgItem(window, text) != nullptr;
-      if (dialog == nullptr && match) dialog = window;
+      if (dialog != nullptr) break;
+      fields[0] = fields[1] = nullptr;
+      if (credentials) EnumChildWindows(window, &CollectEdit, reinterpret_cast<LPARAM>(fields));
+      const bool match = credentials ? fields[0] != nullptr && fields[1] != nullptr
+                         : question  ? Text(window) == L"Confirmation"
+                                     : GetDlgItem(window, text) != nullptr;
+      if (match) dialog = window;
     }
     return dialog != nullptr && (!reads || Text(GetDlgItem(dialog, text)).starts_with(argument));
   });
@@ -188,8 +166,22 @@ std::wstring Run(const std::wstring& command, const std::wstring& argument) {
     Sleep(500);
     return IsWindowVisible(dialog) ? DialogLine(dialog, text) : L"closed";
   }
-  if (!question) return command;
-  const std::wstring asked = LongestText(dialog);
+  if (!question && !credentials) return command;
+  // The longest static text is the question itself.
+  std::wstring asked;
+  for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (Text(c).size() > asked.size()) asked = Text(c);
+  }
+  if (credentials) {
+    const std::size_t blank = argument.find(L' ');
+    SendMessageW(fields[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argument.substr(0, blank).c_str()));
+    SendMessageW(fields[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argument.substr(blank + 1).c_str()));
+    const std::wstring title = Text(dialog);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    // A question asked again must be a new window to the next command.
+    (void)WaitFor([dialog](const auto&) { return !IsWindowVisible(dialog); });
+    return L"credentials|" + title + L"|" + asked;
+  }
   const bool yesNo = GetDlgItem(dialog, IDYES) != nullptr && GetDlgItem(dialog, IDNO) != nullptr;
   PostMessageW(dialog, WM_COMMAND, argument == L"yes" ? IDYES : IDNO, 0);
   return L"question|" + asked + L"|" + (yesNo ? L"yes-no" : L"other buttons");
