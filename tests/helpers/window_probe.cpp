@@ -4,8 +4,8 @@
 //     A|B: Skip shown, text reaching Skip's right edge | the bar's position, upper bound
 //   close-preparing: "closed" or what "preparing" answers; cancel; endsession
 //   question yes|no: question|TEXT|yes-no, after pressing that answer
-//   credentials USER PASSWORD: credentials|TITLE|TEXT, typed into the window
-//     with a password field, once OK took it away
+//   credentials USER PASSWORD: credentials|TITLE|TEXT, once typed in and
+//     OK took the dialog away
 //   gone: once no window shows; layout: layout|DPI|ok or what is clipped
 // A wait gives up after a minute with "timeout|COMMAND|WHAT WAS SEEN".
 #include <windows.h>
@@ -26,6 +26,9 @@ constexpr int kPreparingText = 1001;
 constexpr int kSkipOrCancel = 2;
 constexpr int kStatusText = 1034;
 constexpr int kProgressBar = 1035;
+// Wine's credential dialog: the user name's combo box and the password.
+constexpr int kUserName = 101;
+constexpr int kPassword = 102;
 
 std::wstring program;
 
@@ -99,15 +102,6 @@ std::wstring Clipped(HWND dialog) {
   return clipped;
 }
 
-// [0] the first edit (the user name, maybe inside a combo box), [1] the password.
-BOOL CALLBACK CollectEdit(HWND control, LPARAM fields) {
-  wchar_t name[8] = {};
-  GetClassNameW(control, name, 8);
-  HWND& field = reinterpret_cast<HWND*>(fields)[(GetWindowLongW(control, GWL_STYLE) & ES_PASSWORD) ? 1 : 0];
-  if (lstrcmpiW(name, L"Edit") == 0 && field == nullptr) field = control;
-  return TRUE;
-}
-
 INT_PTR CALLBACK Quiet(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
 // Each template with the longest text the program itself puts there.
@@ -141,17 +135,14 @@ std::wstring Run(const std::wstring& command, const std::wstring& argument) {
   // whose text must begin with the argument to read it.
   const int text = command.ends_with(L"preparing") ? kPreparingText : kStatusText;
   HWND dialog = nullptr;
-  HWND fields[2] = {};
   const bool seen = WaitFor([&](const std::vector<HWND>& windows) {
     dialog = nullptr;
     for (const HWND window : windows) {
-      if (dialog != nullptr) break;
-      fields[0] = fields[1] = nullptr;
-      if (credentials) EnumChildWindows(window, &CollectEdit, reinterpret_cast<LPARAM>(fields));
-      const bool match = credentials ? fields[0] != nullptr && fields[1] != nullptr
+      const LONG password = GetWindowLongW(GetDlgItem(window, kPassword), GWL_STYLE) & ES_PASSWORD;
+      const bool match = credentials ? password != 0
                          : question  ? Text(window) == L"Confirmation"
                                      : GetDlgItem(window, text) != nullptr;
-      if (match) dialog = window;
+      if (dialog == nullptr && match) dialog = window;
     }
     return dialog != nullptr && (!reads || Text(GetDlgItem(dialog, text)).starts_with(argument));
   });
@@ -174,11 +165,13 @@ std::wstring Run(const std::wstring& command, const std::wstring& argument) {
   }
   if (credentials) {
     const std::size_t blank = argument.find(L' ');
-    SendMessageW(fields[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argument.substr(0, blank).c_str()));
-    SendMessageW(fields[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argument.substr(blank + 1).c_str()));
+    const std::wstring user = argument.substr(0, blank);
+    const std::wstring password = argument.substr(blank + 1);
+    SendDlgItemMessageW(dialog, kUserName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(user.c_str()));
+    SendDlgItemMessageW(dialog, kPassword, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(password.c_str()));
     const std::wstring title = Text(dialog);
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    // A question asked again must be a new window to the next command.
+    // A question asked again is a new window to the next command.
     (void)WaitFor([dialog](const auto&) { return !IsWindowVisible(dialog); });
     return L"credentials|" + title + L"|" + asked;
   }

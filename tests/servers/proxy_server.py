@@ -1,7 +1,5 @@
-"""tinyproxy (Debian's package) on 127.0.0.1 from a generated configuration,
-demanding Basic credentials when given auth=(user, password). Yields its
-address and a function that reads its log, with a "Request" line for each
-request it took. It gets SIGTERM when the thread that started it ends."""
+"""tinyproxy (Debian's) as nobody on 127.0.0.1 from a generated configuration; with auth=(user, password) it
+demands Basic credentials. Yields its address and a reader of its log ("Request" lines). SIGTERM ends it with us."""
 import contextlib
 import os
 import subprocess
@@ -15,10 +13,10 @@ from fault_server import free_port
 @contextlib.contextmanager
 def proxy_server(auth=None):
     with tempfile.TemporaryDirectory(prefix="tessaro-proxy-") as folder:
-        os.chmod(folder, 0o777)  # its log is written as nobody
+        os.chmod(folder, 0o777)
         log, conf, port = Path(folder, "proxy.log"), Path(folder, "proxy.conf"), free_port()
-        conf.write_text('Port %d\nListen 127.0.0.1\nLogLevel Info\nLogFile "%s"\n%s'
-                        % (port, log, "BasicAuth %s %s\n" % auth if auth else ""))
+        conf.write_text('Port %d\nListen 127.0.0.1\nLogLevel Info\nLogFile "%s"\n' % (port, log)
+                        + ("BasicAuth %s %s\n" % auth if auth else ""))
         drop = ["--reuid=nobody", "--regid=nogroup", "--clear-groups"] if os.geteuid() == 0 else []
         proc = subprocess.Popen(["setpriv", "--pdeathsig", "TERM", *drop, "tinyproxy", "-d", "-c", conf],
                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -31,7 +29,7 @@ def proxy_server(auth=None):
                     break
                 time.sleep(0.05)
             if "Accepting connections" not in read():
-                raise RuntimeError("tinyproxy did not start (scripts/install-deps.sh installs it): " + read())
+                raise RuntimeError("tinyproxy (scripts/install-deps.sh installs it) did not start: " + read())
             yield "127.0.0.1:%d" % port, read
         finally:
             proc.terminate()
