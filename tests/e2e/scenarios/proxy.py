@@ -6,9 +6,7 @@ from scenarios.basic_ui import TITLE, Run
 from scenarios.download import ABSENT, FAILED, Downloads, downloaded, md5
 
 
-@scenario("proxy and credentials: basic UI asks the proxy's and the server's in the system's dialog, again after a "
-          "wrong password; the file arrives through the proxy, a host in ProxyBypass goes direct, no password is "
-          "logged; silent mode fails without asking")
+@scenario("proxy and credentials: a proxy's and a server's asked in basic UI, ProxyBypass, silent mode never asks")
 def proxy_and_credentials(ctx):
     pkg = Downloads(ctx)
     data = pkg.serve("a.exe")
