@@ -74,7 +74,8 @@ int RunWithoutWindow(PrereqController& controller) {
 // puts the engine's credential questions to the user.
 class DialogWork final : public ProgressWork {
  public:
-  DialogWork(PrereqController& controller, const std::wstring& title) : controller_(controller), title_(title) {}
+  DialogWork(PrereqController& controller, const std::wstring& title)
+      : controller_(controller), title_(title) {}
   std::uint32_t DownloadAll(ProgressListener* listener) override { return controller_.DownloadAll(listener); }
   std::uint32_t OpenAllSites(ProgressListener* listener) override {
     return controller_.OpenAllSites(listener);
@@ -82,7 +83,9 @@ class DialogWork final : public ProgressWork {
   std::uint32_t InstallAll(ProgressListener* listener) override { return controller_.InstallAll(listener); }
   bool AllMandatoryPresent() override { return ExitCodeAfterWork(controller_) == kExitSuccess; }
   void SetShutdown() override { controller_.Launches().shutdown = true; }
-  bool AskForCredentials(HWND owner) override { return AskUserForCredentials(owner, title_, ProcessCredentials()); }
+  bool AskForCredentials(HWND owner) override {
+    return AskUserForCredentials(owner, title_, ProcessCredentials());
+  }
 
  private:
   PrereqController& controller_;

@@ -9,10 +9,10 @@ namespace tessaro {
 
 bool AskUserForCredentials(HWND owner, const std::wstring& caption, CredentialProvider& credentials) {
   // A proxy asks for its own account, whatever address it was fetching.
-  // Never the address itself: it may carry a password.
   const std::wstring& realm = credentials.Realm();
   std::wstring target = credentials.ProxyServer();
   if (target.empty()) target = CrackUrl(credentials.Server()).host;
+  // Never the address itself: it may carry a password, and the target is logged.
   if (target.empty()) target = realm;
   const std::wstring message =
       FormatResString(IDS_CREDENTIALS, realm.empty() ? target : realm + L" (" + target + L")");

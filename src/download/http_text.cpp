@@ -69,7 +69,8 @@ std::wstring ProxyHostFor(const std::wstring& proxyList, const wchar_t* scheme) 
   }
   if (server == std::wstring::npos) return std::wstring();
   std::wstring host = proxyList.substr(server, proxyList.find_first_of(L" \t;", server) - server);
-  if (const std::size_t slashes = host.find(L"://"); slashes != std::wstring::npos) host.erase(0, slashes + 3);
+  const std::size_t slashes = host.find(L"://");
+  if (slashes != std::wstring::npos) host.erase(0, slashes + 3);
   host.resize(std::min(host.find_first_of(L":/"), host.size()));
   return host;
 }

@@ -12,6 +12,7 @@ namespace tessaro {
 // |password| then hold what was typed. False on Cancel, or when the dialog
 // cannot be shown; both are then left as they were.
 [[nodiscard]] bool PromptForCredentials(HWND owner, const std::wstring& caption, const std::wstring& target,
-                                        const std::wstring& message, std::wstring& user, std::wstring& password);
+                                        const std::wstring& message, std::wstring& user,
+                                        std::wstring& password);
 
 }  // namespace tessaro

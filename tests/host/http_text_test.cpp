@@ -19,6 +19,20 @@ TEST(HttpText, PercentDecodingTakesBytesAsUnitsAndLeavesBrokenEscapes) {
   for (const auto& c : cases) EXPECT_EQ(PercentDecode(c.text), c.decoded) << c.text;
 }
 
+TEST(HttpText, TheProxyHostOfAScheme) {
+  const struct {
+    const wchar_t* list;
+    const wchar_t* host;  // for https
+  } cases[] = {
+      {L"proxy:3128", L"proxy"},
+      {L"http=a:1 HTTPS=b:2;ftp=c", L"b"},       // its own entry, in any case
+      {L"ftp=c:21 http://d:80 https=e", L"e"},  // before the first without a scheme
+      {L"ftp=c:21;http://d:80/", L"d"},
+      {L"ftp=c:21", L""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ProxyHostFor(c.list, L"https"), c.host) << c.list;
+}
+
 TEST(HttpText, RealmAndCharsetParameters) {
   const struct {
     const wchar_t* challenge;
