@@ -20,17 +20,11 @@ TEST(HttpText, PercentDecodingTakesBytesAsUnitsAndLeavesBrokenEscapes) {
 }
 
 TEST(HttpText, TheProxyHostOfAScheme) {
-  const struct {
-    const wchar_t* list;
-    const wchar_t* host;  // for https
-  } cases[] = {
-      {L"proxy:3128", L"proxy"},
-      {L"http=a:1 HTTPS=b:2;ftp=c", L"b"},       // its own entry, in any case
-      {L"ftp=c:21 http://d:80 https=e", L"e"},  // before the first without a scheme
-      {L"ftp=c:21;http://d:80/", L"d"},
-      {L"ftp=c:21", L""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ProxyHostFor(c.list, L"https"), c.host) << c.list;
+  EXPECT_EQ(ProxyHostFor(L"proxy:3128", L"https"), L"proxy");
+  EXPECT_EQ(ProxyHostFor(L"http=a:1 HTTPS=b:2;ftp=c", L"https"), L"b");  // its own entry, in any case
+  EXPECT_EQ(ProxyHostFor(L"ftp=c:21 http://d:80/ https=e", L"https"), L"e");
+  EXPECT_EQ(ProxyHostFor(L"ftp=c:21;http://d:80/", L"https"), L"d");  // else the first without a scheme
+  EXPECT_EQ(ProxyHostFor(L"ftp=c:21", L"https"), L"");
 }
 
 TEST(HttpText, RealmAndCharsetParameters) {

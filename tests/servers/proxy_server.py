@@ -25,10 +25,10 @@ def proxy_server(auth=None):
             return log.read_text(errors="replace") if log.exists() else ""
         try:
             for _ in range(200):
-                if "Accepting connections" in read() or proc.poll() is not None:
+                if "Accepting connections" in read():
                     break
                 time.sleep(0.05)
-            if "Accepting connections" not in read():
+            else:
                 raise RuntimeError("tinyproxy (scripts/install-deps.sh installs it) did not start: " + read())
             yield "127.0.0.1:%d" % port, read
         finally:
