@@ -20,6 +20,10 @@ struct GeneralOptions {
   std::wstring defaultProdCode;
   // A run that ends with a restart pending starts again after it.
   bool resumeAfterReboot = false;
+  // WinINet's texts: "host:port" or "http=host:port https=host:port", and
+  // the hosts reached without it. An empty proxy keeps the system's settings.
+  std::wstring proxy;
+  std::wstring proxyBypass;
 };
 
 inline constexpr std::int32_t kKeepFilesMinimum = 1;

@@ -80,6 +80,8 @@ constexpr TextKey<GeneralOptions> kGeneralTextKeys[] = {
     {L"DownloadFolder", &GeneralOptions::downloadFolder},
     {L"ExtractionFolder", &GeneralOptions::extractionFolder},
     {L"DefaultProdCode", &GeneralOptions::defaultProdCode},
+    {L"Proxy", &GeneralOptions::proxy},
+    {L"ProxyBypass", &GeneralOptions::proxyBypass},
 };
 
 // General keys that packages carry and that no step of a run acts on. They

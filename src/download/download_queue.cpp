@@ -53,6 +53,7 @@ std::uint32_t DownloadQueue::DownloadAll(ChainerOptions& options, PrereqEvaluato
   recordedFiles_.clear();
   held_.clear();
   listener_ = listener;
+  general_ = &options.general;
   auto& records = options.prerequisites;
   for (std::size_t i = 0; i < records.size(); ++i) {
     if (evaluator.DisplayState(i) != PrereqState::MustDownload) continue;
@@ -107,6 +108,10 @@ std::uint32_t DownloadQueue::DownloadOne(std::size_t index) {
   if (index >= jobs_.size()) return kDownloadOneFailed;
   DownloadJob& job = jobs_[index];
   TransferSession session(listener_, &credentials_);
+  if (general_ != nullptr) {
+    session.SetProxy(general_->proxy);
+    session.SetProxyBypass(general_->proxyBypass);
+  }
   if (job.expectedSize != 0) session.SetExpectedSize(job.expectedSize);
   lastError_ = session.DownloadUrl(job.url, TargetPath(job));
   if (lastError_ != 0) return kDownloadOneFailed;

@@ -66,6 +66,8 @@ class DownloadQueue {
   std::vector<DownloadJob> jobs_;
   CredentialProvider& credentials_;
   ProgressListener* listener_ = nullptr;
+  // The run's options, while DownloadAll runs.
+  const GeneralOptions* general_ = nullptr;
   std::uint32_t lastError_ = 0;
   std::vector<std::wstring> recordedFiles_;
   struct HeldFile {

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/chainer_codes.h"
 #include "ui/dialog_frame.h"
 #include "ui/resources/resource_ids.h"
 #include "ui/strings.h"
@@ -17,6 +18,7 @@ enum : UINT {
   kStepMessage,                // lParam: the item's status text
   kErrorMessage,               // lParam: the error text, or null
   kFinishMessage,              // wParam: the end code
+  kCredentialsMessage,         // lParam: where the answer goes, a bool
 };
 
 constexpr UINT_PTR kBlinkTimer = 1;
@@ -69,10 +71,17 @@ void ProgressDialog::OnEvent(const wchar_t* text, std::uint32_t kind, std::uint3
   if (kind == kEventNextItem) SendMessageW(window_, kStepMessage, 0, reinterpret_cast<LPARAM>(text));
 }
 
-std::uint32_t ProgressDialog::OnError(const wchar_t* text, std::uint32_t code, std::uint32_t) {
+std::uint32_t ProgressDialog::OnError(const wchar_t* text, std::uint32_t code, std::uint32_t extra) {
+  // The credential question carries the engine's provider; the failure
+  // reported when it was declined does not, and is shown as any other.
+  if (code == kErrorCredentialsNeeded && extra != 0) {
+    bool given = false;
+    SendMessageW(window_, kCredentialsMessage, 0, reinterpret_cast<LPARAM>(&given));
+    return given ? ERROR_RETRY : code;
+  }
   SendMessageW(window_, kErrorMessage, 0, reinterpret_cast<LPARAM>(text));
-  // The code itself is no answer that asks for another try: the engine's
-  // questions are refused.
+  // The code itself is no answer that asks for another try: a certificate
+  // question is refused.
   return code;
 }
 
@@ -134,6 +143,9 @@ bool ProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       KillTimer(window_, kBlinkTimer);
       ShowWindow(Bar(), SW_SHOW);
+      return true;
+    case kCredentialsMessage:
+      *reinterpret_cast<bool*>(lParam) = work_.AskForCredentials(window_);
       return true;
     case kFinishMessage:
       taskbar_.SetState(TBPF_NOPROGRESS);

@@ -28,6 +28,10 @@ class ProgressWork {
   [[nodiscard]] virtual bool AllMandatoryPresent() = 0;
   // Windows is ending the session: no further setup may start.
   virtual void SetShutdown() = 0;
+  // A server asks for a user name and password: true when the user gave
+  // them, so that the transfer tries again. Runs on the dialog's thread,
+  // with the dialog as the owner of whatever it shows.
+  [[nodiscard]] virtual bool AskForCredentials(HWND /*owner*/) { return false; }
 };
 
 // End code when the work finished but a mandatory prerequisite is missing.

@@ -49,6 +49,7 @@ CASES = [
     ("unknown OS name", edit(replace=(19, "WinNTVersions=Windows XP x86, Windows 11 x86")), 19, "'Windows 11 x86'"),
     ("prerequisite letter", edit(replace=(B + 4, "Options=mxz")), B + 4, "'z' read by nothing"),
     ("general letter", edit(replace=(GENERAL + 1, "Options=qv")), GENERAL + 1, "'v' read by nothing"),
+    ("bypass without a proxy", edit(GENERAL + 1, ["ProxyBypass=<local>"]), GENERAL + 2, "without a Proxy"),
     ("misspelt key", edit(A + 1, ["NoUICommandLine=/q"]), A + 2, "'NoUICommandLine' is never read"),
     ("second location key", edit(A + 1, ["Url=http://127.0.0.1/a.exe"]), A + 2, "'Url' is never read"),
     ("section nobody lists", GOOD + ["[C]", "SetupFile=c.exe"], 20, "[C] is never read"),

@@ -4,6 +4,8 @@
 //     A|B: Skip shown, text reaching Skip's right edge | the bar's position, upper bound
 //   close-preparing: "closed" or what "preparing" answers; cancel; endsession
 //   question yes|no: question|TEXT|yes-no, after pressing that answer
+//   credentials USER PASSWORD: credentials|TITLE|TEXT, once typed in and
+//     OK took the dialog away
 //   gone: once no window shows; layout: layout|DPI|ok or what is clipped
 // A wait gives up after a minute with "timeout|COMMAND|WHAT WAS SEEN".
 #include <windows.h>
@@ -24,6 +26,9 @@ constexpr int kPreparingText = 1001;
 constexpr int kSkipOrCancel = 2;
 constexpr int kStatusText = 1034;
 constexpr int kProgressBar = 1035;
+// Wine's credential dialog: the user name's combo box and the password.
+constexpr int kUserName = 101;
+constexpr int kPassword = 102;
 
 std::wstring program;
 
@@ -123,15 +128,20 @@ std::wstring Run(const std::wstring& command, const std::wstring& argument) {
   if (command == L"gone")
     return WaitFor([](const auto& windows) { return windows.empty(); }) ? L"gone" : L"timeout";
   const bool question = command == L"question";
+  const bool credentials = command == L"credentials";
   const bool reads = command == L"preparing" || command == L"status";
-  // The window the command acts on: the question by its title, a dialog by
-  // its text control, whose text must begin with the argument to read it.
+  // The window the command acts on: the question by its title, the
+  // credential dialog by its password field, a dialog by its text control,
+  // whose text must begin with the argument to read it.
   const int text = command.ends_with(L"preparing") ? kPreparingText : kStatusText;
   HWND dialog = nullptr;
   const bool seen = WaitFor([&](const std::vector<HWND>& windows) {
     dialog = nullptr;
     for (const HWND window : windows) {
-      const bool match = question ? Text(window) == L"Confirmation" : GetDlgItem(window, text) != nullptr;
+      const LONG password = GetWindowLongW(GetDlgItem(window, kPassword), GWL_STYLE) & ES_PASSWORD;
+      const bool match = credentials ? password != 0
+                         : question  ? Text(window) == L"Confirmation"
+                                     : GetDlgItem(window, text) != nullptr;
       if (dialog == nullptr && match) dialog = window;
     }
     return dialog != nullptr && (!reads || Text(GetDlgItem(dialog, text)).starts_with(argument));
@@ -147,11 +157,23 @@ std::wstring Run(const std::wstring& command, const std::wstring& argument) {
     Sleep(500);
     return IsWindowVisible(dialog) ? DialogLine(dialog, text) : L"closed";
   }
-  if (!question) return command;
+  if (!question && !credentials) return command;
   // The longest static text is the question itself.
   std::wstring asked;
   for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
     if (Text(c).size() > asked.size()) asked = Text(c);
+  }
+  if (credentials) {
+    const std::size_t blank = argument.find(L' ');
+    const std::wstring user = argument.substr(0, blank);
+    const std::wstring password = argument.substr(blank + 1);
+    SendDlgItemMessageW(dialog, kUserName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(user.c_str()));
+    SendDlgItemMessageW(dialog, kPassword, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(password.c_str()));
+    const std::wstring title = Text(dialog);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    // A question asked again is a new window to the next command.
+    (void)WaitFor([dialog](const auto&) { return !IsWindowVisible(dialog); });
+    return L"credentials|" + title + L"|" + asked;
   }
   const bool yesNo = GetDlgItem(dialog, IDYES) != nullptr && GetDlgItem(dialog, IDNO) != nullptr;
   PostMessageW(dialog, WM_COMMAND, argument == L"yes" ? IDYES : IDNO, 0);

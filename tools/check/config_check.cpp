@@ -286,6 +286,11 @@ void ConfigCheck::ReportLetters(const std::wstring& letters, std::wstring_view k
 void ConfigCheck::ReportPrerequisites() {
   if (const ConfigSection* general = document_.FindSection(L"GeneralOptions")) {
     ReportLetters(options_.general.options, kGeneralOptionLetters, ConfigDocument::FindEntry(*general, L"Options"));
+    const ConfigEntry* bypass = ConfigDocument::FindEntry(*general, L"ProxyBypass");
+    if (bypass != nullptr && !bypass->value.empty() && options_.general.proxy.empty()) {
+      Add(bypass->line, Assignment(*bypass) + L" has no effect without a Proxy: downloads keep the system's proxy "
+                                              L"settings");
+    }
   }
   // Said only when nothing else explains it.
   if (options_.prerequisites.empty() && findings_.empty()) {

@@ -16,6 +16,7 @@
 #define IDS_PREPARING 220           // "Preparing..."
 #define IDS_SEARCHING 223           // "Searching for prerequisites..."
 #define IDS_MANDATORY_FAILED 276    // "%s mandatory prerequisite was not correctly installed."
+#define IDS_CREDENTIALS 290         // the credential question: "... for %s."
 
 // The modeless "Preparing..." window.
 #define IDD_PREPARING 201
