@@ -128,16 +128,18 @@ std::wstring ConfigCheck::NearMiss(const ConfigSection& section, const std::wstr
   const std::wstring stem = WithoutTrailingNumber(key);
   const std::wstring number = key.substr(stem.size());
   std::wstring best;
-  std::size_t bestDistance = key.size() < kLongKey ? 2 : 3;
+  // Twice the distance, and one more for an unnumbered key: of two as close,
+  // a numbered key is meant by a numbered one.
+  std::size_t bestScore = 2 * (key.size() < kLongKey ? 2 : 3);
   for (const auto& [where, asked] : asked_) {
     const std::wstring askedStem = WithoutTrailingNumber(asked);
     if (where != &section || askedStem == stem) continue;
     const bool numbered = !number.empty() && askedStem.size() < asked.size();
-    const std::size_t distance =
-        numbered ? EditDistance(Lower(stem), Lower(askedStem)) : EditDistance(Lower(key), Lower(asked));
-    if (distance < bestDistance) {
+    const std::size_t score = numbered ? 2 * EditDistance(Lower(stem), Lower(askedStem))
+                                       : 2 * EditDistance(Lower(key), Lower(asked)) + 1;
+    if (score < bestScore) {
       best = numbered ? askedStem + number : asked;
-      bestDistance = distance;
+      bestScore = score;
     }
   }
   return best;
@@ -481,14 +483,20 @@ void ConfigCheck::ReportDownloadName(const Prerequisite& record, const ConfigSec
   if (record.sourceKind != SourceKind::Download || url == nullptr || !FileUrlLocalPath(record.location).empty()) return;
   const std::size_t mark = record.folder.find(L'?');
   if (mark != std::wstring::npos && mark + 1 < record.folder.size()) return;
-  const std::wstring name = FileNameFromUrl(record.location);
+  const std::wstring& location = record.location;
+  const std::wstring name = FileNameFromUrl(location);
+  // A URL whose path ends without a name gives the server's name, or nothing.
+  const std::size_t scheme = location.find(L"://");
+  const std::size_t path = scheme == std::wstring::npos ? 0 : location.find(L'/', scheme + 3);
+  const wchar_t* const nameIt = L": name the file in Folder, after \"?\" (Folder=?setup.exe)";
   if (name.empty()) {
-    Add(url->line, Assignment(*url) + L" gives no file name to download to, so the download fails: name the file "
-                                      L"in Folder, after \"?\" (Folder=?setup.exe)");
+    Add(url->line, Assignment(*url) + L" gives no file name to download to, so the download fails" + nameIt);
+  } else if (path == std::wstring::npos || location.rfind(name) < path) {
+    Add(url->line, Assignment(*url) + L" names no file: Tessaro would save it as " + Quoted(name) +
+                       L", taken from the server's name" + nameIt);
   } else if (name.find(L'.') == std::wstring::npos) {
     Add(url->line, Assignment(*url) + L" gives the file name " + Quoted(name) +
-                       L", without an extension, so Windows cannot tell how to start it: name the file in Folder, "
-                       L"after \"?\" (Folder=?setup.exe)");
+                       L", without an extension, so Windows cannot tell how to start it" + nameIt);
   }
 }
 
