@@ -15,9 +15,10 @@
 namespace tessaro {
 namespace {
 
-constexpr const wchar_t* kStateNames[] = {L"Found",          L"InstallFromPackage", L"MustDownload",
-                                          L"OpenSiteManually", L"OsNotSupported",   L"AlreadyDownloaded",
-                                          L"NotFound",       L"NotSelected",        L"Undefined"};
+constexpr const wchar_t* kStateNames[] = {
+    L"Found",          L"InstallFromPackage", L"MustDownload", L"OpenSiteManually",
+    L"OsNotSupported", L"AlreadyDownloaded",  L"NotFound",     L"NotSelected",
+    L"Undefined"};
 constexpr wchar_t kIndent[] = L"               ";
 
 const wchar_t* StateName(PrereqState state) {
@@ -89,12 +90,15 @@ void DecisionExplainer::Filtered(const Prerequisite& record, bool osPasses, bool
   } else if (record.languageList.empty()) {
     out += Line(L"languages:", L"pass (no LanguageList)");
   } else {
-    out += Line(L"languages:", std::wstring(languagePasses ? L"pass" : L"the system's language is not listed") +
-                                   L" (LanguageList " + Quoted(record.languageList) + L")");
+    out +=
+        Line(L"languages:", std::wstring(languagePasses ? L"pass" : L"the system's language is not listed") +
+                                L" (LanguageList " + Quoted(record.languageList) + L")");
   }
 }
 
-void DecisionExplainer::FileLooked(const std::wstring& path) { evidence_ += kIndent + (L"looked for " + path) + L"\n"; }
+void DecisionExplainer::FileLooked(const std::wstring& path) {
+  evidence_ += kIndent + (L"looked for " + path) + L"\n";
+}
 
 void DecisionExplainer::FileSeen(const std::wstring& path, const std::wstring& version) {
   evidence_ += kIndent + path + L": version " + version + L"\n";
@@ -110,14 +114,15 @@ void DecisionExplainer::ComponentSeen(const std::wstring&, int installState) {
 void DecisionExplainer::ProgramRan(const std::wstring& program, const std::wstring& parameters, bool launched,
                                    unsigned long exitCode) {
   evidence_ += kIndent + (L"ran " + Quoted(program) + L" " + parameters) + L": " +
-               (launched ? L"exit code " + DecimalText(exitCode) : std::wstring(L"could not be started")) + L"\n";
+               (launched ? L"exit code " + DecimalText(exitCode) : std::wstring(L"could not be started")) +
+               L"\n";
 }
 
 void DecisionExplainer::SearchJudged(const PrereqSearch& search, const SearchResult& result, bool verdict) {
   std::wstring& out = told_[current_];
-  out += Line(L"search " + DecimalText(++searchNumber_) + L":",
-              std::wstring(SearchTypeName(search.type)) + L" (type " + DecimalText(search.type) + L") " +
-                  Quoted(search.searchString));
+  out += Line(L"search " + DecimalText(++searchNumber_) + L":", std::wstring(SearchTypeName(search.type)) +
+                                                                    L" (type " + DecimalText(search.type) +
+                                                                    L") " + Quoted(search.searchString));
   const std::wstring evidence = Evidence(search, result);
   if (!evidence.empty()) evidence_ += kIndent + evidence + L"\n";
   out += evidence_ + kIndent + Test(search) + (verdict ? L"match" : L"no match") + L"\n";
@@ -160,7 +165,8 @@ std::wstring DecisionExplainer::Explain(ChainerOptions& options, const std::wstr
   evaluator.EvaluateAll();
 
   std::wstring out = L"The decision on this machine (" + GetDetailedOsName() + L", also called " +
-                     GetGenericOsName() + L"; system language " + LocaleName(GetSystemDefaultLangID()) + L"):\n";
+                     GetGenericOsName() + L"; system language " + LocaleName(GetSystemDefaultLangID()) +
+                     L"):\n";
   for (std::size_t i = 0; i < options.prerequisites.size(); ++i) {
     const Prerequisite& record = options.prerequisites[i];
     out += DecimalText(i + 1) + L". " + record.name + L"\n" + told_[i];
@@ -169,19 +175,20 @@ std::wstring DecisionExplainer::Explain(ChainerOptions& options, const std::wstr
     } else if (record.skipSearches) {
       out += Line(L"searches:", L"skipped (letter i), so it counts as missing");
     } else {
-      out += Line(L"combined:", Combination(record.op) + L"; " + DecimalText(record.searchResults.size()) + L" of " +
-                                    DecimalText(record.searches.size()) + L" searches ran: " +
+      out += Line(L"combined:", Combination(record.op) + L"; " + DecimalText(record.searchResults.size()) +
+                                    L" of " + DecimalText(record.searches.size()) + L" searches ran: " +
                                     (record.state == PrereqState::Found ? L"found" : L"not found"));
     }
     out += Links(record);
     out += Line(L"state:", std::wstring(StateName(record.state)) + L": " + PrereqStateText(record.state));
     const PrereqState shown = evaluator.DisplayState(i);
-    out += Line(L"processed:", shown == PrereqState::NotSelected ? std::wstring(L"no")
-                                                                  : std::wstring(L"yes, as ") + StateName(shown));
+    out +=
+        Line(L"processed:", shown == PrereqState::NotSelected ? std::wstring(L"no")
+                                                              : std::wstring(L"yes, as ") + StateName(shown));
     if (shown != PrereqState::MustDownload && shown != PrereqState::AlreadyDownloaded) continue;
     const std::wstring local = FileUrlLocalPath(record.location);
-    out += local.empty() ? Line(L"download:", MakeDownloadPath(options.GetDownloadFolder(), record.location,
-                                                                  record.folder))
+    out += local.empty() ? Line(L"download:",
+                                MakeDownloadPath(options.GetDownloadFolder(), record.location, record.folder))
                          : Line(L"runs from:", local + L" (a file URL needs no download)");
   }
   return out;
