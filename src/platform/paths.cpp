@@ -276,7 +276,9 @@ const std::wstring& RunningExecutablePath() {
   });
 }
 
-void StandInForExecutable(const std::wstring& path) { (void)ExecutablePath.Get([&path] { return path; }); }
+void StandInForExecutable(const std::wstring& path) {
+  (void)ExecutablePath.Get([&path] { return path; });
+}
 
 std::wstring CreateUniqueTempFile(const std::wstring& folder, const std::wstring& prefix,
                                   const std::wstring& extension) {

@@ -179,7 +179,9 @@ int Main(const std::vector<Argument>& arguments) {
   }
   if (path == nullptr) {
 #ifdef _WIN32
-    std::fprintf(stderr, "usage: tessaro-check [--quiet | --explain] path/to/setup.ini\n       tessaro-check --version\n");
+    std::fprintf(
+        stderr,
+        "usage: tessaro-check [--quiet | --explain] path/to/setup.ini\n       tessaro-check --version\n");
 #else
     // --explain evaluates on the machine it runs on, so only the Windows build has it.
     std::fprintf(stderr, "usage: tessaro-check [--quiet] path/to/setup.ini\n       tessaro-check --version\n");

@@ -110,7 +110,9 @@ void ConfigCheck::Run(const unsigned char* bytes, std::size_t count, const Packa
 
 void ConfigCheck::EntryRead(const ConfigEntry& entry) { read_.push_back(&entry); }
 
-void ConfigCheck::KeyAsked(const ConfigSection& section, const std::wstring& key) { asked_.emplace_back(&section, key); }
+void ConfigCheck::KeyAsked(const ConfigSection& section, const std::wstring& key) {
+  asked_.emplace_back(&section, key);
+}
 
 void ConfigCheck::Noted(LoadEvent event, int line, const std::wstring& subject) {
   notes_.push_back(Note{event, line, subject});
@@ -245,7 +247,8 @@ void ConfigCheck::ReportNotes() {
         break;
       case LoadEvent::NeverActedOn:
         if (entry != nullptr) {
-          Add(note.line, Assignment(*entry) + L" is read, but no step of a run uses it: " + NeverActedOnText(entry->key));
+          Add(note.line, Assignment(*entry) + L" is read, but no step of a run uses it: " +
+                             NeverActedOnText(entry->key));
         }
         break;
       case LoadEvent::NotAReturnCode:
@@ -480,7 +483,9 @@ namespace tessaro {
 // the one the URL gives.
 void ConfigCheck::ReportDownloadName(const Prerequisite& record, const ConfigSection& section) {
   const ConfigEntry* url = ConfigDocument::FindEntry(section, L"Url");
-  if (record.sourceKind != SourceKind::Download || url == nullptr || !FileUrlLocalPath(record.location).empty()) return;
+  if (record.sourceKind != SourceKind::Download || url == nullptr ||
+      !FileUrlLocalPath(record.location).empty())
+    return;
   const std::size_t mark = record.folder.find(L'?');
   if (mark != std::wstring::npos && mark + 1 < record.folder.size()) return;
   const std::wstring& location = record.location;
@@ -506,21 +511,25 @@ void ConfigCheck::ReportUiLevel() {
   // Without the section a broken file usually explains it.
   if (general == nullptr && !findings_.empty()) return;
   const ConfigEntry* entry = general == nullptr ? nullptr : ConfigDocument::FindEntry(*general, L"Options");
-  Add(entry != nullptr ? entry->line : general != nullptr ? general->line : 0,
+  Add(entry != nullptr     ? entry->line
+      : general != nullptr ? general->line
+                           : 0,
       L"Options has neither \"q\" (silent) nor \"b\" (basic UI): a run only evaluates the prerequisites and "
       L"installs nothing");
 }
 
 void ConfigCheck::ReportCleanup() {
   if (!hasChainer_) return;
-  const ConfigEntry* files = ConfigDocument::FindEntry(*document_.FindSection(L"PREREQ_CHAINER"), L"CleanupFiles");
+  const ConfigEntry* files =
+      ConfigDocument::FindEntry(*document_.FindSection(L"PREREQ_CHAINER"), L"CleanupFiles");
   if (files == nullptr) return;
   for (const std::wstring& item : CleanupFileItems(chainer_.cleanupFiles)) {
     if (!IsAbsolutePath(item)) {
       Add(files->line, L"CleanupFiles: " + Quoted(item) + L" is not a full path, so the clean-up skips it");
     } else if (chainer_.cleanupFolders.empty()) {
-      Add(files->line, L"CleanupFiles: " + Quoted(item) + L" is skipped: the clean-up deletes only files inside "
-                                                          L"CleanupFolders, and none is given");
+      Add(files->line, L"CleanupFiles: " + Quoted(item) +
+                           L" is skipped: the clean-up deletes only files inside "
+                           L"CleanupFolders, and none is given");
     } else if (!item.starts_with(chainer_.cleanupFolders)) {
       Add(files->line, L"CleanupFiles: " + Quoted(item) + L" does not begin with CleanupFolders " +
                            Quoted(chainer_.cleanupFolders) + L", so the clean-up skips it");
@@ -533,26 +542,31 @@ void ConfigCheck::ReportPackageFiles(const PackageFolder& folder) {
   if (!options_.general.extractionFolder.empty()) return;
   std::vector<std::pair<const ConfigEntry*, std::wstring>> named;
   const auto add = [&named](const ConfigEntry* entry, const std::wstring& name) {
-    const bool known = std::any_of(named.begin(), named.end(), [entry](const auto& n) { return n.first == entry; });
+    const bool known =
+        std::any_of(named.begin(), named.end(), [entry](const auto& n) { return n.first == entry; });
     if (entry != nullptr && !known) named.emplace_back(entry, name);
   };
   for (const Prerequisite& record : options_.prerequisites) {
     const ConfigSection* section = document_.FindSection(record.name);
     if (section == nullptr) continue;
-    if (record.sourceKind == SourceKind::Package) add(ConfigDocument::FindEntry(*section, L"SetupFile"), record.location);
+    if (record.sourceKind == SourceKind::Package)
+      add(ConfigDocument::FindEntry(*section, L"SetupFile"), record.location);
     for (std::size_t i = 0; i < record.searches.size(); ++i) {
       if (record.searches[i].type != kPackageProgram) continue;
-      add(ConfigDocument::FindEntry(*section, L"SearchString" + DecimalText(i + 1)), record.searches[i].searchString);
+      add(ConfigDocument::FindEntry(*section, L"SearchString" + DecimalText(i + 1)),
+          record.searches[i].searchString);
     }
   }
   // Only a folder that holds the package's program or one of its files is
   // taken for the package folder; a configuration checked elsewhere says nothing.
-  const bool isPackage = folder.HoldsProgram() ||
-                         std::any_of(named.begin(), named.end(), [&folder](const auto& n) { return folder.Holds(n.second); });
+  const bool isPackage =
+      folder.HoldsProgram() ||
+      std::any_of(named.begin(), named.end(), [&folder](const auto& n) { return folder.Holds(n.second); });
   if (!isPackage) return;
   for (const auto& [entry, name] : named) {
     if (!folder.Holds(name)) {
-      Add(entry->line, Assignment(*entry) + L": there is no such file in the package folder, where Tessaro looks for it");
+      Add(entry->line,
+          Assignment(*entry) + L": there is no such file in the package folder, where Tessaro looks for it");
     }
   }
 }

@@ -100,8 +100,8 @@ std::wstring Cleanup(const ChainerSection* chainer) {
   }
   if (!files.empty()) out += files + L" (those that exist then)";
   if (folder.empty()) return out + L"; then the folders they leave empty, up to the drive's root";
-  return out + L"; then the folders they leave empty inside " + folder + L", and those between the executable and " +
-         folder + L" unless they hold more";
+  return out + L"; then the folders they leave empty inside " + folder +
+         L", and those between the executable and " + folder + L" unless they hold more";
 }
 
 }  // namespace

@@ -11,7 +11,8 @@
 namespace tessaro {
 
 // |chainer|: the "PREREQ_CHAINER" section, null when there is none.
-[[nodiscard]] std::wstring DescribeConfiguration(const ChainerOptions& options, const ChainerSection* chainer);
+[[nodiscard]] std::wstring DescribeConfiguration(const ChainerOptions& options,
+                                                 const ChainerSection* chainer);
 // The items of "CleanupFiles", split where the clean-up splits them.
 [[nodiscard]] std::vector<std::wstring> CleanupFileItems(const std::wstring& files);
 [[nodiscard]] const wchar_t* SearchTypeName(std::int32_t type);
