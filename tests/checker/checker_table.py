@@ -62,7 +62,8 @@ CASES = [
     ("KeepFiles word", edit(GENERAL + 1, ["KeepFiles=Complete"]), GENERAL + 2, "no value this key knows"),
     ("option that does nothing", edit(GENERAL + 1, ["UpdatesUrl=", "MainAppCmdLine=app.exe"]), GENERAL + 3,
      "'MainAppCmdLine=app.exe' is read, but no step of a run uses it: Tessaro starts no main application"),
-    ("general language list", edit(GENERAL + 1, ["LanguageList=1033"]), GENERAL + 2, "a prerequisite's own LanguageList"),
+    ("general language list", edit(GENERAL + 1, ["LanguageList=1033"]), GENERAL + 2,
+     "a prerequisite's own LanguageList"),
     ("key in the wrong case", edit(A + 1, ["Md5=" + "0" * 32]), A + 2, "'Md5' is never read: did you mean 'MD5'?"),
     ("numbered key two letters off", edit(A + 5, ["VerMni1=2.0"]), A + 6, "did you mean 'VerMin1'?"),
     ("setup file not in the package", edit(replace=(A + 1, "SetupFile=sub\\a.exe")), A + 1,
@@ -74,7 +75,8 @@ CASES = [
      21, "does not begin with CleanupFolders 'C:\\T'"),
     ("download without a name", edit(replace=(B + 1, "Url=http://127.0.0.1/get/")), B + 1, "the server's name"),
     ("URL ending in a slash", edit(replace=(B + 1, "Url=http://localhost/")), B + 1, "gives no file name"),
-    ("download name without extension", edit(replace=(B + 1, "Url=http://localhost/get/b")), B + 1, "without an extension"),
+    ("download name without extension", edit(replace=(B + 1, "Url=http://localhost/get/b")), B + 1,
+     "without an extension"),
     ("line without =", edit(A + 1, ["CommandLine /s"]), A + 2, "without \"=\" is ignored"),
     ("text before the first section", ["Options=q"] + GOOD, 1, "before the first [section]"),
     # Files given as their bytes.
@@ -108,7 +110,8 @@ def main(checker):
     failures = []
     with tempfile.TemporaryDirectory() as folder:
         code, findings, out = run(checker, GOOD, folder)
-        listing = ["silent: NoUiCommandLine is used", "Deleted at the end: none", "2 prerequisite(s)", "1. A\n", "2. B\n",
+        listing = ["silent: NoUiCommandLine is used", "Deleted at the end: none", "2 prerequisite(s)", "1. A\n",
+                   "2. B\n",
                    "run from the package: a.exe (SetupFile)", "downloaded from http://127.0.0.1/b.exe (Url)",
                    "1. type 2 (registry value as a version): \"HKLM\\Software\\A\\Version\", at least 1.0",
                    "every 32-bit system except Windows XP x86, Windows 7 SP1 x86; every 64-bit system",

@@ -29,9 +29,9 @@ def explain(ctx):
                     ("SearchString1", value), ("VerMin1", "3.0")]),
         ("Product", [setup, ("SearchType1", "3"), ("SearchString1", LAUNCH_PRODUCT), ("VerMin1", "1.0"),
                      ("SearchType2", "11"), ("SearchString2", COMPONENT)]),
-        ("FileOrCheck", [setup, ("Operator", "1"), ("SearchType1", "0"), ("SearchString1", "[SETUPEXEDIR]versioned.dll"),
-                         ("VerMin1", "2.6"), ("SearchType2", "10"), ("SearchString2", program),
-                         ("SearchCmdLine2", extra["SearchCmdLine"])]),
+        ("FileOrCheck", [setup, ("Operator", "1"), ("SearchType1", "0"), ("VerMin1", "2.6"),
+                         ("SearchString1", "[SETUPEXEDIR]versioned.dll"), ("SearchType2", "10"),
+                         ("SearchString2", program), ("SearchCmdLine2", extra["SearchCmdLine"])]),
         ("Child", [setup, ("ParentPrereq", "InRange"), ("SearchType1", "7"), ("SearchString1", key + r"\Missing")]),
         ("Excluded", [setup, ("WinNT64Versions", PLATFORM_64), ("SearchType1", "5"), ("SearchString1", key)]),
     ]
@@ -54,13 +54,14 @@ def explain(ctx):
     expected = {
         "InRange": ['found "2.5"', "bounds at least 2.0, at most 3.0: match", "children:   Child",
                     "state:      Found:", "processed:  no"],
-        "TooOld": ["bounds at least 3.0: no match", "state:      MustDownload:", "processed:  yes, as AlreadyDownloaded",
-                   "download:   %s\\dl\\too_old.exe" % package],
+        "TooOld": ["bounds at least 3.0: no match", "state:      MustDownload:",
+                   "processed:  yes, as AlreadyDownloaded", "download:   %s\\dl\\too_old.exe" % package],
         "Product": ['found "1.2.3"', "installer state 3 (installed locally)", "2 of 2 searches ran: found"],
         "FileOrCheck": ["looked for %s\\versioned.dll" % package, "versioned.dll: version 2.5.7.9",
-                        "bounds at least 2.6: no match", "exit code 3\n", "(Operator=1); 2 of 2 searches ran: not found",
-                        "state:      InstallFromPackage:"],
-        "Child": ["the value does not exist", "parent:     InRange (Found, not selected)", "yes, as InstallFromPackage"],
+                        "bounds at least 2.6: no match", "exit code 3\n", "state:      InstallFromPackage:",
+                        "(Operator=1); 2 of 2 searches ran: not found"],
+        "Child": ["the value does not exist", "parent:     InRange (Found, not selected)",
+                  "yes, as InstallFromPackage"],
         "Excluded": ["this system is excluded", "languages:  not tested", "searches:   not run", "OsNotSupported:"],
     }
     for name, words in expected.items():
