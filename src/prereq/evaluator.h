@@ -56,9 +56,9 @@ class PrereqEvaluator {
   [[nodiscard]] bool LanguageConditionPasses(const Prerequisite& record) const;
   void RefreshAlreadyDownloaded(Prerequisite& record);
 
+  EvaluationObserver* observer_ = nullptr;
   ChainerOptions& options_;
   Searcher searcher_;
-  EvaluationObserver* observer_ = nullptr;
 };
 
 }  // namespace tessaro
