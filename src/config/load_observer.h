@@ -29,6 +29,8 @@ class LoadObserver {
  public:
   virtual ~LoadObserver() = default;
   virtual void EntryRead(const ConfigEntry& entry) = 0;
+  // Every key a loader looks up in |section|, present or not.
+  virtual void KeyAsked(const ConfigSection& section, const std::wstring& key) = 0;
   // |line| is 1-based; 0 when the event has no line of its own.
   virtual void Noted(LoadEvent event, int line, const std::wstring& subject) = 0;
 };

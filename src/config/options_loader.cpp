@@ -27,7 +27,10 @@ class SectionReader {
 
   [[nodiscard]] const ConfigEntry* Find(const std::wstring& key) const {
     const ConfigEntry* entry = ConfigDocument::FindEntry(section_, key);
-    if (entry != nullptr && observer_ != nullptr) observer_->EntryRead(*entry);
+    if (observer_ != nullptr) {
+      observer_->KeyAsked(section_, key);
+      if (entry != nullptr) observer_->EntryRead(*entry);
+    }
     return entry;
   }
   [[nodiscard]] const std::wstring* Value(const std::wstring& key) const {

@@ -12,6 +12,7 @@
 #include "platform/paths.h"
 #include "platform/wow64.h"
 #include "prereq/content_compare.h"
+#include "prereq/evaluation_observer.h"
 #include "prereq/os_names.h"
 #include "prereq/version.h"
 
@@ -63,6 +64,11 @@ bool ListNamesRunningSystem(const std::wstring& list) {
 PrereqEvaluator::PrereqEvaluator(ChainerOptions& options, const PackageFiles* packageFiles)
     : options_(options), searcher_(packageFiles) {}
 
+void PrereqEvaluator::SetObserver(EvaluationObserver* observer) {
+  observer_ = observer;
+  searcher_.SetObserver(observer);
+}
+
 void PrereqEvaluator::EvaluateAll() {
   auto& records = options_.prerequisites;
   for (std::size_t i = 0; i < records.size(); ++i) EvaluatePrerequisite(i, false);
@@ -101,7 +107,10 @@ bool PrereqEvaluator::EvaluatePrerequisite(std::size_t index, bool reevaluate) {
   Prerequisite& record = options_.prerequisites[index];
   if (record.state == PrereqState::OsNotSupported) return true;
 
-  if (!OsConditionPasses(record) || !LanguageConditionPasses(record)) {
+  const bool osPasses = OsConditionPasses(record);
+  const bool languagePasses = osPasses && LanguageConditionPasses(record);
+  if (observer_ != nullptr) observer_->Filtered(record, osPasses, languagePasses);
+  if (!osPasses || !languagePasses) {
     Log(L"Wrong OS or Os language for:", record.name);
     record.state = PrereqState::OsNotSupported;
     return true;
@@ -161,6 +170,7 @@ bool PrereqEvaluator::EvaluateSearches(const std::vector<PrereqSearch>& searches
       case Outcome::Always:
         break;
     }
+    if (observer_ != nullptr) observer_->SearchJudged(search, result, outcome);
     result.found = outcome;
     results.push_back(std::move(result));
 

@@ -9,6 +9,7 @@
 #include "platform/properties.h"
 #include "platform/registry.h"
 #include "platform/wow64.h"
+#include "prereq/evaluation_observer.h"
 #include "prereq/file_version.h"
 #include "prereq/msi_functions.h"
 
@@ -146,11 +147,6 @@ void CollectRelatedProductVersions(const std::wstring& upgradeCode, SearchResult
   }
 }
 
-bool ComponentInstalled(const std::wstring& componentCode) {
-  const int state = LocateComponentState(componentCode);
-  return state == kInstallStateLocal || state == kInstallStateSource;
-}
-
 }  // namespace
 
 void Searcher::RunSearch(const PrereqSearch& search, bool use64BitView, SearchResult& result) {
@@ -184,9 +180,12 @@ void Searcher::RunSearch(const PrereqSearch& search, bool use64BitView, SearchRe
     case kValueContent:
       ReadValueContent(text, use64BitView, result);
       break;
-    case kComponentInstalled:
-      result.found = ComponentInstalled(text);
+    case kComponentInstalled: {
+      const int state = LocateComponentState(text);
+      if (observer_ != nullptr) observer_->ComponentSeen(text, state);
+      result.found = state == kInstallStateLocal || state == kInstallStateSource;
       break;
+    }
     case kValueNames:
       CollectValueNames(text, use64BitView, result);
       break;
@@ -206,6 +205,7 @@ void Searcher::RunPackageProgramSearch(const PrereqSearch& search, SearchResult&
   // learnt means no success.
   unsigned long exitCode = STILL_ACTIVE;
   const bool launched = ShellOpen(program, parameters, &exitCode, search.refContent == kHiddenCheckProgram, L"");
+  if (observer_ != nullptr) observer_->ProgramRan(program, parameters, launched, exitCode);
   result.found = launched && exitCode == 0;
 }
 
@@ -228,6 +228,7 @@ void Searcher::SearchFiles(const std::wstring& searchString, bool use64BitView, 
   for (const std::wstring& entry : entries) {
     const FileEntry split = SplitDepth(entry);
     const std::wstring path = ResolveProperties(split.path, use64BitView);
+    if (observer_ != nullptr) observer_->FileLooked(path);
     const size_t last = path.rfind(L'\\');
     // Without any folder there is nothing to look in.
     if (last != std::wstring::npos) starts.push_back({path.substr(0, last + 1), path.substr(last + 1), split.depth});
@@ -248,6 +249,7 @@ bool Searcher::SearchFolder(const std::wstring& folder, const std::wstring& file
   if (exists) {
     const VersionValue version = versions.Read(candidate);
     result.foundTexts.push_back(VersionToText(version));
+    if (observer_ != nullptr) observer_->FileSeen(candidate, result.foundTexts.back());
     if (InRange(min_, max_, version)) return true;
   }
   if (depth < 1) return false;
