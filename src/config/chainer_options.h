@@ -18,6 +18,7 @@ struct GeneralOptions {
   std::wstring extractionFolder;
   std::int32_t keepFiles = 0;
   std::wstring defaultProdCode;
+  std::wstring productName;  // the windows' titles, instead of the executable's own
 };
 
 inline constexpr std::int32_t kKeepFilesMinimum = 1;

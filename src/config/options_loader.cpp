@@ -78,6 +78,7 @@ constexpr TextKey<GeneralOptions> kGeneralTextKeys[] = {
     {L"DownloadFolder", &GeneralOptions::downloadFolder},
     {L"ExtractionFolder", &GeneralOptions::extractionFolder},
     {L"DefaultProdCode", &GeneralOptions::defaultProdCode},
+    {L"ProductName", &GeneralOptions::productName},
 };
 
 // General keys that packages carry and that no step of a run acts on. They
