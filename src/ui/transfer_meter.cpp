@@ -23,14 +23,14 @@ std::wstring_view UnitName(const std::wstring& units, int unit) {
 // decimal below 100: "999 B", "1.0 KB", "12.3 MB", "456 MB".
 std::wstring SizeText(std::uint64_t bytes, const TransferTexts& texts) {
   int unit = 0;
-  std::uint64_t scale = 1;
-  while (unit < kLargestUnit && (bytes + scale / 2) / scale >= 1000) {
+  double value = static_cast<double>(bytes);
+  while (unit < kLargestUnit && value >= 999.5) {
     ++unit;
-    scale *= 1024;
+    value /= 1024;
   }
-  const std::uint64_t tenths = (bytes * 10 + scale / 2) / scale;
+  const int tenths = static_cast<int>(value * 10 + 0.5);
   std::wstring number = unit == 0 || tenths >= 1000
-                            ? DecimalText((bytes + scale / 2) / scale)
+                            ? DecimalText(static_cast<int>(value + 0.5))
                             : DecimalText(tenths / 10) + texts.decimal + DecimalText(tenths % 10);
   number += L' ';
   number += UnitName(texts.units, unit);

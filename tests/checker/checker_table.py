@@ -62,6 +62,7 @@ CASES = [
     ("KeepFiles word", edit(GENERAL + 1, ["KeepFiles=Complete"]), GENERAL + 2, "no value this key knows"),
     ("option that does nothing", edit(GENERAL + 1, ["UpdatesUrl=", "MainAppCmdLine=app.exe"]), GENERAL + 3,
      "'MainAppCmdLine=app.exe' is read, but no step of a run uses it"),
+    ("name no window shows", edit(GENERAL + 1, ["ProductName=Contoso"]), GENERAL + 2, "no window shows it"),
     ("line without =", edit(A + 1, ["CommandLine /s"]), A + 2, "without \"=\" is ignored"),
     ("text before the first section", ["Options=q"] + GOOD, 1, "before the first [section]"),
     # Files given as their bytes.

@@ -280,6 +280,11 @@ void ConfigCheck::ReportLetters(const std::wstring& letters, std::wstring_view k
 void ConfigCheck::ReportPrerequisites() {
   if (const ConfigSection* general = document_.FindSection(L"GeneralOptions")) {
     ReportLetters(options_.general.options, kGeneralOptionLetters, ConfigDocument::FindEntry(*general, L"Options"));
+    // The name goes into the windows' titles, and a silent run has none.
+    const ConfigEntry* name = ConfigDocument::FindEntry(*general, L"ProductName");
+    if (name != nullptr && !name->value.empty() && options_.IsSilent()) {
+      Add(name->line, Assignment(*name) + L": with 'q' in Options no window shows it");
+    }
   }
   // Said only when nothing else explains it.
   if (options_.prerequisites.empty() && findings_.empty()) {
