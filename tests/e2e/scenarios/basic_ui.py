@@ -233,22 +233,27 @@ LANGUAGES = [
 
 
 @scenario("basic UI in German, named by the package's ProductName, and in Russian: the search window, the "
-          "progress dialog and the reboot question", alone=True)
+          "progress dialog and the reboot question")
 def languages(ctx):
-    with Package(ctx, options="b") as pkg:
-        for lang, product, title, searching, installing, step, cancel, caption, question in LANGUAGES:
-            pkg.sections, pkg.general = [], [("ProductName", product)]
-            add_slow(pkg, "Driver", "r", ms=1500, searches=[("SearchType1", "10"), ("SearchString1", "driver.exe"),
-                                                             ("SearchCmdLine1", "1 --sleep-ms 2000")])
-            with Run(pkg, env={"LC_ALL": lang}) as run:
-                window = run.ask("preparing " + searching)
-                check(window[1:3] == [title, searching], "search window: %s" % window)
-                status = run.ask("status " + installing)
-                check(status[1:] == [title, installing, "1", "1", step, cancel], "dialog: %s" % status)
-                screenshot(ctx, "progress-" + lang[:2])
-                time.sleep(3)  # past the setup's end, to the question
-                screenshot(ctx, "question-" + lang[:2])
-                asked = run.ask("question no")
-                check(asked[1:] == [caption, question], "question: %s" % asked)
-                run.ask("cancel")
-                run.ended(0)
+    # A prefix of its own, for the question's sake (see above).
+    stop = own_prefix(ctx)
+    try:
+        with Package(ctx, options="b") as pkg:
+            for lang, product, title, searching, installing, step, cancel, caption, question in LANGUAGES:
+                pkg.sections, pkg.general = [], [("ProductName", product)]
+                add_slow(pkg, "Driver", "r", ms=1500, searches=[("SearchType1", "10"), ("SearchString1", "driver.exe"),
+                                                                 ("SearchCmdLine1", "1 --sleep-ms 2000")])
+                with Run(pkg, env={"LC_ALL": lang}) as run:
+                    window = run.ask("preparing " + searching)
+                    check(window[1:3] == [title, searching], "search window: %s" % window)
+                    status = run.ask("status " + installing)
+                    check(status[1:] == [title, installing, "1", "1", step, cancel], "dialog: %s" % status)
+                    screenshot(ctx, "progress-" + lang[:2])
+                    time.sleep(3)  # past the setup's end, to the question
+                    screenshot(ctx, "question-" + lang[:2])
+                    asked = run.ask("question no")
+                    check(asked[1:] == [caption, question], "question: %s" % asked)
+                    run.ask("cancel")
+                    run.ended(0)
+    finally:
+        stop()
