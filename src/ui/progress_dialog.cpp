@@ -36,9 +36,9 @@ HWND TopLevelOf(HWND window) {
 }
 
 TransferTexts LoadTransferTexts(HMODULE resources) {
-  TransferTexts texts{LoadResString(resources, IDS_OF),      LoadResString(resources, IDS_RATE),
+  TransferTexts texts{LoadResString(resources, IDS_OF),        LoadResString(resources, IDS_RATE),
                       LoadResString(resources, IDS_TIME_LEFT), LoadResString(resources, IDS_SECONDS),
-                      LoadResString(resources, IDS_MINUTES), LoadResString(resources, IDS_HOURS),
+                      LoadResString(resources, IDS_MINUTES),   LoadResString(resources, IDS_HOURS),
                       LoadResString(resources, IDS_BYTE_UNITS)};
   // Numbers are written the way the user's regional settings say.
   wchar_t decimal[4] = {};

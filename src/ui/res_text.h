@@ -11,7 +11,8 @@ namespace tessaro {
 // to "%9" the later ones (a translation may need them in another order),
 // "%%" gives "%", anything else is copied as it is. An argument is inserted
 // as it is, never read as a format itself.
-[[nodiscard]] std::wstring FormatResText(std::wstring_view format, std::initializer_list<std::wstring_view> arguments);
+[[nodiscard]] std::wstring FormatResText(std::wstring_view format,
+                                         std::initializer_list<std::wstring_view> arguments);
 [[nodiscard]] inline std::wstring FormatResText(std::wstring_view format, std::wstring_view argument) {
   return FormatResText(format, {argument});
 }

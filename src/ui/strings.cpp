@@ -38,14 +38,15 @@ std::wstring LoadResString(HMODULE module, UINT id) {
   // and falls back to whichever language comes first rather than English.
   for (const LANGID language : {TableLanguage(), kEnglish}) {
     const HRSRC found = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), language);
-    const auto* entry = found ? static_cast<const wchar_t*>(LockResource(LoadResource(module, found))) : nullptr;
+    const auto* entry =
+        found ? static_cast<const wchar_t*>(LockResource(LoadResource(module, found))) : nullptr;
     if (entry == nullptr) continue;
     const wchar_t* const end = entry + SizeofResource(module, found) / sizeof(wchar_t);
     // A block holds sixteen texts, each its length and then its characters.
     for (UINT skip = id % 16; skip > 0 && entry < end; --skip) entry += 1 + *entry;
     if (entry >= end || *entry == 0) continue;
-    const auto length = std::min<std::size_t>({*entry, static_cast<std::size_t>(end - entry - 1),
-                                               kResStringBufferLength - 1});
+    const auto length = std::min<std::size_t>(
+        {*entry, static_cast<std::size_t>(end - entry - 1), kResStringBufferLength - 1});
     return std::wstring(entry + 1, length);
   }
   return std::wstring();

@@ -121,9 +121,8 @@ class Context:
             return f.read()[-600:].decode("utf-8", "replace")
 
     def spawn(self, exe=None, args=(), talk=False, env=()):
-        """Starts a program (setup.exe by default), with |env| added to the
-        environment, and returns its Popen. One that |talk|s has its input and
-        output piped (UTF-8, see read_line)."""
+        """Starts a program (setup.exe by default, |env| added to its environment) and returns its Popen.
+        One that |talk|s has its input and output piped (UTF-8, see read_line)."""
         pipe = subprocess.PIPE if talk else subprocess.DEVNULL
         return subprocess.Popen([WINE, exe or self.setup, *args], env=dict(self.env(), **dict(env)), cwd=self.dir,
                                 stdin=pipe, stdout=pipe, stderr=subprocess.DEVNULL, encoding="utf-8" if talk else None)
