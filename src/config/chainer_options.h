@@ -24,6 +24,7 @@ struct GeneralOptions {
   // the hosts reached without it. An empty proxy keeps the system's settings.
   std::wstring proxy;
   std::wstring proxyBypass;
+  std::wstring productName;  // the windows' titles, instead of the executable's own
 };
 
 inline constexpr std::int32_t kKeepFilesMinimum = 1;

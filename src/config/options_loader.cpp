@@ -85,6 +85,7 @@ constexpr TextKey<GeneralOptions> kGeneralTextKeys[] = {
     {L"DefaultProdCode", &GeneralOptions::defaultProdCode},
     {L"Proxy", &GeneralOptions::proxy},
     {L"ProxyBypass", &GeneralOptions::proxyBypass},
+    {L"ProductName", &GeneralOptions::productName},
 };
 
 // General keys that packages carry and that no step of a run acts on. They

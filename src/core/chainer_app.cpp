@@ -62,6 +62,7 @@ void ChainerApp::Run() {
   // The caption is worked out even when no window is shown; the progress
   // dialog takes the same.
   preparing_.SetExecutablePath(executablePath_);
+  preparing_.SetProductName(options.general.productName);
   (void)preparing_.Title();
   preparing_.Show(IDS_PREPARING, false);
 

@@ -65,6 +65,7 @@ CASES = [
     ("switch", edit(GENERAL + 1, ["ResumeAfterReboot=yes"]), GENERAL + 2, "reads it as false"),
     ("option that does nothing", edit(GENERAL + 1, ["UpdatesUrl=", "MainAppCmdLine=app.exe"]), GENERAL + 3,
      "'MainAppCmdLine=app.exe' is read, but no step of a run uses it"),
+    ("name no window shows", edit(GENERAL + 1, ["ProductName=Contoso"]), GENERAL + 2, "no window shows it"),
     ("line without =", edit(A + 1, ["CommandLine /s"]), A + 2, "without \"=\" is ignored"),
     ("text before the first section", ["Options=q"] + GOOD, 1, "before the first [section]"),
     ("general language list", edit(GENERAL + 1, ["LanguageList=1033"]), GENERAL + 2,

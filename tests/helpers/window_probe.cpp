@@ -1,9 +1,10 @@
 // window_probe PROGRAM_PATH drives the program's windows as a user would:
 // one command per input line, one UTF-8 line of "|"-separated fields back.
 //   preparing|status [PREFIX]: KIND|TITLE|TEXT|A|B once the text begins with PREFIX;
-//     A|B: Skip shown, text reaching Skip's right edge | the bar's position, upper bound
+//     A|B: Skip shown, text reaching Skip's right edge | the bar's position, upper
+//     bound, then |LINE UNDER THE BAR|CANCEL'S TEXT
 //   close-preparing: "closed" or what "preparing" answers; cancel; endsession
-//   question yes|no: question|TEXT|yes-no, after pressing that answer
+//   question yes|no: question|CAPTION|TEXT of the Yes/No box, after pressing that answer
 //   credentials USER PASSWORD: credentials|TITLE|TEXT, once typed in and
 //     OK took the dialog away
 //   gone: once no window shows; layout: layout|DPI|ok or what is clipped
@@ -29,6 +30,7 @@ constexpr int kProgressBar = 1035;
 // Wine's credential dialog: the user name's combo box and the password.
 constexpr int kUserName = 101;
 constexpr int kPassword = 102;
+constexpr int kDetailText = 1036;
 
 std::wstring program;
 
@@ -72,7 +74,9 @@ std::wstring DialogLine(HWND dialog, int text) {
                                   ? std::to_wstring(IsWindowVisible(GetDlgItem(dialog, kSkipOrCancel))) +
                                         L"|" + std::to_wstring(label.right == skip.right)
                                   : std::to_wstring(SendMessageW(bar, PBM_GETPOS, 0, 0)) + L"|" +
-                                        std::to_wstring(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+                                        std::to_wstring(SendMessageW(bar, PBM_GETRANGE, FALSE, 0)) + L"|" +
+                                        Text(GetDlgItem(dialog, kDetailText)) + L"|" +
+                                        Text(GetDlgItem(dialog, kSkipOrCancel));
   return (text == kPreparingText ? L"preparing|" : L"status|") + Text(dialog) + L"|" +
          Text(GetDlgItem(dialog, text)) + L"|" + fields;
 }
@@ -113,7 +117,8 @@ std::wstring Layout() {
   std::wstring clipped;
   for (const auto& [id, text, sample] :
        {std::tuple{201, kPreparingText, L"Searching for prerequisites..."},
-        std::tuple{216, kStatusText, L"Opening site of Microsoft Visual C++ 2010"}}) {
+        std::tuple{216, kStatusText, L"Opening site of Microsoft Visual C++ 2010"},
+        std::tuple{216, kDetailText, L"99,9 MB di 99,9 MB, 99,9 MB/s, tempo rimanente: 99 h 59 min"}}) {
     const HWND dialog = CreateDialogParamW(module.Get(), MAKEINTRESOURCEW(id), nullptr, &Quiet, 0);
     if (dialog == nullptr) return line + L"template " + std::to_wstring(id) + L" cannot be created";
     SetDlgItemTextW(dialog, text, sample);
@@ -139,8 +144,9 @@ std::wstring Run(const std::wstring& command, const std::wstring& argument) {
     dialog = nullptr;
     for (const HWND window : windows) {
       const LONG password = GetWindowLongW(GetDlgItem(window, kPassword), GWL_STYLE) & ES_PASSWORD;
+      // The question is the Yes/No box, in whatever language.
       const bool match = credentials ? password != 0
-                         : question  ? Text(window) == L"Confirmation"
+                         : question  ? GetDlgItem(window, IDYES) && GetDlgItem(window, IDNO)
                                      : GetDlgItem(window, text) != nullptr;
       if (dialog == nullptr && match) dialog = window;
     }
@@ -175,9 +181,9 @@ std::wstring Run(const std::wstring& command, const std::wstring& argument) {
     (void)WaitFor([dialog](const auto&) { return !IsWindowVisible(dialog); });
     return L"credentials|" + title + L"|" + asked;
   }
-  const bool yesNo = GetDlgItem(dialog, IDYES) != nullptr && GetDlgItem(dialog, IDNO) != nullptr;
+  const std::wstring answer = L"question|" + Text(dialog) + L"|" + asked;
   PostMessageW(dialog, WM_COMMAND, argument == L"yes" ? IDYES : IDNO, 0);
-  return L"question|" + asked + L"|" + (yesNo ? L"yes-no" : L"other buttons");
+  return answer;
 }
 
 }  // namespace

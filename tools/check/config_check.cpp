@@ -378,6 +378,11 @@ void ConfigCheck::ReportPrerequisites() {
       Add(bypass->line, Assignment(*bypass) + L" has no effect without a Proxy: downloads keep the system's proxy "
                                               L"settings");
     }
+    // The name goes into the windows' titles, and a silent run has none.
+    const ConfigEntry* name = ConfigDocument::FindEntry(*general, L"ProductName");
+    if (name != nullptr && !name->value.empty() && options_.IsSilent()) {
+      Add(name->line, Assignment(*name) + L": with 'q' in Options no window shows it");
+    }
   }
   // Said only when nothing else explains it.
   if (options_.prerequisites.empty() && findings_.empty()) {
