@@ -52,9 +52,12 @@ class PrereqEvaluator {
   [[nodiscard]] bool OsConditionPasses(const Prerequisite& record) const;
   [[nodiscard]] bool LanguageConditionPasses(const Prerequisite& record) const;
   void RefreshAlreadyDownloaded(Prerequisite& record);
+  void NoteParentLinks();
 
   ChainerOptions& options_;
   Searcher searcher_;
+  // Until an evaluation has looked, every record may have children.
+  bool anyParentLinks_ = true;
 };
 
 }  // namespace tessaro
