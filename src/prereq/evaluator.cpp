@@ -71,6 +71,7 @@ void PrereqEvaluator::SetObserver(EvaluationObserver* observer) {
 
 void PrereqEvaluator::EvaluateAll() {
   auto& records = options_.prerequisites;
+  NoteParentLinks();
   for (std::size_t i = 0; i < records.size(); ++i) EvaluatePrerequisite(i, false);
   for (std::size_t i = 0; i < records.size(); ++i) {
     RefreshAlreadyDownloaded(records[i]);
@@ -184,6 +185,13 @@ bool PrereqEvaluator::EvaluateSearches(const std::vector<PrereqSearch>& searches
   return acc;
 }
 
+// Selecting looks for children among all records, which makes a whole
+// selection pass quadratic; most configurations link no records at all.
+void PrereqEvaluator::NoteParentLinks() {
+  anyParentLinks_ = false;
+  for (const Prerequisite& record : options_.prerequisites) anyParentLinks_ |= !record.parentPrereq.empty();
+}
+
 void PrereqEvaluator::SetSelected(std::size_t index, bool on) {
   auto& records = options_.prerequisites;
   if (records[index].selected == on) return;  // also ends parent/child cycles
@@ -193,7 +201,7 @@ void PrereqEvaluator::SetSelected(std::size_t index, bool on) {
   // Names never change while selecting, and the array does not grow.
   const std::wstring& name = records[index].name;
   const std::wstring& parent = records[index].parentPrereq;
-  for (std::size_t j = 0; j < records.size(); ++j) {
+  for (std::size_t j = 0; anyParentLinks_ && j < records.size(); ++j) {
     if (j == index || records[j].state == PrereqState::OsNotSupported || records[j].parentPrereq != name) continue;
     SetSelected(j, on && IsMissingState(records[j].state));
   }
@@ -247,6 +255,7 @@ PrereqState PrereqEvaluator::DisplayState(std::size_t index) {
 
 int PrereqEvaluator::ReevaluateAll() {
   auto& records = options_.prerequisites;
+  NoteParentLinks();
   for (std::size_t i = 0; i < records.size(); ++i) {
     const PrereqState shown = DisplayState(i);
     if (shown == PrereqState::NotSelected || shown == PrereqState::OsNotSupported) continue;

@@ -55,10 +55,13 @@ class PrereqEvaluator {
   [[nodiscard]] bool OsConditionPasses(const Prerequisite& record) const;
   [[nodiscard]] bool LanguageConditionPasses(const Prerequisite& record) const;
   void RefreshAlreadyDownloaded(Prerequisite& record);
+  void NoteParentLinks();
 
   EvaluationObserver* observer_ = nullptr;
   ChainerOptions& options_;
   Searcher searcher_;
+  // Until an evaluation has looked, every record may have children.
+  bool anyParentLinks_ = true;
 };
 
 }  // namespace tessaro

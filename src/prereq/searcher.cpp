@@ -18,6 +18,7 @@ namespace {
 
 constexpr DWORD kDriveListChars = 100;
 constexpr DWORD kSubkeyNameChars = 260;
+constexpr DWORD kInlineValueChars = 64;
 constexpr wchar_t kHiddenCheckProgram[] = L"WND_HIDE";
 // Characters that make a file search path more than a bare file name.
 constexpr wchar_t kPathMarkers[] = L"\\]%!";
@@ -87,20 +88,23 @@ void CollectSubkeyNames(const std::wstring& path, bool use64BitView, SearchResul
 }
 
 // The value's bytes read as text up to the first NUL, whatever its type.
+// Version values are short: one read into a buffer on the stack does for
+// them, and only a longer value is read again at its own size.
 void CollectValueData(const std::wstring& path, bool use64BitView, SearchResult& result) {
   std::wstring valueName;
   UniqueRegistryKey key = OpenValueKey(path, use64BitView, valueName);
   if (!key) return;
-  BYTE probe[1] = {};
-  DWORD bytes = 0;
-  LSTATUS status = RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, nullptr, probe, &bytes);
-  if (status == ERROR_SUCCESS && bytes == 0) {
-    result.foundTexts.emplace_back();
+  // One spare character beyond what the registry may fill, so that data
+  // without a terminating NUL (or of odd length) still ends in one.
+  wchar_t inlineText[kInlineValueChars + 1] = {};
+  DWORD bytes = kInlineValueChars * sizeof(wchar_t);
+  LSTATUS status =
+      RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(inlineText), &bytes);
+  if (status == ERROR_SUCCESS) {
+    result.foundTexts.emplace_back(inlineText);
     return;
   }
-  if (status != ERROR_MORE_DATA && status != ERROR_SUCCESS) return;
-  // One spare character so that data without a terminating NUL (or of odd
-  // length) still ends in one.
+  if (status != ERROR_MORE_DATA) return;
   std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 2, L'\0');
   DWORD capacity = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
   status = RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
