@@ -11,6 +11,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   tessaro::ConfigCheck check;
   check.Run(data, size);
-  (void)tessaro::DescribeConfiguration(check.Options());
+  (void)tessaro::DescribeConfiguration(check.Options(), check.Chainer());
   return 0;
 }

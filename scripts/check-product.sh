@@ -8,8 +8,9 @@
 set -eu
 B="$1"
 # The one place where the size bound of the product (the i686 build) lives;
-# raise it deliberately when a feature needs the room.
-I686_LIMIT_BYTES=$((200 * 1024))
+# raise it deliberately when a feature needs the room. The dialogs' texts in
+# eight more languages and the line under the progress bar took 16 KiB.
+I686_LIMIT_BYTES=$((216 * 1024))
 
 status=0
 for pair in "win32:i686-w64-mingw32" "win64:x86_64-w64-mingw32"; do

@@ -11,7 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   msitools wixl
   xvfb xauth imagemagick
-  nginx-light python3-pyftpdlib curl openssl
+  nginx-light python3-pyftpdlib tinyproxy curl openssl osslsigncode
   python3
 )
 # The 32-bit loader beside wine64 makes every prefix WoW64, so that the i686

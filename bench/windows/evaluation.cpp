@@ -3,15 +3,20 @@
 // EvaluateAll with logging off; the time per prerequisite should stay about
 // the same from 100 to 5000 records. A second series gives every record a
 // parent, which makes selection walk parent chains as well.
+// With "floor LOG_FOLDER" it instead sets type 2 searches beside the plain
+// registry reads they cannot beat (CompareWithFloor).
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "config/chainer_options.h"
+#include "log/logger.h"
 #include "prereq/evaluator.h"
+#include "prereq/searcher.h"
 
 namespace tessaro {
 namespace {
@@ -138,11 +143,116 @@ Timing TimeEvaluation(int count, bool withParents, const Fixture& fixture) {
   return best;
 }
 
+
+// Type 2 searches against their floor: a program that does nothing but open,
+// read and close the same registry values (and, beside the logged runs,
+// write and flush as many log lines). Rounds alternate between the tools, so
+// that other work on the machine slows each alike; each keeps its best round.
+// A logged round takes seconds where the others take milliseconds, so only
+// the first few rounds are logged.
+constexpr int kFloorCount = 5000;
+constexpr int kFloorRounds = 15;
+constexpr int kLoggedRounds = 3;
+
+double Now() {
+  LARGE_INTEGER frequency;
+  LARGE_INTEGER counter;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&counter);
+  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Half the records ask for more than the 3.1.4 every value holds, so they
+// are missing and selected: a record logs two lines, a missing one three.
+int LinesLogged(int i) { return 2 + i % 2; }
+
+double ReadValuesRaw(const std::vector<std::wstring>& keys, HANDLE log) {
+  const double start = Now();
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, keys[i].c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+    BYTE data[64];
+    DWORD size = sizeof(data);
+    RegQueryValueExW(key, L"Version", nullptr, nullptr, data, &size);
+    RegCloseKey(key);
+    for (int line = 0; log != INVALID_HANDLE_VALUE && line < LinesLogged(static_cast<int>(i)); ++line) {
+      const std::wstring text = L"2026-01-01 00-00-00-Searching for:Prereq" + std::to_wstring(i) + L"\r\n";
+      DWORD written = 0;
+      WriteFile(log, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
+      FlushFileBuffers(log);
+    }
+  }
+  return Now() - start;
+}
+
+double EvaluateTypeTwo(int count, bool withLog) {
+  ChainerOptions options;
+  for (int i = 0; i < count; ++i) {
+    Prerequisite record;
+    record.name = L"Prereq" + std::to_wstring(i);
+    record.location = record.name + L".exe";
+    PrereqSearch search;
+    search.type = kValueData;
+    search.searchString = L"HKCU\\" + KeyPath(i) + L"\\Version";
+    search.verMin = LinesLogged(i) == 3 ? L"4.0" : L"3.0";
+    record.searches.push_back(search);
+    options.prerequisites.push_back(std::move(record));
+  }
+  PrereqEvaluator evaluator(options, nullptr);
+  LoggingEnabled = withLog;
+  const double start = Now();
+  evaluator.EvaluateAll();
+  const double seconds = Now() - start;
+  LoggingEnabled = false;
+  return seconds;
+}
+
+// The process's logger keeps its file open until exit, so both logs go to a
+// folder that the caller removes afterwards.
+void CompareWithFloor(const std::wstring& logFolder) {
+  std::vector<std::wstring> keys;
+  for (int i = 0; i < kFloorCount; ++i) {
+    keys.push_back(KeyPath(i));
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, keys.back().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+      const wchar_t version[] = L"3.1.4";
+      RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version), sizeof(version));
+      RegCloseKey(key);
+    }
+  }
+  Logger::Instance().SetLogFile(logFolder + L"\\product.log");
+  HANDLE log = CreateFileW((logFolder + L"\\floor.log").c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  double floor = 1e30, floorLogged = 1e30, quiet = 1e30, logged = 1e30;
+  for (int round = 0; round < kFloorRounds; ++round) {
+    floor = std::min(floor, ReadValuesRaw(keys, INVALID_HANDLE_VALUE));
+    quiet = std::min(quiet, EvaluateTypeTwo(kFloorCount, false));
+    if (round >= kLoggedRounds) continue;
+    floorLogged = std::min(floorLogged, ReadValuesRaw(keys, log));
+    logged = std::min(logged, EvaluateTypeTwo(kFloorCount, true));
+  }
+  CloseHandle(log);
+  RegDeleteTreeW(HKEY_CURRENT_USER, kBenchKey);
+  RegDeleteKeyW(HKEY_CURRENT_USER, kBenchKey);
+  std::printf("%d type 2 registry searches, best of %d rounds (%d with a log):\n", kFloorCount, kFloorRounds,
+              kLoggedRounds);
+  std::printf("  EvaluateAll %.1f ms, floor (open, read, close) %.1f ms: %.2f of the floor\n", quiet * 1e3,
+              floor * 1e3, quiet / floor);
+  std::printf("  with a log file %.1f ms, floor writing and flushing as many lines %.1f ms: %.2f of that floor\n",
+              logged * 1e3, floorLogged * 1e3, logged / floorLogged);
+}
+
 }  // namespace
 }  // namespace tessaro
 
-int main() {
+int main(int argc, char** argv) {
   using namespace tessaro;
+  if (argc > 2 && std::strcmp(argv[1], "floor") == 0) {
+    const std::string folder(argv[2]);  // a plain ASCII path from the bench script
+    CompareWithFloor(std::wstring(folder.begin(), folder.end()));
+    return 0;
+  }
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   Fixture fixture;

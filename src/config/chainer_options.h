@@ -18,6 +18,13 @@ struct GeneralOptions {
   std::wstring extractionFolder;
   std::int32_t keepFiles = 0;
   std::wstring defaultProdCode;
+  // A run that ends with a restart pending starts again after it.
+  bool resumeAfterReboot = false;
+  // WinINet's texts: "host:port" or "http=host:port https=host:port", and
+  // the hosts reached without it. An empty proxy keeps the system's settings.
+  std::wstring proxy;
+  std::wstring proxyBypass;
+  std::wstring productName;  // the windows' titles, instead of the executable's own
 };
 
 inline constexpr std::int32_t kKeepFilesMinimum = 1;

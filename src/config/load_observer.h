@@ -22,12 +22,15 @@ enum class LoadEvent : int {
   SearchWithoutString,     // "SearchTypeN" without "SearchStringN": the list ends; subject: the key
   NumberingEnds,           // a numbered list stops; subject: the first key not present
   NotAReturnCode,          // an item of a code list that is no number: skipped; subject: the key
+  NotTrueOrFalse,          // a switch neither "true" nor "false" in any case: read as false; subject: the key
 };
 
 class LoadObserver {
  public:
   virtual ~LoadObserver() = default;
   virtual void EntryRead(const ConfigEntry& entry) = 0;
+  // Every key a loader looks up in |section|, present or not.
+  virtual void KeyAsked(const ConfigSection& section, const std::wstring& key) = 0;
   // |line| is 1-based; 0 when the event has no line of its own.
   virtual void Noted(LoadEvent event, int line, const std::wstring& subject) = 0;
 };

@@ -4,7 +4,9 @@
 #include "config/return_codes.h"
 #include "platform/decimal_text.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <string_view>
 #include <utility>
 
 namespace tessaro {
@@ -25,7 +27,10 @@ class SectionReader {
 
   [[nodiscard]] const ConfigEntry* Find(const std::wstring& key) const {
     const ConfigEntry* entry = ConfigDocument::FindEntry(section_, key);
-    if (entry != nullptr && observer_ != nullptr) observer_->EntryRead(*entry);
+    if (observer_ != nullptr) {
+      observer_->KeyAsked(section_, key);
+      if (entry != nullptr) observer_->EntryRead(*entry);
+    }
     return entry;
   }
   [[nodiscard]] const std::wstring* Value(const std::wstring& key) const {
@@ -78,6 +83,9 @@ constexpr TextKey<GeneralOptions> kGeneralTextKeys[] = {
     {L"DownloadFolder", &GeneralOptions::downloadFolder},
     {L"ExtractionFolder", &GeneralOptions::extractionFolder},
     {L"DefaultProdCode", &GeneralOptions::defaultProdCode},
+    {L"Proxy", &GeneralOptions::proxy},
+    {L"ProxyBypass", &GeneralOptions::proxyBypass},
+    {L"ProductName", &GeneralOptions::productName},
 };
 
 // General keys that packages carry and that no step of a run acts on. They
@@ -97,6 +105,7 @@ constexpr TextKey<Prerequisite> kPrerequisiteTextKeys[] = {
     {L"WinNT64Versions", &Prerequisite::winNt64Versions},
     {L"MD5", &Prerequisite::md5},
     {L"SHA256", &Prerequisite::sha256},
+    {L"Signer", &Prerequisite::signer},
     {L"CommandLine", &Prerequisite::commandLine},
     {L"BasicUiCommandLine", &Prerequisite::basicUiCommandLine},
     {L"NoUiCommandLine", &Prerequisite::noUiCommandLine},
@@ -119,6 +128,13 @@ std::int32_t KeepFilesFromText(const std::wstring& text) {
   if (text == L"complete") return kKeepFilesComplete;
   if (text == L"prereqs") return kKeepFilesPrereqs;
   return 0;
+}
+
+// |word| in lower case; the switches are read without regard to case.
+bool IsWord(const std::wstring& text, std::wstring_view word) {
+  return text.size() == word.size() &&
+         std::equal(word.begin(), word.end(), text.begin(),
+                    [](wchar_t w, wchar_t c) { return w == (c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c); });
 }
 
 struct LocationKey {
@@ -157,6 +173,12 @@ bool LoadGeneralOptions(const ConfigDocument& document, GeneralOptions& options,
   options.keepFiles = keepFiles == nullptr ? 0 : KeepFilesFromText(keepFiles->value);
   if (keepFiles != nullptr && options.keepFiles == 0 && !keepFiles->value.empty()) {
     section.Note(LoadEvent::UnknownWord, keepFiles->line, keepFiles->key);
+  }
+  if (const ConfigEntry* resume = section.Find(L"ResumeAfterReboot")) {
+    options.resumeAfterReboot = IsWord(resume->value, L"true");
+    if (!options.resumeAfterReboot && !resume->value.empty() && !IsWord(resume->value, L"false")) {
+      section.Note(LoadEvent::NotTrueOrFalse, resume->line, resume->key);
+    }
   }
   if (observer == nullptr) return true;
   for (const wchar_t* key : kNeverActedOnKeys) {

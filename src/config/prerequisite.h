@@ -73,6 +73,7 @@ struct Prerequisite {
   std::wstring options;
   std::wstring md5;
   std::wstring sha256;  // optional, checked after the size and "MD5"
+  std::wstring signer;  // optional: the signing certificate's common name, checked last
   std::uint32_t exactSize = 0;
   std::wstring folder;
   std::wstring retValPropName;

@@ -3,6 +3,7 @@
 #include "config/options_loader.h"
 #include "core/config_path.h"
 #include "core/msi_mutex.h"
+#include "core/resume.h"
 #include "log/logger.h"
 #include "platform/paths.h"
 #include "platform/properties.h"
@@ -19,7 +20,7 @@ std::wstring ExpandLocation(const std::wstring& location) { return ResolveProper
 ChainerApp::~ChainerApp() {
   // After the run and before PackageFiles goes; nothing here may change the
   // exit code.
-  cleanup_.DoCleanup();
+  if (!resumeScheduled_) cleanup_.DoCleanup();
 }
 
 void ChainerApp::Run() {
@@ -61,6 +62,7 @@ void ChainerApp::Run() {
   // The caption is worked out even when no window is shown; the progress
   // dialog takes the same.
   preparing_.SetExecutablePath(executablePath_);
+  preparing_.SetProductName(options.general.productName);
   (void)preparing_.Title();
   preparing_.Show(IDS_PREPARING, false);
 
@@ -70,6 +72,9 @@ void ChainerApp::Run() {
 
   if (WaitForInstallerIdle() != InstallerWait::Proceed) return;
   exitCode_ = RunChainer(options);
+  // The run that finishes without a restart pending also removes what an
+  // interrupted one kept.
+  if (options.general.resumeAfterReboot && !resumeScheduled_) RemoveKeptDownloads(options);
 }
 
 }  // namespace tessaro

@@ -49,6 +49,8 @@ class ChainerApp {
   std::int32_t exitCode_ = 0;
   bool silent_ = false;
   bool rebootPending_ = false;
+  // The run after the restart finds the package as this run found it.
+  bool resumeScheduled_ = false;
   // Declared first so that it is destroyed last.
   PackageFiles packageFiles_;
   // Also holds the title of every window of the run.

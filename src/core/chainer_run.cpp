@@ -1,6 +1,8 @@
 #include "core/chainer_app.h"
+#include "core/credential_question.h"
 #include "core/interboot_store.h"
 #include "core/prereq_controller.h"
+#include "core/resume.h"
 #include "log/logger.h"
 #include "platform/chainer_codes.h"
 #include "prereq/evaluator.h"
@@ -69,10 +71,12 @@ int RunWithoutWindow(PrereqController& controller) {
   return controller.Launches().rebootRequired ? kExitSuccess : ExitCodeAfterWork(controller);
 }
 
-// The progress dialog's worker runs the controller's steps.
+// The progress dialog's worker runs the controller's steps, and the dialog
+// puts the engine's credential questions to the user.
 class DialogWork final : public ProgressWork {
  public:
-  explicit DialogWork(PrereqController& controller) : controller_(controller) {}
+  DialogWork(PrereqController& controller, const std::wstring& title)
+      : controller_(controller), title_(title) {}
   std::uint32_t DownloadAll(ProgressListener* listener) override { return controller_.DownloadAll(listener); }
   std::uint32_t OpenAllSites(ProgressListener* listener) override {
     return controller_.OpenAllSites(listener);
@@ -80,9 +84,13 @@ class DialogWork final : public ProgressWork {
   std::uint32_t InstallAll(ProgressListener* listener) override { return controller_.InstallAll(listener); }
   bool AllMandatoryPresent() override { return ExitCodeAfterWork(controller_) == kExitSuccess; }
   void SetShutdown() override { controller_.Launches().shutdown = true; }
+  bool AskForCredentials(HWND owner) override {
+    return AskUserForCredentials(owner, title_, ProcessCredentials());
+  }
 
  private:
   PrereqController& controller_;
+  const std::wstring& title_;
 };
 
 class Evaluation final : public Runnable {
@@ -102,7 +110,7 @@ class Evaluation final : public Runnable {
 // cancelled, or closed after a failed step, still ends with 1 while a
 // mandatory prerequisite is missing.
 int RunWithDialog(PrereqController& controller, const std::wstring& title) {
-  DialogWork work(controller);
+  DialogWork work(controller, title);
   ProgressDialog dialog(work, title);
   const int code = dialog.Run();
   if (code == kProgressNotShown) {
@@ -133,8 +141,11 @@ int ChainerApp::RunChainer(ChainerOptions& options) {
   }
   preparing_.Close();
 
+  ResumingRestart resume(executablePath_, *seams_.restart);
+  SystemSeams seams = seams_;
+  if (options.general.resumeAfterReboot) seams.restart = &resume;
   PrereqController controller(options, evaluator, packageFiles_, options.GetDownloadFolder(), context.Store(),
-                              seams_);
+                              seams);
   int result = kExitSuccess;
   if (silent_) {
     LogLine(L"Starting installing prerequisites in silent mode.");
@@ -154,6 +165,11 @@ int ChainerApp::RunChainer(ChainerOptions& options) {
     result = kExitRebootPending;
     context.KeepForRestart();
     rebootPending_ = true;
+    // The package stays as it is, downloads included, for the run after the restart.
+    if (options.general.resumeAfterReboot && resume.Schedule()) {
+      resumeScheduled_ = true;
+      controller.KeepDownloads();
+    }
   }
   return result;
 }

@@ -1,5 +1,6 @@
 #include "core/logon_text.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace tessaro {
@@ -9,6 +10,9 @@ constexpr wchar_t kQuote = L'"';
 constexpr wchar_t kBlank = L' ';
 // Registry value names stay well inside every system's limit.
 constexpr std::size_t kRunValueNameLength = 79;
+// The end of a path tells one package from another; the prefix tells whose value it is.
+constexpr std::size_t kResumePathLength = 200;
+constexpr wchar_t kResumeValuePrefix[] = L"Tessaro.";
 
 }  // namespace
 
@@ -29,6 +33,15 @@ std::wstring QuotedProgram(const std::wstring& command) {
 std::wstring RunValueName(const std::wstring& command) {
   if (command.size() <= kRunValueNameLength) return command;
   return command.substr(command.size() - kRunValueNameLength);
+}
+
+std::wstring ResumeValueName(const std::wstring& executablePath) {
+  std::wstring path =
+      executablePath.substr(executablePath.size() - std::min(executablePath.size(), kResumePathLength));
+  for (wchar_t& c : path) {
+    if (c == L'\\' || c == L':') c = L'_';
+  }
+  return kResumeValuePrefix + path;
 }
 
 std::wstring RunValueData(const std::wstring& command, const std::wstring& parameters) {

@@ -181,6 +181,8 @@ bool PrereqController::Launch(std::size_t index) {
   LogLine(L"Launching file:" + entry.path);
   unsigned long code = 0;
   const bool started = StartSetup(entry, code);
+  // The downloaded setup could not be replaced while it ran; now it may go.
+  downloads_.Release(entry.prerequisite);
   entry.returnCode = static_cast<std::uint32_t>(code);
   if (!started) {
     launches_.lastLaunchError = entry.returnCode;

@@ -23,10 +23,14 @@ class PrereqController {
                    std::wstring downloadFolder, InterbootStore& store, const SystemSeams& seams);
   PrereqController(const PrereqController&) = delete;
   PrereqController& operator=(const PrereqController&) = delete;
-  // The downloaded setups that the package does not keep go with the run.
-  ~PrereqController() { downloads_.CleanupDownloads(); }
+  // The downloaded setups that the package does not keep go with the run,
+  // unless the run after a restart still needs them.
+  ~PrereqController() {
+    if (!keepDownloads_) downloads_.CleanupDownloads();
+  }
 
   void SetSilent(bool silent) { silent_ = silent; }
+  void KeepDownloads() { keepDownloads_ = true; }
 
   // The three steps; each returns 0, kErrorInstallUserExit (cancelled
   // through the listener) or kErrorInstallFailure.
@@ -59,6 +63,7 @@ class PrereqController {
   const PackageFiles& packageFiles_;
   std::wstring downloadFolder_;
   bool silent_ = false;
+  bool keepDownloads_ = false;
   LaunchList launches_;
   DownloadQueue downloads_;
   SystemSeams seams_;

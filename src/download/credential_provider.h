@@ -1,9 +1,9 @@
 #pragma once
 // User names and passwords for servers and shares that ask for them. The
-// process holds one provider; nothing in the product fills it, so it offers
-// no remembered credentials and nothing the user entered, and a server that
-// asks for credentials ends the transfer. A dialog that asks the user may
-// fill it and answer the engine's question with ERROR_RETRY.
+// process holds one provider. Nothing is remembered; in basic UI the dialog
+// asks the user, fills in what was typed and answers the engine's question
+// with ERROR_RETRY. Without anyone to ask (silent mode) a server that wants
+// credentials ends the transfer.
 #include <string>
 
 namespace tessaro {
@@ -23,6 +23,17 @@ class CredentialProvider {
   virtual void SetRealm(const std::wstring& realm);
   virtual void SetProxyServer(const std::wstring& proxyServer);
   virtual void SetServer(const std::wstring& server);
+
+  // The question as the engine last put it: the URL that was refused, the
+  // realm (or the kind of server), the proxy host when a proxy asked.
+  [[nodiscard]] const std::wstring& Server() const { return server_; }
+  [[nodiscard]] const std::wstring& Realm() const { return realm_; }
+  [[nodiscard]] const std::wstring& ProxyServer() const { return proxyServer_; }
+  // The user's answer, handed to the engine by GetEntered.
+  void SetEntered(const std::wstring& user, const std::wstring& password) {
+    enteredUser_ = user;
+    enteredPassword_ = password;
+  }
 
  protected:
   bool armed_ = false;

@@ -67,7 +67,17 @@ void DigestStream::Finish(DownloadDigests& digests) {
   thread_.Reset();
   if (failed_ || hashed_ == 0) return;
   if (md5_) digests.md5 = DigestHex(md5_->Finish());
-  if (sha256_ && !sha256_->Finish(digests.sha256)) digests.Forget();
+  if ((sha256_ && !sha256_->Finish(digests.sha256)) || !GetFileInformationByHandle(file_, &digests.file)) {
+    digests.Forget();
+  }
+}
+
+bool DownloadDigests::Describe(HANDLE opened) const {
+  BY_HANDLE_FILE_INFORMATION now;
+  return GetFileInformationByHandle(opened, &now) && now.dwVolumeSerialNumber == file.dwVolumeSerialNumber &&
+         now.nFileIndexHigh == file.nFileIndexHigh && now.nFileIndexLow == file.nFileIndexLow &&
+         now.nFileSizeHigh == file.nFileSizeHigh && now.nFileSizeLow == file.nFileSizeLow &&
+         CompareFileTime(&now.ftLastWriteTime, &file.ftLastWriteTime) == 0;
 }
 
 DWORD WINAPI DigestStream::ThreadProc(void* self) {

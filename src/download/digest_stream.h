@@ -24,8 +24,13 @@ struct DownloadDigests {
   bool wantSha256 = false;
   std::wstring md5;
   std::wstring sha256;
+  // The file they were computed over, as it was when they were finished.
+  BY_HANDLE_FILE_INFORMATION file{};
 
   [[nodiscard]] bool Wanted() const { return wantMd5 || wantSha256; }
+  // Whether |opened| is that file, unchanged: the same volume, file index,
+  // size and last write. Anything else is hashed afresh.
+  [[nodiscard]] bool Describe(HANDLE opened) const;
   void Forget() {
     md5.clear();
     sha256.clear();

@@ -11,6 +11,7 @@
 #include "config/chainer_options.h"
 #include "download/credential_provider.h"
 #include "download/digest_stream.h"
+#include "platform/handles.h"
 #include "prereq/evaluator.h"
 #include "ui/progress_listener.h"
 
@@ -44,6 +45,9 @@ class DownloadQueue {
                                           ProgressListener* listener);
   // 0, or kDownloadOneFailed (the engine's code is then LastError).
   [[nodiscard]] std::uint32_t DownloadOne(std::size_t job);
+  // Accepted files stay open, shared with readers only, until their setup
+  // has ended: this closes the one of |prerequisite|.
+  void Release(std::size_t prerequisite);
   // Deletes the accepted files that the package does not keep, with the
   // folders they leave empty inside the download folder.
   void CleanupDownloads();
@@ -52,9 +56,10 @@ class DownloadQueue {
 
  private:
   [[nodiscard]] std::wstring TargetPath(const DownloadJob& job) const;
-  // Why the downloaded file at |path| is refused, as the log line gives it;
-  // nullptr when it passes the size, "MD5" and "SHA256" checks it has.
-  [[nodiscard]] const wchar_t* Rejection(const std::wstring& path, const DownloadJob& job,
+  // Why the downloaded file at |path|, |held| open, is refused, as the log
+  // line gives it; nullptr when it passes the size, "MD5", "SHA256" and
+  // "Signer" checks it has.
+  [[nodiscard]] const wchar_t* Rejection(const std::wstring& path, const UniqueFile& held, const DownloadJob& job,
                                          const Prerequisite& record) const;
   void DeleteWithEmptyFolders(const std::wstring& path) const;
 
@@ -62,10 +67,17 @@ class DownloadQueue {
   std::vector<DownloadJob> jobs_;
   CredentialProvider& credentials_;
   ProgressListener* listener_ = nullptr;
+  // The run's options, while DownloadAll runs.
+  const GeneralOptions* general_ = nullptr;
   std::uint32_t lastError_ = 0;
   // Of the job in hand: what its checks want, computed beside the transfer.
   DownloadDigests digests_;
   std::vector<std::wstring> recordedFiles_;
+  struct HeldFile {
+    std::size_t prerequisite;
+    UniqueFile file;
+  };
+  std::vector<HeldFile> held_;
 };
 
 }  // namespace tessaro

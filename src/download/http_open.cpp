@@ -206,8 +206,14 @@ std::uint32_t TransferSession::HttpOpen(HINTERNET session, const std::wstring& u
                 : std::wstring();
         std::wstring newUser;
         std::wstring newPassword;
-        if (!ObtainCredentials(request.Get(), url, realm, proxy,
-                               proxy ? ProxyServerOf(request.Get()) : std::wstring(), newUser, newPassword)) {
+        // The proxy this session was given is the one that asked; only the
+        // system's own settings must be looked up.
+        std::wstring proxyServer;
+        if (proxy) {
+          proxyServer = proxy_.empty() ? ProxyServerOf(request.Get())
+                                       : ProxyHostFor(proxy_, secure ? L"https" : L"http");
+        }
+        if (!ObtainCredentials(request.Get(), url, realm, proxy, proxyServer, newUser, newPassword)) {
           return kErrorCredentialsNeeded;
         }
         continue;

@@ -1,5 +1,6 @@
 #include "download/http_text.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <string_view>
 
@@ -52,6 +53,26 @@ std::wstring PercentDecode(const std::wstring& text) {
     decoded += text[i];
   }
   return decoded;
+}
+
+std::wstring ProxyHostFor(const std::wstring& proxyList, const wchar_t* scheme) {
+  std::size_t server = std::wstring::npos;
+  for (std::size_t start = 0, end = 0; start < proxyList.size(); start = end + 1) {
+    end = std::min(proxyList.find_first_of(L" \t;", start), proxyList.size());
+    const std::size_t equals = std::min(proxyList.find(L'=', start), end);
+    if (equals == end) {
+      if (server == std::wstring::npos) server = start;
+    } else if (EqualsNoCase(proxyList.substr(start, equals - start), scheme)) {
+      server = equals + 1;
+      break;
+    }
+  }
+  if (server == std::wstring::npos) return std::wstring();
+  std::wstring host = proxyList.substr(server, proxyList.find_first_of(L" \t;", server) - server);
+  const std::size_t slashes = host.find(L"://");
+  if (slashes != std::wstring::npos) host.erase(0, slashes + 3);
+  host.resize(std::min(host.find_first_of(L":/"), host.size()));
+  return host;
 }
 
 std::wstring RealmFromChallenge(const std::wstring& challenge) {

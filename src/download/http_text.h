@@ -26,6 +26,12 @@ namespace tessaro {
 // gives (decimal digits only, at most 32 bits). False for any other value.
 [[nodiscard]] bool CompleteLengthFromContentRange(const std::wstring& contentRange, std::uint32_t& length);
 
+// The host of the proxy that a WinINet proxy list ("host:port", or entries
+// like "http=host:port https=host:port" separated by blanks or ";") names
+// for |scheme|: its own "scheme=" entry, else the first entry without a
+// scheme; without "scheme://" and ":port". Empty when no entry serves it.
+[[nodiscard]] std::wstring ProxyHostFor(const std::wstring& proxyList, const wchar_t* scheme);
+
 // The calendar fields of a SYSTEMTIME, so that the date text builds anywhere.
 struct CalendarTime {
   std::uint16_t year = 0;

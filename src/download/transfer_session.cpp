@@ -140,7 +140,8 @@ std::uint32_t TransferSession::OpenSession(HINTERNET& session) {
   if (!api.Complete()) return ERROR_PROC_NOT_FOUND;
   const bool viaProxy = !proxy_.empty();
   session = api.open(L"Tessaro", viaProxy ? INTERNET_OPEN_TYPE_PROXY : INTERNET_OPEN_TYPE_PRECONFIG,
-                     viaProxy ? proxy_.c_str() : nullptr, nullptr, INTERNET_FLAG_ASYNC);
+                     viaProxy ? proxy_.c_str() : nullptr,
+                     viaProxy && !proxyBypass_.empty() ? proxyBypass_.c_str() : nullptr, INTERNET_FLAG_ASYNC);
   if (session == nullptr) return GetLastError();
   (void)api.setStatusCallback(session, &TransferSession::StatusCallback);
   return 0;

@@ -50,6 +50,8 @@ class TransferSession {
   // Empty: the system's proxy settings.
   virtual void SetProxy(const std::wstring& proxy);
   [[nodiscard]] virtual const std::wstring& GetProxy() const;
+  // The hosts reached without the proxy; used only with a proxy text.
+  void SetProxyBypass(const std::wstring& bypass) { proxyBypass_ = bypass; }
   // A negative count is ignored.
   virtual void SetRetryCount(int count);
   // 0 is ignored.
@@ -176,6 +178,7 @@ class TransferSession {
   UniqueHandle completionEvent_;
   UniqueHandle handleClosedEvent_;
   std::wstring proxy_;
+  std::wstring proxyBypass_;
   int retryCount_ = 6;
   std::uint32_t connectTimeoutMs_ = 0;
   bool secureFile_ = false;

@@ -276,6 +276,10 @@ const std::wstring& RunningExecutablePath() {
   });
 }
 
+void StandInForExecutable(const std::wstring& path) {
+  (void)ExecutablePath.Get([&path] { return path; });
+}
+
 std::wstring CreateUniqueTempFile(const std::wstring& folder, const std::wstring& prefix,
                                   const std::wstring& extension) {
   std::wstring newExtension = extension;

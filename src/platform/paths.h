@@ -30,6 +30,9 @@ void RemoveEmptyParents(const std::wstring& path, const std::wstring& stopAt);
 [[nodiscard]] const std::wstring& GetTempFolder();
 // GetModuleFileNameW of the process, read once, never cut; empty when it fails.
 [[nodiscard]] const std::wstring& RunningExecutablePath();
+// Called before the first RunningExecutablePath, makes it answer |path|: the
+// checker evaluates as the program beside a configuration would.
+void StandInForExecutable(const std::wstring& path);
 [[nodiscard]] std::wstring CreateUniqueTempFile(const std::wstring& folder, const std::wstring& prefix,
                                                 const std::wstring& extension);
 [[nodiscard]] bool HasFreeSpace(const std::wstring& path, std::uint64_t bytes);

@@ -42,11 +42,13 @@ REGSAM ViewAccessOn64BitWindows(bool use64BitView) {
 HKEY RegistryRootFromPath(const std::wstring& path) noexcept {
   const size_t separator = path.find(kSeparator);
   if (separator == std::wstring::npos) return nullptr;
-  const std::wstring rootText = path.substr(0, separator);
+  // Compared in place: every search names a root, and a copy of it would
+  // cost more than the comparison.
+  const auto isRoot = [&](const wchar_t* name) {
+    return wcslen(name) == separator && _wcsnicmp(path.c_str(), name, separator) == 0;
+  };
   for (const RootName& name : kRootNames) {
-    if (_wcsicmp(rootText.c_str(), name.shortName) == 0 || _wcsicmp(rootText.c_str(), name.longName) == 0) {
-      return name.root;
-    }
+    if (isRoot(name.shortName) || isRoot(name.longName)) return name.root;
   }
   return HKEY_USERS;
 }
@@ -55,9 +57,10 @@ UniqueRegistryKey OpenRegistryKey(const std::wstring& path, bool use64BitView) {
   UniqueRegistryKey key;
   const HKEY root = RegistryRootFromPath(path);
   if (root == nullptr) return key;
-  const std::wstring subKey = path.substr(path.find(kSeparator) + 1);
+  // The key path runs to the end of the text, so it is opened in place.
+  const wchar_t* subKey = path.c_str() + path.find(kSeparator) + 1;
   HKEY opened = nullptr;
-  if (RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ | ViewAccessOn64BitWindows(use64BitView), &opened) == ERROR_SUCCESS) {
+  if (RegOpenKeyExW(root, subKey, 0, KEY_READ | ViewAccessOn64BitWindows(use64BitView), &opened) == ERROR_SUCCESS) {
     key.Reset(opened);
   }
   return key;

@@ -12,6 +12,7 @@
 #include "platform/paths.h"
 #include "platform/wow64.h"
 #include "prereq/content_compare.h"
+#include "prereq/evaluation_observer.h"
 #include "prereq/os_names.h"
 #include "prereq/version.h"
 
@@ -63,8 +64,14 @@ bool ListNamesRunningSystem(const std::wstring& list) {
 PrereqEvaluator::PrereqEvaluator(ChainerOptions& options, const PackageFiles* packageFiles)
     : options_(options), searcher_(packageFiles) {}
 
+void PrereqEvaluator::SetObserver(EvaluationObserver* observer) {
+  observer_ = observer;
+  searcher_.SetObserver(observer);
+}
+
 void PrereqEvaluator::EvaluateAll() {
   auto& records = options_.prerequisites;
+  NoteParentLinks();
   for (std::size_t i = 0; i < records.size(); ++i) EvaluatePrerequisite(i, false);
   for (std::size_t i = 0; i < records.size(); ++i) {
     RefreshAlreadyDownloaded(records[i]);
@@ -101,7 +108,10 @@ bool PrereqEvaluator::EvaluatePrerequisite(std::size_t index, bool reevaluate) {
   Prerequisite& record = options_.prerequisites[index];
   if (record.state == PrereqState::OsNotSupported) return true;
 
-  if (!OsConditionPasses(record) || !LanguageConditionPasses(record)) {
+  const bool osPasses = OsConditionPasses(record);
+  const bool languagePasses = osPasses && LanguageConditionPasses(record);
+  if (observer_ != nullptr) observer_->Filtered(record, osPasses, languagePasses);
+  if (!osPasses || !languagePasses) {
     Log(L"Wrong OS or Os language for:", record.name);
     record.state = PrereqState::OsNotSupported;
     return true;
@@ -161,6 +171,7 @@ bool PrereqEvaluator::EvaluateSearches(const std::vector<PrereqSearch>& searches
       case Outcome::Always:
         break;
     }
+    if (observer_ != nullptr) observer_->SearchJudged(search, result, outcome);
     result.found = outcome;
     results.push_back(std::move(result));
 
@@ -174,6 +185,13 @@ bool PrereqEvaluator::EvaluateSearches(const std::vector<PrereqSearch>& searches
   return acc;
 }
 
+// Selecting looks for children among all records, which makes a whole
+// selection pass quadratic; most configurations link no records at all.
+void PrereqEvaluator::NoteParentLinks() {
+  anyParentLinks_ = false;
+  for (const Prerequisite& record : options_.prerequisites) anyParentLinks_ |= !record.parentPrereq.empty();
+}
+
 void PrereqEvaluator::SetSelected(std::size_t index, bool on) {
   auto& records = options_.prerequisites;
   if (records[index].selected == on) return;  // also ends parent/child cycles
@@ -183,7 +201,7 @@ void PrereqEvaluator::SetSelected(std::size_t index, bool on) {
   // Names never change while selecting, and the array does not grow.
   const std::wstring& name = records[index].name;
   const std::wstring& parent = records[index].parentPrereq;
-  for (std::size_t j = 0; j < records.size(); ++j) {
+  for (std::size_t j = 0; anyParentLinks_ && j < records.size(); ++j) {
     if (j == index || records[j].state == PrereqState::OsNotSupported || records[j].parentPrereq != name) continue;
     SetSelected(j, on && IsMissingState(records[j].state));
   }
@@ -237,6 +255,7 @@ PrereqState PrereqEvaluator::DisplayState(std::size_t index) {
 
 int PrereqEvaluator::ReevaluateAll() {
   auto& records = options_.prerequisites;
+  NoteParentLinks();
   for (std::size_t i = 0; i < records.size(); ++i) {
     const PrereqState shown = DisplayState(i);
     if (shown == PrereqState::NotSelected || shown == PrereqState::OsNotSupported) continue;

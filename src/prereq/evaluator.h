@@ -12,6 +12,7 @@
 
 namespace tessaro {
 
+class EvaluationObserver;
 class PackageFiles;
 
 // True for the states that mean "must be processed": InstallFromPackage,
@@ -24,6 +25,8 @@ class PackageFiles;
 class PrereqEvaluator {
  public:
   PrereqEvaluator(ChainerOptions& options, const PackageFiles* packageFiles);
+  // Told what every later evaluation sees and decides; none by default.
+  void SetObserver(EvaluationObserver* observer);
 
   // Evaluates every record, then refreshes download presence and selection.
   void EvaluateAll();
@@ -52,9 +55,13 @@ class PrereqEvaluator {
   [[nodiscard]] bool OsConditionPasses(const Prerequisite& record) const;
   [[nodiscard]] bool LanguageConditionPasses(const Prerequisite& record) const;
   void RefreshAlreadyDownloaded(Prerequisite& record);
+  void NoteParentLinks();
 
+  EvaluationObserver* observer_ = nullptr;
   ChainerOptions& options_;
   Searcher searcher_;
+  // Until an evaluation has looked, every record may have children.
+  bool anyParentLinks_ = true;
 };
 
 }  // namespace tessaro

@@ -9,6 +9,7 @@
 #include "platform/properties.h"
 #include "platform/registry.h"
 #include "platform/wow64.h"
+#include "prereq/evaluation_observer.h"
 #include "prereq/file_version.h"
 #include "prereq/msi_functions.h"
 
@@ -17,6 +18,7 @@ namespace {
 
 constexpr DWORD kDriveListChars = 100;
 constexpr DWORD kSubkeyNameChars = 260;
+constexpr DWORD kInlineValueChars = 64;
 constexpr wchar_t kHiddenCheckProgram[] = L"WND_HIDE";
 // Characters that make a file search path more than a bare file name.
 constexpr wchar_t kPathMarkers[] = L"\\]%!";
@@ -86,20 +88,23 @@ void CollectSubkeyNames(const std::wstring& path, bool use64BitView, SearchResul
 }
 
 // The value's bytes read as text up to the first NUL, whatever its type.
+// Version values are short: one read into a buffer on the stack does for
+// them, and only a longer value is read again at its own size.
 void CollectValueData(const std::wstring& path, bool use64BitView, SearchResult& result) {
   std::wstring valueName;
   UniqueRegistryKey key = OpenValueKey(path, use64BitView, valueName);
   if (!key) return;
-  BYTE probe[1] = {};
-  DWORD bytes = 0;
-  LSTATUS status = RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, nullptr, probe, &bytes);
-  if (status == ERROR_SUCCESS && bytes == 0) {
-    result.foundTexts.emplace_back();
+  // One spare character beyond what the registry may fill, so that data
+  // without a terminating NUL (or of odd length) still ends in one.
+  wchar_t inlineText[kInlineValueChars + 1] = {};
+  DWORD bytes = kInlineValueChars * sizeof(wchar_t);
+  LSTATUS status =
+      RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(inlineText), &bytes);
+  if (status == ERROR_SUCCESS) {
+    result.foundTexts.emplace_back(inlineText);
     return;
   }
-  if (status != ERROR_MORE_DATA && status != ERROR_SUCCESS) return;
-  // One spare character so that data without a terminating NUL (or of odd
-  // length) still ends in one.
+  if (status != ERROR_MORE_DATA) return;
   std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 2, L'\0');
   DWORD capacity = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
   status = RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
@@ -146,11 +151,6 @@ void CollectRelatedProductVersions(const std::wstring& upgradeCode, SearchResult
   }
 }
 
-bool ComponentInstalled(const std::wstring& componentCode) {
-  const int state = LocateComponentState(componentCode);
-  return state == kInstallStateLocal || state == kInstallStateSource;
-}
-
 }  // namespace
 
 void Searcher::RunSearch(const PrereqSearch& search, bool use64BitView, SearchResult& result) {
@@ -184,9 +184,12 @@ void Searcher::RunSearch(const PrereqSearch& search, bool use64BitView, SearchRe
     case kValueContent:
       ReadValueContent(text, use64BitView, result);
       break;
-    case kComponentInstalled:
-      result.found = ComponentInstalled(text);
+    case kComponentInstalled: {
+      const int state = LocateComponentState(text);
+      if (observer_ != nullptr) observer_->ComponentSeen(text, state);
+      result.found = state == kInstallStateLocal || state == kInstallStateSource;
       break;
+    }
     case kValueNames:
       CollectValueNames(text, use64BitView, result);
       break;
@@ -206,6 +209,7 @@ void Searcher::RunPackageProgramSearch(const PrereqSearch& search, SearchResult&
   // learnt means no success.
   unsigned long exitCode = STILL_ACTIVE;
   const bool launched = ShellOpen(program, parameters, &exitCode, search.refContent == kHiddenCheckProgram, L"");
+  if (observer_ != nullptr) observer_->ProgramRan(program, parameters, launched, exitCode);
   result.found = launched && exitCode == 0;
 }
 
@@ -228,6 +232,7 @@ void Searcher::SearchFiles(const std::wstring& searchString, bool use64BitView, 
   for (const std::wstring& entry : entries) {
     const FileEntry split = SplitDepth(entry);
     const std::wstring path = ResolveProperties(split.path, use64BitView);
+    if (observer_ != nullptr) observer_->FileLooked(path);
     const size_t last = path.rfind(L'\\');
     // Without any folder there is nothing to look in.
     if (last != std::wstring::npos) starts.push_back({path.substr(0, last + 1), path.substr(last + 1), split.depth});
@@ -248,6 +253,7 @@ bool Searcher::SearchFolder(const std::wstring& folder, const std::wstring& file
   if (exists) {
     const VersionValue version = versions.Read(candidate);
     result.foundTexts.push_back(VersionToText(version));
+    if (observer_ != nullptr) observer_->FileSeen(candidate, result.foundTexts.back());
     if (InRange(min_, max_, version)) return true;
   }
   if (depth < 1) return false;

@@ -9,12 +9,14 @@
 
 namespace tessaro {
 
+class EvaluationObserver;
 class FileVersionReader;
 class PackageFiles;
 
 class Searcher {
  public:
   explicit Searcher(const PackageFiles* packageFiles) : packageFiles_(packageFiles) {}
+  void SetObserver(EvaluationObserver* observer) { observer_ = observer; }
 
   // Types 0-9, 11, 12; any other type does nothing.
   void RunSearch(const PrereqSearch& search, bool use64BitView, SearchResult& result);
@@ -29,6 +31,7 @@ class Searcher {
                     const FileVersionReader& versions, SearchResult& result);
 
   const PackageFiles* packageFiles_;
+  EvaluationObserver* observer_ = nullptr;
   VersionValue min_;
   VersionValue max_;
 };

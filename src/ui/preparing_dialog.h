@@ -19,8 +19,10 @@ class PreparingDialog {
   PreparingDialog& operator=(const PreparingDialog&) = delete;
   ~PreparingDialog() { Close(); }
 
-  // The product name and title come from this file's version resource.
+  // The product name and title come from this file's version resource...
   void SetExecutablePath(std::wstring path) { executablePath_ = std::move(path); }
+  // ...unless the package names its product itself (empty: it does not).
+  void SetProductName(std::wstring name) { productName_ = std::move(name); }
   // "%s Setup" with the product name, worked out once; every window of the
   // chainer shows it in its caption.
   const std::wstring& Title();

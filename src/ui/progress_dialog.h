@@ -1,5 +1,6 @@
 #pragma once
-// The basic-UI dialog: one status line, a progress bar and Cancel, while a
+// The basic-UI dialog: one status line, a progress bar, a line under it with
+// a download's sizes and speed or the phase's step, and Cancel, while a
 // worker thread downloads, opens web sites and installs with the dialog as
 // its ProgressListener. The taskbar button mirrors the bar.
 #include <windows.h>
@@ -11,6 +12,7 @@
 
 #include "ui/progress_listener.h"
 #include "ui/taskbar_progress.h"
+#include "ui/transfer_meter.h"
 #include "ui/worker_thread.h"
 
 namespace tessaro {
@@ -28,6 +30,10 @@ class ProgressWork {
   [[nodiscard]] virtual bool AllMandatoryPresent() = 0;
   // Windows is ending the session: no further setup may start.
   virtual void SetShutdown() = 0;
+  // A server asks for a user name and password: true when the user gave
+  // them, so that the transfer tries again. Runs on the dialog's thread,
+  // with the dialog as the owner of whatever it shows.
+  [[nodiscard]] virtual bool AskForCredentials(HWND /*owner*/) { return false; }
 };
 
 // End code when the work finished but a mandatory prerequisite is missing.
@@ -50,6 +56,8 @@ class ProgressDialog final : public ProgressListener, private Runnable {
   [[nodiscard]] int Run();
 
   void OnStart(std::uint64_t total) override;
+  void OnTransferBegin(std::uint32_t level, std::uint32_t totalBytes, const wchar_t* targetPath) override;
+  void OnProgress(std::uint32_t bytesWritten) override;
   void OnFinished(std::uint32_t level, std::uint32_t unused) override;
   [[nodiscard]] bool IsCancelled() override { return cancelled_; }
   std::uint32_t OnError(const wchar_t* text, std::uint32_t code, std::uint32_t extra) override;
@@ -61,6 +69,7 @@ class ProgressDialog final : public ProgressListener, private Runnable {
   void OnInitDialog(HWND window);
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void SetStatus(const wchar_t* text);
+  void SetDetail(const wchar_t* text);
   [[nodiscard]] HWND Bar() const;
 
   ProgressWork& work_;
@@ -73,6 +82,9 @@ class ProgressDialog final : public ProgressListener, private Runnable {
   std::int32_t step_ = 0;
   std::uint64_t total_ = 0;
   HWND window_ = nullptr;
+  // Loaded before the dialog starts; the worker reads them.
+  TransferTexts texts_;
+  TransferMeter meter_;  // the worker's own
 };
 
 }  // namespace tessaro

@@ -120,12 +120,12 @@ class Context:
         with open(path, "rb") if os.path.exists(path) else open(os.devnull, "rb") as f:
             return f.read()[-600:].decode("utf-8", "replace")
 
-    def spawn(self, exe=None, args=(), talk=False):
-        """Starts a program (setup.exe by default) and returns its Popen. One
-        that |talk|s has its input and output piped (UTF-8, see read_line)."""
+    def spawn(self, exe=None, args=(), talk=False, env=()):
+        """Starts a program (setup.exe by default, |env| added to its environment) and returns its Popen.
+        One that |talk|s has its input and output piped (UTF-8, see read_line)."""
         pipe = subprocess.PIPE if talk else subprocess.DEVNULL
-        return subprocess.Popen([WINE, exe or self.setup, *args], env=self.env(), cwd=self.dir, stdin=pipe,
-                                stdout=pipe, stderr=subprocess.DEVNULL, encoding="utf-8" if talk else None)
+        return subprocess.Popen([WINE, exe or self.setup, *args], env=dict(self.env(), **dict(env)), cwd=self.dir,
+                                stdin=pipe, stdout=pipe, stderr=subprocess.DEVNULL, encoding="utf-8" if talk else None)
 
     def read_line(self, proc, timeout):
         """The next line a talking program prints, without its end; None when

@@ -71,7 +71,7 @@ int wmain(int argc, wchar_t** argv) {
   tessaro::TransferSession session(&listener, &tessaro::ProcessCredentials());
   bool wantLastModified = false;
   bool post = false;
-  tessaro::DownloadDigests digests{true, true, {}, {}};
+  tessaro::DownloadDigests digests{true, true, {}, {}, {}};
   bool wantDigests = false;
   int i = 1;
   for (; i < argc && std::wcsncmp(argv[i], L"--", 2) == 0; ++i) {

@@ -1,9 +1,12 @@
 // window_probe PROGRAM_PATH drives the program's windows as a user would:
 // one command per input line, one UTF-8 line of "|"-separated fields back.
 //   preparing|status [PREFIX]: KIND|TITLE|TEXT|A|B once the text begins with PREFIX;
-//     A|B: Skip shown, text reaching Skip's right edge | the bar's position, upper bound
+//     A|B: Skip shown, text reaching Skip's right edge | the bar's position, upper
+//     bound, then |LINE UNDER THE BAR|CANCEL'S TEXT
 //   close-preparing: "closed" or what "preparing" answers; cancel; endsession
-//   question yes|no: question|TEXT|yes-no, after pressing that answer
+//   question yes|no: question|CAPTION|TEXT of the Yes/No box, after pressing that answer
+//   credentials USER PASSWORD: credentials|TITLE|TEXT, once typed in and
+//     OK took the dialog away
 //   gone: once no window shows; layout: layout|DPI|ok or what is clipped
 // A wait gives up after a minute with "timeout|COMMAND|WHAT WAS SEEN".
 #include <windows.h>
@@ -24,6 +27,10 @@ constexpr int kPreparingText = 1001;
 constexpr int kSkipOrCancel = 2;
 constexpr int kStatusText = 1034;
 constexpr int kProgressBar = 1035;
+// Wine's credential dialog: the user name's combo box and the password.
+constexpr int kUserName = 101;
+constexpr int kPassword = 102;
+constexpr int kDetailText = 1036;
 
 std::wstring program;
 
@@ -67,7 +74,9 @@ std::wstring DialogLine(HWND dialog, int text) {
                                   ? std::to_wstring(IsWindowVisible(GetDlgItem(dialog, kSkipOrCancel))) +
                                         L"|" + std::to_wstring(label.right == skip.right)
                                   : std::to_wstring(SendMessageW(bar, PBM_GETPOS, 0, 0)) + L"|" +
-                                        std::to_wstring(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+                                        std::to_wstring(SendMessageW(bar, PBM_GETRANGE, FALSE, 0)) + L"|" +
+                                        Text(GetDlgItem(dialog, kDetailText)) + L"|" +
+                                        Text(GetDlgItem(dialog, kSkipOrCancel));
   return (text == kPreparingText ? L"preparing|" : L"status|") + Text(dialog) + L"|" +
          Text(GetDlgItem(dialog, text)) + L"|" + fields;
 }
@@ -108,7 +117,8 @@ std::wstring Layout() {
   std::wstring clipped;
   for (const auto& [id, text, sample] :
        {std::tuple{201, kPreparingText, L"Searching for prerequisites..."},
-        std::tuple{216, kStatusText, L"Opening site of Microsoft Visual C++ 2010"}}) {
+        std::tuple{216, kStatusText, L"Opening site of Microsoft Visual C++ 2010"},
+        std::tuple{216, kDetailText, L"99,9 MB di 99,9 MB, 99,9 MB/s, tempo rimanente: 99 h 59 min"}}) {
     const HWND dialog = CreateDialogParamW(module.Get(), MAKEINTRESOURCEW(id), nullptr, &Quiet, 0);
     if (dialog == nullptr) return line + L"template " + std::to_wstring(id) + L" cannot be created";
     SetDlgItemTextW(dialog, text, sample);
@@ -123,15 +133,21 @@ std::wstring Run(const std::wstring& command, const std::wstring& argument) {
   if (command == L"gone")
     return WaitFor([](const auto& windows) { return windows.empty(); }) ? L"gone" : L"timeout";
   const bool question = command == L"question";
+  const bool credentials = command == L"credentials";
   const bool reads = command == L"preparing" || command == L"status";
-  // The window the command acts on: the question by its title, a dialog by
-  // its text control, whose text must begin with the argument to read it.
+  // The window the command acts on: the question by its title, the
+  // credential dialog by its password field, a dialog by its text control,
+  // whose text must begin with the argument to read it.
   const int text = command.ends_with(L"preparing") ? kPreparingText : kStatusText;
   HWND dialog = nullptr;
   const bool seen = WaitFor([&](const std::vector<HWND>& windows) {
     dialog = nullptr;
     for (const HWND window : windows) {
-      const bool match = question ? Text(window) == L"Confirmation" : GetDlgItem(window, text) != nullptr;
+      const LONG password = GetWindowLongW(GetDlgItem(window, kPassword), GWL_STYLE) & ES_PASSWORD;
+      // The question is the Yes/No box, in whatever language.
+      const bool match = credentials ? password != 0
+                         : question  ? GetDlgItem(window, IDYES) && GetDlgItem(window, IDNO)
+                                     : GetDlgItem(window, text) != nullptr;
       if (dialog == nullptr && match) dialog = window;
     }
     return dialog != nullptr && (!reads || Text(GetDlgItem(dialog, text)).starts_with(argument));
@@ -147,15 +163,27 @@ std::wstring Run(const std::wstring& command, const std::wstring& argument) {
     Sleep(500);
     return IsWindowVisible(dialog) ? DialogLine(dialog, text) : L"closed";
   }
-  if (!question) return command;
+  if (!question && !credentials) return command;
   // The longest static text is the question itself.
   std::wstring asked;
   for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
     if (Text(c).size() > asked.size()) asked = Text(c);
   }
-  const bool yesNo = GetDlgItem(dialog, IDYES) != nullptr && GetDlgItem(dialog, IDNO) != nullptr;
+  if (credentials) {
+    const std::size_t blank = argument.find(L' ');
+    const std::wstring user = argument.substr(0, blank);
+    const std::wstring password = argument.substr(blank + 1);
+    SendDlgItemMessageW(dialog, kUserName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(user.c_str()));
+    SendDlgItemMessageW(dialog, kPassword, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(password.c_str()));
+    const std::wstring title = Text(dialog);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    // A question asked again is a new window to the next command.
+    (void)WaitFor([dialog](const auto&) { return !IsWindowVisible(dialog); });
+    return L"credentials|" + title + L"|" + asked;
+  }
+  const std::wstring answer = L"question|" + Text(dialog) + L"|" + asked;
   PostMessageW(dialog, WM_COMMAND, argument == L"yes" ? IDYES : IDNO, 0);
-  return L"question|" + asked + L"|" + (yesNo ? L"yes-no" : L"other buttons");
+  return answer;
 }
 
 }  // namespace

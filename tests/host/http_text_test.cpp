@@ -19,6 +19,14 @@ TEST(HttpText, PercentDecodingTakesBytesAsUnitsAndLeavesBrokenEscapes) {
   for (const auto& c : cases) EXPECT_EQ(PercentDecode(c.text), c.decoded) << c.text;
 }
 
+TEST(HttpText, TheProxyHostOfAScheme) {
+  EXPECT_EQ(ProxyHostFor(L"proxy:3128", L"https"), L"proxy");
+  EXPECT_EQ(ProxyHostFor(L"http=a:1 HTTPS=b:2;ftp=c", L"https"), L"b");  // its own entry, in any case
+  EXPECT_EQ(ProxyHostFor(L"ftp=c:21 http://d:80/ https=e", L"https"), L"e");
+  EXPECT_EQ(ProxyHostFor(L"ftp=c:21;http://d:80/", L"https"), L"d");  // else the first without a scheme
+  EXPECT_EQ(ProxyHostFor(L"ftp=c:21", L"https"), L"");
+}
+
 TEST(HttpText, RealmAndCharsetParameters) {
   const struct {
     const wchar_t* challenge;

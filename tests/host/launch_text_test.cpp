@@ -45,6 +45,7 @@ TEST(LogonText, TaskNameRunValueNameAndData) {
   EXPECT_EQ(QuotedProgram(L"\"C:\\app.exe\""), L"\"C:\\app.exe\"");
   const std::wstring longCommand = L"C:\\" + std::wstring(100, L'x') + L"\\app.exe";
   EXPECT_EQ(RunValueName(longCommand), longCommand.substr(longCommand.size() - 79));
+  EXPECT_EQ(ResumeValueName(L"C:\\" + std::wstring(300, L'x')), L"Tessaro." + std::wstring(200, L'x'));
   EXPECT_EQ(RunValueData(L"C:\\P F\\app.exe", L""), L"\"C:\\P F\\app.exe\"");
   EXPECT_EQ(RunValueData(L"C:\\app.exe", L"/start"), L"C:\\app.exe /start");
   EXPECT_EQ(RunValueData(L"\"C:\\P F\\app.exe\"", L" /start"), L"\"C:\\P F\\app.exe\" /start");

@@ -6,10 +6,12 @@ the body's length) closes the connection there, still announcing the full
 length; length announces another Content-Length (a number or a function of
 the true one); trickle=(bytes, seconds); headers; restart=seconds shuts the
 port that long after the answer (listening tells when it is back);
-answers=[behaviours of the first answers in turn, over the route's own].
+answers=[behaviours of the first answers in turn, over the route's own];
+auth=(user, password, realm) answers 401 until Basic credentials match.
 requests lists Request(method, path, headers, body). It stops with the
 with-block, or by itself after `lifetime` seconds.
 """
+import base64
 import collections
 import http.server
 import re
@@ -51,6 +53,10 @@ class _Handler(http.server.BaseHTTPRequestHandler):
             server.answered[path] += 1
         if route is None:
             return self._send(404, b"not here", {})
+        auth = route.get("auth")
+        if auth and self.headers.get("Authorization") != "Basic " + base64.b64encode(
+                ("%s:%s" % auth[:2]).encode()).decode():
+            return self._send(401, b"who are you", {"WWW-Authenticate": 'Basic realm="%s"' % auth[2]})
         if answered < len(route.get("answers", ())):
             route = {**route, **route["answers"][answered]}
         body, status, headers = route.get("body", b""), route.get("status", 200), dict(route.get("headers", {}))

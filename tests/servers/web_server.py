@@ -1,5 +1,6 @@
 """nginx, unprivileged, serving one folder on 127.0.0.1, and on request an
-HTTPS twin with a self-signed certificate; requests() reads its access log.
+HTTPS twin with a self-signed certificate or the one it is given;
+requests() reads its access log.
 nginx gets SIGTERM when the thread that started it ends."""
 import json
 import os
@@ -44,8 +45,8 @@ http {{
 # The HTTPS twin: the same server on a second port, and redirects from
 # either port to the other: /to-http/X and /to-https/X.
 HTTPS = """        listen 127.0.0.1:{port} ssl;
-        ssl_certificate {dir}/cert.pem;
-        ssl_certificate_key {dir}/key.pem;
+        ssl_certificate {cert};
+        ssl_certificate_key {key};
         location /to-http/ {{ rewrite ^/to-http/(.*)$ http://127.0.0.1:{http_port}/$1 redirect; }}
         location /to-https/ {{ rewrite ^/to-https/(.*)$ https://127.0.0.1:{port}/$1 redirect; }}
 """
@@ -55,8 +56,20 @@ START_ATTEMPTS = 5
 START_SECONDS = 10
 
 
+def certificate(folder, name, extension, authority=None):
+    """A certificate for /CN=|name| with one extension and its key, as PEM paths, issued by |authority|
+    (another such pair) or self-signed."""
+    pair = [os.path.join(folder, name + ending) for ending in (".pem", ".key")]
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "30", "-subj", "/CN=" + name,
+                    "-addext", extension, "-out", pair[0], "-keyout", pair[1]]
+                   + (["-CA", authority[0], "-CAkey", authority[1]] if authority else []), check=True,
+                   capture_output=True)
+    return pair
+
+
 class WebServer:
     def __init__(self, root, https=False):
+        """|https|: True, or the certificate and key to serve (a pair of paths)."""
         self.root = os.path.abspath(root)
         self.https = https
         self.port = self.https_port = None
@@ -66,11 +79,8 @@ class WebServer:
         if not os.access(NGINX, os.X_OK):
             raise RuntimeError("%s is missing: scripts/install-deps.sh installs nginx-light" % NGINX)
         self._dir = tempfile.mkdtemp(prefix="tessaro-web-")
-        if self.https:
-            subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=localhost",
-                            "-days", "30", "-keyout", os.path.join(self._dir, "key.pem"),
-                            "-out", os.path.join(self._dir, "cert.pem")],
-                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if self.https is True:
+            self.https = certificate(self._dir, "localhost", "subjectAltName=DNS:localhost")
         for _ in range(START_ATTEMPTS):
             if self._try_start():
                 return self
@@ -97,7 +107,8 @@ class WebServer:
     def _try_start(self):
         self.port = free_port()
         self.https_port = free_port() if self.https else None
-        https = HTTPS.format(port=self.https_port, http_port=self.port, dir=self._dir) if self.https else ""
+        https = HTTPS.format(port=self.https_port, http_port=self.port, cert=self.https[0],
+                             key=self.https[1]) if self.https else ""
         conf = os.path.join(self._dir, "nginx.conf")
         Path(conf).write_text(CONFIG.format(dir=self._dir, root=self.root, port=self.port, log_format=LOG_FORMAT,
                                             https=https))

@@ -5,7 +5,9 @@
 #include "config/option_letters.h"
 #include "config/return_codes.h"
 #include "download/digest_text.h"
+#include "package/download_path.h"
 #include "platform/decimal_text.h"
+#include "platform/path_text.h"
 #include "prereq/os_names.h"
 #include "prereq/version.h"
 #include "tools/check/prerequisite_listing.h"
@@ -34,25 +36,83 @@ int TrailingNumber(const std::wstring& key) {
   return ParseDecimalInt(key.substr(digits));
 }
 
+// Keys that differ from a key a loader asked for only in case or by a letter
+// (two in a longer key) are taken for slips of that key.
+constexpr std::size_t kLongKey = 6;
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  }
+  return text;
+}
+
+std::wstring WithoutTrailingNumber(const std::wstring& key) {
+  std::size_t end = key.size();
+  while (end > 0 && key[end - 1] >= L'0' && key[end - 1] <= L'9') --end;
+  return key.substr(0, end);
+}
+
+// Letters to insert, delete or replace to turn |a| into |b|.
+std::size_t EditDistance(const std::wstring& a, const std::wstring& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j < row.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// What authors who set these general keys expect, and what does it instead.
+constexpr struct {
+  const wchar_t* key;
+  const wchar_t* instead;
+} kNeverActedOnHints[] = {
+    {L"MainAppCmdLine", L"Tessaro starts no main application after the prerequisites"},
+    {L"UpdatesUrl", L"Tessaro never looks for updates"},
+    {L"LanguageList", L"only a prerequisite's own LanguageList limits it to system languages"},
+};
+
+std::wstring NeverActedOnText(const std::wstring& key) {
+  for (const auto& hint : kNeverActedOnHints) {
+    if (key == hint.key) return hint.instead;
+  }
+  return L"the value changes nothing";
+}
+
 constexpr wchar_t kLostPrerequisites[] = L": the list of prerequisites ends here, and every later one is not loaded";
 
 }  // namespace
 
-void ConfigCheck::Run(const unsigned char* bytes, std::size_t count) {
+void ConfigCheck::Run(const unsigned char* bytes, std::size_t count, const PackageFolder* folder,
+                      LocationExpander expand) {
   ReportByteOrderMark(bytes, count);
   // As Tessaro does: whatever the first two bytes hold, they are the mark.
   if (count > 2) document_.Parse(DecodeUtf16Le(bytes + 2, count - 2), this);
   (void)LoadGeneralOptions(document_, options_.general, this);
-  LoadPrerequisites(document_, options_, nullptr, this);
-  (void)LoadChainerSection(document_, chainer_, this);
+  LoadPrerequisites(document_, options_, expand, this);
+  hasChainer_ = LoadChainerSection(document_, chainer_, this);
   ReportNotes();
   ReportUnread();
   ReportPrerequisites();
+  ReportUiLevel();
+  ReportCleanup();
+  if (folder != nullptr) ReportPackageFiles(*folder);
   std::stable_sort(findings_.begin(), findings_.end(),
                    [](const Finding& a, const Finding& b) { return a.line < b.line; });
 }
 
 void ConfigCheck::EntryRead(const ConfigEntry& entry) { read_.push_back(&entry); }
+
+void ConfigCheck::KeyAsked(const ConfigSection& section, const std::wstring& key) {
+  asked_.emplace_back(&section, key);
+}
 
 void ConfigCheck::Noted(LoadEvent event, int line, const std::wstring& subject) {
   notes_.push_back(Note{event, line, subject});
@@ -62,6 +122,29 @@ void ConfigCheck::Add(int line, std::wstring text) { findings_.push_back(Finding
 
 bool ConfigCheck::WasRead(const ConfigEntry& entry) const {
   return std::find(read_.begin(), read_.end(), &entry) != read_.end();
+}
+
+// Keys of one numbered family ("VerMin3" beside "VerMin1") are no slips: the
+// numbering explains them. A numbered key is meant with its own number.
+std::wstring ConfigCheck::NearMiss(const ConfigSection& section, const std::wstring& key) const {
+  const std::wstring stem = WithoutTrailingNumber(key);
+  const std::wstring number = key.substr(stem.size());
+  std::wstring best;
+  // Twice the distance, and one more for an unnumbered key: of two as close,
+  // a numbered key is meant by a numbered one.
+  std::size_t bestScore = 2 * (key.size() < kLongKey ? 2 : 3);
+  for (const auto& [where, asked] : asked_) {
+    const std::wstring askedStem = WithoutTrailingNumber(asked);
+    if (where != &section || askedStem == stem) continue;
+    const bool numbered = !number.empty() && askedStem.size() < asked.size();
+    const std::size_t score = numbered ? 2 * EditDistance(Lower(stem), Lower(askedStem))
+                                       : 2 * EditDistance(Lower(key), Lower(asked)) + 1;
+    if (score < bestScore) {
+      best = numbered ? askedStem + number : asked;
+      bestScore = score;
+    }
+  }
+  return best;
 }
 
 const ConfigSection* ConfigCheck::SectionOfLine(int line) const {
@@ -162,9 +245,15 @@ void ConfigCheck::ReportNotes() {
                                               L"Tessaro reads it as absent");
         }
         break;
+      case LoadEvent::NotTrueOrFalse:
+        if (entry != nullptr) {
+          Add(note.line, Assignment(*entry) + L" is neither true nor false: Tessaro reads it as false");
+        }
+        break;
       case LoadEvent::NeverActedOn:
         if (entry != nullptr) {
-          Add(note.line, Assignment(*entry) + L" is read, but no step of a run uses it: the value changes nothing");
+          Add(note.line, Assignment(*entry) + L" is read, but no step of a run uses it: " +
+                             NeverActedOnText(entry->key));
         }
         break;
       case LoadEvent::NotAReturnCode:
@@ -248,6 +337,10 @@ void ConfigCheck::ReportSectionUnread(const ConfigSection& section) {
                           L": Tessaro reads only the first");
       continue;
     }
+    if (const std::wstring meant = NearMiss(section, entry.key); !meant.empty()) {
+      Add(entry.line, Quoted(entry.key) + L" is never read: did you mean " + Quoted(meant) + L"?");
+      continue;
+    }
     const int n = TrailingNumber(entry.key);
     const auto end = std::find_if(ends.begin(), ends.end(), [n](const auto& e) { return n >= e.second; });
     if (n > 0 && end != ends.end()) {
@@ -280,6 +373,16 @@ void ConfigCheck::ReportLetters(const std::wstring& letters, std::wstring_view k
 void ConfigCheck::ReportPrerequisites() {
   if (const ConfigSection* general = document_.FindSection(L"GeneralOptions")) {
     ReportLetters(options_.general.options, kGeneralOptionLetters, ConfigDocument::FindEntry(*general, L"Options"));
+    const ConfigEntry* bypass = ConfigDocument::FindEntry(*general, L"ProxyBypass");
+    if (bypass != nullptr && !bypass->value.empty() && options_.general.proxy.empty()) {
+      Add(bypass->line, Assignment(*bypass) + L" has no effect without a Proxy: downloads keep the system's proxy "
+                                              L"settings");
+    }
+    // The name goes into the windows' titles, and a silent run has none.
+    const ConfigEntry* name = ConfigDocument::FindEntry(*general, L"ProductName");
+    if (name != nullptr && !name->value.empty() && options_.IsSilent()) {
+      Add(name->line, Assignment(*name) + L": with 'q' in Options no window shows it");
+    }
   }
   // Said only when nothing else explains it.
   if (options_.prerequisites.empty() && findings_.empty()) {
@@ -292,6 +395,7 @@ void ConfigCheck::ReportPrerequisites() {
     if (section == nullptr) continue;
     ReportSearches(record, *section);
     ReportDigestsAndOperator(record, *section);
+    ReportDownloadName(record, *section);
     ReportOsLists(record, *section, osNames);
     ReportLetters(record.options, kPrerequisiteOptionLetters, ConfigDocument::FindEntry(*section, L"Options"));
   }
@@ -351,9 +455,15 @@ void ConfigCheck::ReportDigestsAndOperator(const Prerequisite& record, const Con
   }
   const ConfigEntry* url = ConfigDocument::FindEntry(section, L"Url");
   if (record.sourceKind == SourceKind::Download && url != nullptr && record.exactSize == 0 && record.md5.empty() &&
-      record.sha256.empty()) {
-    Add(url->line, L"[" + record.name + L"] is downloaded without ExactSize, MD5 or SHA256: a file cut short or "
-                                        L"replaced on the way is run as it is");
+      record.sha256.empty() && record.signer.empty()) {
+    Add(url->line, L"[" + record.name + L"] is downloaded without ExactSize, MD5, SHA256 or Signer: a file cut "
+                                        L"short or replaced on the way is run as it is");
+  }
+  const ConfigEntry* signer = ConfigDocument::FindEntry(section, L"Signer");
+  if (signer != nullptr && !record.signer.empty() &&
+      (record.sourceKind != SourceKind::Download || !FileUrlLocalPath(record.location).empty())) {
+    Add(signer->line, Assignment(*signer) + L" is checked only on a downloaded file: [" + record.name +
+                          L"] is not downloaded, so its signature is never looked at");
   }
   const ConfigEntry* op = ConfigDocument::FindEntry(section, L"Operator");
   if (op != nullptr && record.op != kOperatorAll && record.op != kOperatorAny) {
@@ -382,6 +492,102 @@ void ConfigCheck::ReportOsLists(const Prerequisite& record, const ConfigSection&
     if (!unknown.empty()) {
       Add(entry->line, std::wstring(list.key) + L": " + unknown + L" names no system Tessaro reports, so it never "
                                                                    L"matches (items are separated by \", \")");
+    }
+  }
+}
+
+}  // namespace tessaro
+
+namespace tessaro {
+
+// A file URL is run where it lies, and a name after "?" in Folder replaces
+// the one the URL gives.
+void ConfigCheck::ReportDownloadName(const Prerequisite& record, const ConfigSection& section) {
+  const ConfigEntry* url = ConfigDocument::FindEntry(section, L"Url");
+  if (record.sourceKind != SourceKind::Download || url == nullptr ||
+      !FileUrlLocalPath(record.location).empty())
+    return;
+  const std::size_t mark = record.folder.find(L'?');
+  if (mark != std::wstring::npos && mark + 1 < record.folder.size()) return;
+  const std::wstring& location = record.location;
+  const std::wstring name = FileNameFromUrl(location);
+  // A URL whose path ends without a name gives the server's name, or nothing.
+  const std::size_t scheme = location.find(L"://");
+  const std::size_t path = scheme == std::wstring::npos ? 0 : location.find(L'/', scheme + 3);
+  const wchar_t* const nameIt = L": name the file in Folder, after \"?\" (Folder=?setup.exe)";
+  if (name.empty()) {
+    Add(url->line, Assignment(*url) + L" gives no file name to download to, so the download fails" + nameIt);
+  } else if (path == std::wstring::npos || location.rfind(name) < path) {
+    Add(url->line, Assignment(*url) + L" names no file: Tessaro would save it as " + Quoted(name) +
+                       L", taken from the server's name" + nameIt);
+  } else if (name.find(L'.') == std::wstring::npos) {
+    Add(url->line, Assignment(*url) + L" gives the file name " + Quoted(name) +
+                       L", without an extension, so Windows cannot tell how to start it" + nameIt);
+  }
+}
+
+void ConfigCheck::ReportUiLevel() {
+  if (options_.IsSilent() || options_.IsBasicUi()) return;
+  const ConfigSection* general = document_.FindSection(L"GeneralOptions");
+  // Without the section a broken file usually explains it.
+  if (general == nullptr && !findings_.empty()) return;
+  const ConfigEntry* entry = general == nullptr ? nullptr : ConfigDocument::FindEntry(*general, L"Options");
+  Add(entry != nullptr     ? entry->line
+      : general != nullptr ? general->line
+                           : 0,
+      L"Options has neither \"q\" (silent) nor \"b\" (basic UI): a run only evaluates the prerequisites and "
+      L"installs nothing");
+}
+
+void ConfigCheck::ReportCleanup() {
+  if (!hasChainer_) return;
+  const ConfigEntry* files =
+      ConfigDocument::FindEntry(*document_.FindSection(L"PREREQ_CHAINER"), L"CleanupFiles");
+  if (files == nullptr) return;
+  for (const std::wstring& item : CleanupFileItems(chainer_.cleanupFiles)) {
+    if (!IsAbsolutePath(item)) {
+      Add(files->line, L"CleanupFiles: " + Quoted(item) + L" is not a full path, so the clean-up skips it");
+    } else if (chainer_.cleanupFolders.empty()) {
+      Add(files->line, L"CleanupFiles: " + Quoted(item) +
+                           L" is skipped: the clean-up deletes only files inside "
+                           L"CleanupFolders, and none is given");
+    } else if (!item.starts_with(chainer_.cleanupFolders)) {
+      Add(files->line, L"CleanupFiles: " + Quoted(item) + L" does not begin with CleanupFolders " +
+                           Quoted(chainer_.cleanupFolders) + L", so the clean-up skips it");
+    }
+  }
+}
+
+void ConfigCheck::ReportPackageFiles(const PackageFolder& folder) {
+  // Packaged files lie in the extraction folder instead.
+  if (!options_.general.extractionFolder.empty()) return;
+  std::vector<std::pair<const ConfigEntry*, std::wstring>> named;
+  const auto add = [&named](const ConfigEntry* entry, const std::wstring& name) {
+    const bool known =
+        std::any_of(named.begin(), named.end(), [entry](const auto& n) { return n.first == entry; });
+    if (entry != nullptr && !known) named.emplace_back(entry, name);
+  };
+  for (const Prerequisite& record : options_.prerequisites) {
+    const ConfigSection* section = document_.FindSection(record.name);
+    if (section == nullptr) continue;
+    if (record.sourceKind == SourceKind::Package)
+      add(ConfigDocument::FindEntry(*section, L"SetupFile"), record.location);
+    for (std::size_t i = 0; i < record.searches.size(); ++i) {
+      if (record.searches[i].type != kPackageProgram) continue;
+      add(ConfigDocument::FindEntry(*section, L"SearchString" + DecimalText(i + 1)),
+          record.searches[i].searchString);
+    }
+  }
+  // Only a folder that holds the package's program or one of its files is
+  // taken for the package folder; a configuration checked elsewhere says nothing.
+  const bool isPackage =
+      folder.HoldsProgram() ||
+      std::any_of(named.begin(), named.end(), [&folder](const auto& n) { return folder.Holds(n.second); });
+  if (!isPackage) return;
+  for (const auto& [entry, name] : named) {
+    if (!folder.Holds(name)) {
+      Add(entry->line,
+          Assignment(*entry) + L": there is no such file in the package folder, where Tessaro looks for it");
     }
   }
 }

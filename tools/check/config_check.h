@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "config/chainer_options.h"
@@ -14,6 +15,17 @@
 
 namespace tessaro {
 
+// The folder of the checked file, asked what it holds.
+class PackageFolder {
+ public:
+  virtual ~PackageFolder() = default;
+  // Whether |name| (relative, "\" between folders) lies in the folder.
+  [[nodiscard]] virtual bool Holds(const std::wstring& name) const = 0;
+  // Whether the program the configuration belongs to lies there ("setup.exe"
+  // beside "setup.ini").
+  [[nodiscard]] virtual bool HoldsProgram() const = 0;
+};
+
 struct Finding {
   int line = 0;  // 0: about the whole file
   std::wstring text;
@@ -21,12 +33,17 @@ struct Finding {
 
 class ConfigCheck : private LoadObserver {
  public:
-  // |bytes| is the whole file, byte-order mark included.
-  void Run(const unsigned char* bytes, std::size_t count);
+  // |bytes| is the whole file, byte-order mark included. With a |folder|,
+  // the files the package must hold are looked for in it; |expand| expands
+  // locations as a run on this machine would.
+  void Run(const unsigned char* bytes, std::size_t count, const PackageFolder* folder = nullptr,
+           LocationExpander expand = nullptr);
 
   [[nodiscard]] const std::vector<Finding>& Findings() const { return findings_; }
   [[nodiscard]] const ChainerOptions& Options() const { return options_; }
   [[nodiscard]] const ConfigDocument& Document() const { return document_; }
+  // Null without a "PREREQ_CHAINER" section.
+  [[nodiscard]] const ChainerSection* Chainer() const { return hasChainer_ ? &chainer_ : nullptr; }
 
  private:
   struct Note {
@@ -36,6 +53,7 @@ class ConfigCheck : private LoadObserver {
   };
 
   void EntryRead(const ConfigEntry& entry) override;
+  void KeyAsked(const ConfigSection& section, const std::wstring& key) override;
   void Noted(LoadEvent event, int line, const std::wstring& subject) override;
 
   void ReportByteOrderMark(const unsigned char* bytes, std::size_t count);
@@ -48,6 +66,10 @@ class ConfigCheck : private LoadObserver {
   void ReportSearches(const Prerequisite& record, const ConfigSection& section);
   void ReportDigestsAndOperator(const Prerequisite& record, const ConfigSection& section);
   void ReportOsLists(const Prerequisite& record, const ConfigSection& section, const std::vector<std::wstring>& known);
+  void ReportDownloadName(const Prerequisite& record, const ConfigSection& section);
+  void ReportUiLevel();
+  void ReportCleanup();
+  void ReportPackageFiles(const PackageFolder& folder);
   void ReportLetters(const std::wstring& letters, std::wstring_view known, const ConfigEntry* entry);
   void Add(int line, std::wstring text);
 
@@ -55,11 +77,15 @@ class ConfigCheck : private LoadObserver {
   [[nodiscard]] bool IsCutOff(const ConfigSection& section) const;
   [[nodiscard]] const ConfigSection* SectionOfLine(int line) const;
   [[nodiscard]] const ConfigEntry* EntryAt(int line) const;
+  // The key a loader asked for that |key| is a slip of; empty when none.
+  [[nodiscard]] std::wstring NearMiss(const ConfigSection& section, const std::wstring& key) const;
 
   ConfigDocument document_;
   ChainerOptions options_;
   ChainerSection chainer_;
+  bool hasChainer_ = false;
   std::vector<const ConfigEntry*> read_;
+  std::vector<std::pair<const ConfigSection*, std::wstring>> asked_;
   std::vector<Note> notes_;
   std::vector<Finding> findings_;
   bool markMissing_ = false;

@@ -6,7 +6,6 @@
 #include "prereq/os_names.h"
 
 namespace tessaro {
-namespace {
 
 const wchar_t* SearchTypeName(std::int32_t type) {
   static constexpr const wchar_t* kNames[] = {
@@ -17,6 +16,26 @@ const wchar_t* SearchTypeName(std::int32_t type) {
       L"registry value names as versions"};
   return IsKnownSearchType(type) ? kNames[type] : L"no such type: always a match";
 }
+
+std::wstring Combination(std::int32_t op) {
+  if (op == kOperatorAll) return L"found when every search matches (Operator=0)";
+  if (op == kOperatorAny) return L"found when any search matches (Operator=1)";
+  return L"never found: Operator=" + DecimalText(op) + L" combines nothing";
+}
+
+std::vector<std::wstring> CleanupFileItems(const std::wstring& files) {
+  std::vector<std::wstring> items;
+  std::size_t start = 0;
+  while (start < files.size()) {
+    std::size_t end = files.find(L'\x0001', start);
+    if (end == std::wstring::npos) end = files.size();
+    if (end > start) items.push_back(files.substr(start, end - start));
+    start = end + 1;
+  }
+  return items;
+}
+
+namespace {
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
@@ -34,12 +53,6 @@ std::wstring Source(const Prerequisite& record) {
       break;
   }
   return L"run from the package: " + record.location + L" (SetupFile)";
-}
-
-std::wstring Combination(std::int32_t op) {
-  if (op == kOperatorAll) return L"found when every search matches (Operator=0)";
-  if (op == kOperatorAny) return L"found when any search matches (Operator=1)";
-  return L"never found: Operator=" + DecimalText(op) + L" combines nothing";
 }
 
 std::wstring SystemsFilter(const std::wstring& list, const wchar_t* platforms, const wchar_t* width) {
@@ -64,7 +77,7 @@ std::wstring OptionWords(const Prerequisite& record) {
 std::wstring UiLevel(const GeneralOptions& general) {
   if (general.options.find(kOptionBasicUi) != std::wstring::npos) return L"basic UI: BasicUiCommandLine is used";
   if (general.options.find(kOptionSilent) != std::wstring::npos) return L"silent: NoUiCommandLine is used";
-  return L"full UI: CommandLine is used";
+  return L"none: with neither \"q\" nor \"b\" in Options a run only evaluates, and installs nothing";
 }
 
 void DescribeSearch(std::wstring& out, std::size_t n, const PrereqSearch& search) {
@@ -77,6 +90,20 @@ void DescribeSearch(std::wstring& out, std::size_t n, const PrereqSearch& search
   out += L"\n";
 }
 
+std::wstring Cleanup(const ChainerSection* chainer) {
+  if (chainer == nullptr) return L"none: without [PREREQ_CHAINER] nothing is deleted, not even this file";
+  std::wstring out = L"this file and its executable";
+  const std::wstring& folder = chainer->cleanupFolders;
+  std::wstring files;
+  for (const std::wstring& item : CleanupFileItems(chainer->cleanupFiles)) {
+    if (IsAbsolutePath(item) && !folder.empty() && item.starts_with(folder)) files += L", " + item;
+  }
+  if (!files.empty()) out += files + L" (those that exist then)";
+  if (folder.empty()) return out + L"; then the folders they leave empty, up to the drive's root";
+  return out + L"; then the folders they leave empty inside " + folder +
+         L", and those between the executable and " + folder + L" unless they hold more";
+}
+
 }  // namespace
 
 std::wstring ReturnCodesText(const std::vector<std::uint32_t>& codes) {
@@ -85,8 +112,9 @@ std::wstring ReturnCodesText(const std::vector<std::uint32_t>& codes) {
   return text.empty() ? L"none" : text;
 }
 
-std::wstring DescribeConfiguration(const ChainerOptions& options) {
+std::wstring DescribeConfiguration(const ChainerOptions& options, const ChainerSection* chainer) {
   std::wstring out = L"UI level: " + UiLevel(options.general) + L"\n";
+  out += L"Deleted at the end: " + Cleanup(chainer) + L"\n";
   out += DecimalText(options.prerequisites.size()) + L" prerequisite(s), in the order Tessaro handles them:\n";
   std::size_t index = 0;
   for (const Prerequisite& record : options.prerequisites) {
@@ -95,6 +123,7 @@ std::wstring DescribeConfiguration(const ChainerOptions& options) {
     if (record.exactSize != 0) out += L"   size:       " + DecimalText(record.exactSize) + L" bytes\n";
     if (!record.md5.empty()) out += L"   MD5:        " + record.md5 + L"\n";
     if (!record.sha256.empty()) out += L"   SHA256:     " + record.sha256 + L"\n";
+    if (!record.signer.empty()) out += L"   Signer:     " + record.signer + L"\n";
     if (record.skipSearches) {
       out += L"   searches:   skipped (letter i), so it is never found and always installed\n";
     } else if (record.searches.empty()) {

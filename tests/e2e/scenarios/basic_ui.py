@@ -1,5 +1,6 @@
 """Basic UI with real windows, driven by window_probe as a user would; screenshots kept beside each scenario."""
 import os
+import re
 import subprocess
 import time
 
@@ -23,7 +24,7 @@ def screenshot(ctx, name):
 class Run:
     """The package's chainer started, with window_probe.exe watching its windows."""
 
-    def __init__(self, pkg):
+    def __init__(self, pkg, env=()):
         self.pkg = pkg
         check(os.environ.get("DISPLAY"), "windows need a display: run under xvfb-run")
         # Without a window manager Wine places and frames its windows itself,
@@ -32,7 +33,7 @@ class Run:
             pkg.ctx.unmanaged = [pkg.ctx.reg("add", r"HKCU\Software\Wine\X11 Driver", "/v", name, "/d", "N", "/f")
                                  for name in ("Managed", "Decorated")]
         exe = pkg.write()
-        self.proc = pkg.ctx.spawn(exe)
+        self.proc = pkg.ctx.spawn(exe, env=env)
         self.probe = pkg.ctx.spawn(pkg.ctx.helper("window_probe"), args=(win_path(exe),), talk=True)
 
     def __enter__(self):
@@ -93,11 +94,15 @@ def status_and_bar(ctx):
             # There is nothing to cancel during the search: closing does nothing.
             check(run.ask("close-preparing")[2] == SEARCHING, "the search window closed")
             status = run.ask("status Downloading Tool")
-            check(status[1:] == [TITLE, "Downloading Tool", "1", "1"], "downloading: %s" % status)
+            check(status[1:5] == [TITLE, "Downloading Tool", "1", "1"], "downloading: %s" % status)
+            while "/s" not in status[5] and not time.sleep(0.1):  # until a speed is known, or the probe times out
+                status = run.ask("status Downloading Tool")
+            check(re.fullmatch(r"[\d.]+ K?B of [\d.]+ KB, [\d.]+ K?B/s, \d+ s left", status[5]), "line: %s" % status)
             screenshot(ctx, "download")
             for position, name in enumerate(("Search", "Runtime", "Tool"), 1):
                 status = run.ask("status Installing " + name)
-                check(status[2:] == ["Installing " + name, str(position), "3"], "%s: %s" % (name, status))
+                check(status[2:] == ["Installing " + name, str(position), "3", "%d of 3" % position, "Cancel"],
+                      "%s: %s" % (name, status))
                 screenshot(ctx, "progress-%d" % position)
             run.ask("gone")  # by itself, once the setups have run
             run.ended(1)
@@ -131,7 +136,7 @@ def cancel(ctx):
         add_slow(pkg, "Later", "i", ms=0)
         with Run(pkg) as run:
             status = run.ask("status Runtime mandatory")
-            check(status[2:] == ["Runtime mandatory prerequisite was not correctly installed.", "1", "2"],
+            check(status[2:] == ["Runtime mandatory prerequisite was not correctly installed.", "1", "2", "", "Cancel"],
                   "after the failure: %s" % status)
             time.sleep(0.5)  # past the bar's blink
             screenshot(ctx, "error")
@@ -184,11 +189,11 @@ def high_dpi_session_end_and_restart(ctx):
             add_slow(pkg, "Driver", "ir", ms=0, RetValPropName="Driver")
             add_slow(pkg, "Later", "i", ms=0)
             with Run(pkg) as run:
-                check(run.ask("question no")[1:] == [REBOOT_QUESTION, "yes-no"], "not the reboot question")
+                check(run.ask("question no")[1:] == ["Confirmation", REBOOT_QUESTION], "not the reboot question")
                 # The refused restart leaves the install step's end on show
                 # (Wine's bar has no error state) until the user cancels.
                 status = run.ask("status Driver")
-                check(status[2:] == ["Driver", "1", "2"], "after No: %s" % status)
+                check(status[2:5] == ["Driver", "1", "2"], "after No: %s" % status)
                 run.ask("cancel")
                 run.ended(0)
             check(launched_names(pkg) == ["driver.exe"] and context_values(ctx) is None and
@@ -204,4 +209,41 @@ def high_dpi_session_end_and_restart(ctx):
                   and context_values(ctx) == {"Driver": "0"}, "log after Yes: %s" % pkg.lines[-3:])
     finally:
         ctx.reg("delete", r"HKCU\InterbootContext", "/f")
+        stop()
+
+
+# Wine takes its UI language from LC_ALL (LANG alone is not enough here).
+# Each: environment, product name, title, install status, step, Cancel,
+# caption, question.
+LANGUAGES = [
+    ("de_DE.UTF-8", "Contoso", "Contoso-Setup", "Driver wird installiert", "1 von 1", "Abbrechen", "Bestätigung",
+     "Um die Installation fortzusetzen, muss der Computer neu gestartet werden. Klicken Sie auf „Ja“, um jetzt "
+     "neu zu starten, oder auf „Nein“, um die Installation abzubrechen und den Computer später selbst neu zu "
+     "starten."),
+    ("ru_RU.UTF-8", "", "Программа установки Tessaro", "Установка Driver", "1 из 1", "Отмена", "Подтверждение",
+     "Для продолжения установки необходимо перезагрузить компьютер. Нажмите «Да», чтобы перезагрузить его "
+     "сейчас, или «Нет», чтобы прервать установку и перезагрузить компьютер позже вручную."),
+]
+
+
+@scenario("basic UI in German, named by the package's ProductName, and in Russian: the progress dialog and the "
+          "reboot question")
+def languages(ctx):
+    # A prefix of its own, for the question's sake (see above).
+    stop = own_prefix(ctx)
+    try:
+        with Package(ctx, options="b") as pkg:
+            for lang, product, title, installing, step, cancel, caption, question in LANGUAGES:
+                pkg.sections, pkg.general = [], [("ProductName", product)]
+                add_slow(pkg, "Driver", "ir", ms=1500)
+                with Run(pkg, env={"LC_ALL": lang}) as run:
+                    status = run.ask("status " + installing)
+                    check(status[1:] == [title, installing, "1", "1", step, cancel], "dialog: %s" % status)
+                    screenshot(ctx, "progress-" + lang[:2])
+                    time.sleep(3)  # past the setup's end, to the question
+                    screenshot(ctx, "question-" + lang[:2])
+                    check(run.ask("question no")[1:] == [caption, question], "the question in %s" % lang)
+                    run.ask("cancel")
+                    run.ended(0)
+    finally:
         stop()

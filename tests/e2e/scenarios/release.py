@@ -5,6 +5,7 @@ sample package laid out by the README's steps with the tree's own build from
 the zip, checked by its checker and run against a loopback web server."""
 import hashlib
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -15,6 +16,8 @@ from web_server import WebServer
 
 SAMPLE_KEY = r"HKCU\Software\Sample Vendor"
 BUILDS = {"x86": "", "x64": "x64"}  # where each build lies in the zip
+# What only makes sense in the source tree: its make targets and its folders.
+SOURCE_TREE = re.compile(r"\bmake (?:demo|test|bench|fuzz|dist|build)\b|\b(?:tests|scripts|build|src)/")
 
 
 def build_zip(ctx, version):
@@ -43,6 +46,19 @@ def check_sums(folder):
                           capture_output=True, text=True, timeout=60)
     check(proc.returncode == 0, "sha256sum -c: " + proc.stdout + proc.stderr)
     return present
+
+
+def check_author_texts(folder, present):
+    """The texts of the zip speak to package authors, and the sample package
+    holds every setup its setup.ini names (web/ what it downloads)."""
+    for name in sorted(n for n in present if n.endswith((".md", ".txt"))):
+        with open(os.path.join(folder, name), encoding="utf-8") as f:
+            found = [m.group(0) for m in SOURCE_TREE.finditer(f.read())]
+        check(not found, "%s speaks of the source tree: %s" % (name, found))
+    with open(os.path.join(folder, "examples", "basic", "package", "setup.ini"), encoding="utf-16") as f:
+        for key, _, value in (line.strip().partition("=") for line in f):
+            place = {"SetupFile": "package/" + value, "Url": "web/" + value.rsplit("/", 1)[-1]}.get(key)
+            check(place is None or "examples/basic/" + place in present, "the sample's %s is not in the zip" % value)
 
 
 def check_version(path, version):
@@ -77,6 +93,7 @@ def release_zip(ctx):
         archive.extractall(os.path.join(ctx.dir, "unpacked"))
     folder = os.path.join(ctx.dir, "unpacked", top)
     present = check_sums(folder)
+    check_author_texts(folder, present)
     for name in ("README.txt", "docs/configuration.md", "docs/images/progress.png", "examples/basic/README.md",
                  "examples/basic/package/setup.ini", "examples/basic/web/framework_setup.cmd"):
         check(name in present, "the release has no " + name)

@@ -105,10 +105,13 @@ TEST(RegistrySearch, ValuesAreReadAsTextUpToTheFirstNulWhateverTheirTypeAndNames
   key.SetRaw(L"Multi", REG_MULTI_SZ, L"3.1\0more\0", sizeof(L"3.1\0more\0"));
   key.SetRaw(L"Unterminated", REG_SZ, L"7.7", 3 * sizeof(wchar_t));
   key.SetRaw(L"Odd", REG_BINARY, "A\0B", 3);
+  // Longer than one short read takes, unterminated and of odd length.
+  const std::wstring longText(300, L'9');
+  key.SetRaw(L"Long", REG_BINARY, longText.c_str(), static_cast<DWORD>(longText.size() * sizeof(wchar_t) - 1));
   // Not expanded, and an empty text counts as found (though as no version).
   const std::pair<const wchar_t*, const wchar_t*> values[] = {
       {L"Multi", L"3.1"}, {L"Unterminated", L"7.7"}, {L"Expand", L"%SystemRoot%\\x"},
-      {L"Odd", L"AB"},    {L"NoData", L""},          {L"Missing\\Version", nullptr}};
+      {L"Odd", L"AB"},    {L"NoData", L""},          {L"Missing\\Version", nullptr}, {L"Long", longText.c_str()}};
   for (const auto& [name, text] : values) {
     EXPECT_EQ(RunOnce(2, key.Path(name)).foundTexts, text ? Texts{text} : Texts{}) << name;
     EXPECT_EQ(RunOnce(7, key.Path(name)).found, text != nullptr) << name;

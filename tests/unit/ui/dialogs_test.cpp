@@ -69,8 +69,10 @@ struct ScriptedWork final : ProgressWork {
   std::uint32_t DownloadAll(ProgressListener* listener) override {
     listener->OnStart(1);
     listener->OnEvent(L"Downloading A", kEventNextItem, 0);
-    // Its code is the answer, which the transfer engine takes as a refusal to try again.
+    // Its code is the answer, which the transfer engine takes as a refusal to
+    // try again; so is a credential question that nobody answered.
     answer = listener->OnError(nullptr, 0xE0000022, 0);
+    declined = listener->OnError(L"http://host/file", 0xE0000012, 1);
     const HWND dialog = FindWindowW(nullptr, kTitle);
     const HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
     wchar_t text[256] = {};
@@ -85,6 +87,7 @@ struct ScriptedWork final : ProgressWork {
   void SetShutdown() override {}
 
   std::uint32_t answer = 0;
+  std::uint32_t declined = 0;
   std::wstring seen;  // status text|bar position|bar upper bound
 };
 
@@ -95,6 +98,7 @@ TEST(ProgressDialog, AnErrorKeepsTheStatusAndIsAnsweredWithItsCode) {
   ProgressDialog dialog(work, kTitle, program.Get());
   EXPECT_EQ(dialog.Run(), IDOK);
   EXPECT_EQ(work.answer, 0xE0000022u);
+  EXPECT_EQ(work.declined, 0xE0000012u);
   EXPECT_EQ(work.seen, L"Downloading A|1|1");
 }
 
