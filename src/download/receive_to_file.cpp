@@ -120,22 +120,16 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
     for (;;) {
       available = 0;
       read = 0;
-      std::uint32_t error = 0;
-      bool asked = false;
-      if (request.Get() == nullptr) {
-        // No request: the open found the .part already whole.
-      } else if (piece != 0) {
-        // A read for a piece waits for it as the question would: asking
-        // first only costs a call per piece (a sixth of a loopback download).
-        // Yet Wine's read may come back empty while the data goes on, so an
-        // empty read is asked about before it counts as the end.
-        available = piece;
-      } else {
-        asked = true;
-        BeginOperation(TransferOperation::kQueryData);
-        error = counted(api.queryDataAvailable(request.Get(), &available, 0, reinterpret_cast<DWORD_PTR>(this)),
+      // Asked before every read: under Wine a read that finds nothing
+      // waiting may come back empty and still fill the buffer later, and
+      // downloads that read without asking ended with wrong bytes.
+      BeginOperation(TransferOperation::kQueryData);
+      // No request: the open found the .part already whole.
+      std::uint32_t error =
+          request.Get() == nullptr
+              ? 0
+              : counted(api.queryDataAvailable(request.Get(), &available, 0, reinterpret_cast<DWORD_PTR>(this)),
                         available, false);
-      }
       if (error == 0 && available != 0) {
         reading = pieces.Piece(heldBytes != 0);
         writeMs = 0;
@@ -152,10 +146,6 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
         if (const std::uint32_t unwritten = writeHeld(); unwritten != 0) return fail(unwritten);
         held = reading;
         heldBytes = read;
-        continue;
-      }
-      if (error == 0 && !asked && request.Get() != nullptr) {
-        piece = 0;
         continue;
       }
       if (const std::uint32_t unwritten = writeHeld(); unwritten != 0) return fail(unwritten);
