@@ -10,7 +10,7 @@
 
 #include "config/chainer_options.h"
 #include "download/credential_provider.h"
-#include "download/digest_stream.h"
+#include "download/download_digests.h"
 #include "platform/handles.h"
 #include "prereq/evaluator.h"
 #include "ui/progress_listener.h"

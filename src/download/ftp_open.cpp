@@ -73,7 +73,7 @@ std::uint32_t TransferSession::FtpOpen(HINTERNET session, const std::wstring& ur
   RequestHandle file(AwaitHandle(api.ftpOpenFile(connection.Get(), path.c_str(), GENERIC_READ,
                                                  FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD, context),
                                  error),
-                     completionEvent_.Get(), handleClosedEvent_.Get());
+                     completed_, completionEvent_.Get(), handleClosedEvent_.Get());
   if (file.Get() == nullptr) return error;
   DWORD high = 0;
   const std::uint32_t size = api.ftpGetFileSize(file.Get(), &high);

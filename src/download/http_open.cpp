@@ -115,7 +115,7 @@ std::uint32_t TransferSession::HttpOpen(HINTERNET session, const std::wstring& u
   RequestHandle request(AwaitHandle(api.httpOpenRequest(connection.Get(), verb, object.c_str(), L"HTTP/1.0",
                                                         L"", acceptTypes, flags, context),
                                     error),
-                        completionEvent_.Get(), handleClosedEvent_.Get());
+                        completed_, completionEvent_.Get(), handleClosedEvent_.Get());
   if (request.Get() == nullptr) return error;
   if (secure && ignoreCertificateErrors_) (void)AddSecurityFlags(request.Get(), kIgnoredCertificateProblems);
 

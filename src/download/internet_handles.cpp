@@ -22,7 +22,7 @@ void RequestHandle::Close() {
   if (handle_ == nullptr) return;
   (void)ResetEvent(handleClosedEvent_);
   (void)WinInet().closeHandle(Release());
-  (void)WaitForSingleObject(completionEvent_, INFINITE);
+  while (!completed_) (void)WaitForSingleObject(completionEvent_, INFINITE);
   (void)WaitForSingleObject(handleClosedEvent_, INFINITE);
 }
 

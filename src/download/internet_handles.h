@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <atomic>
+
 namespace tessaro {
 
 class InternetHandle {
@@ -34,9 +36,15 @@ class SessionHandle : public InternetHandle {
 
 class RequestHandle : public InternetHandle {
  public:
-  // Neither event is owned; both belong to the session whose callback sets them.
-  RequestHandle(HINTERNET handle, HANDLE completionEvent, HANDLE handleClosedEvent) noexcept
-      : InternetHandle(handle), completionEvent_(completionEvent), handleClosedEvent_(handleClosedEvent) {}
+  // None is owned; all belong to the session whose callback sets them.
+  // |completionEvent| is set only for an operation that went on after its
+  // call returned: one that completed at once only sets |completed|.
+  RequestHandle(HINTERNET handle, const std::atomic<bool>& completed, HANDLE completionEvent,
+                HANDLE handleClosedEvent) noexcept
+      : InternetHandle(handle),
+        completed_(completed),
+        completionEvent_(completionEvent),
+        handleClosedEvent_(handleClosedEvent) {}
   ~RequestHandle() override { RequestHandle::Close(); }
   // Returns once the operation in flight has completed and the callback has
   // seen the handle closing.
@@ -45,6 +53,7 @@ class RequestHandle : public InternetHandle {
   void Reset(HINTERNET handle);
 
  private:
+  const std::atomic<bool>& completed_;
   HANDLE completionEvent_;
   HANDLE handleClosedEvent_;
 };

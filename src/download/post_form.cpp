@@ -52,7 +52,7 @@ std::uint32_t TransferSession::PostForm(const std::wstring& url, std::wstring& t
   OpenedSource source;
   std::uint32_t result = OpenUrl(opened, url, L"POST", resumeOffset, source);
   if (result == 0) {
-    RequestHandle request(currentHandle_, completionEvent_.Get(), handleClosedEvent_.Get());
+    RequestHandle request(currentHandle_, completed_, completionEvent_.Get(), handleClosedEvent_.Get());
     result = ReceiveToFile(opened, request, source.remoteSize, 0);
     if (result == 0) {
       result = statusCode_ == HTTP_STATUS_OK ? DecodeReplyFile(targetPath_, text) : kErrorFormPostFailed;

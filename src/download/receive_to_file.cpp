@@ -2,9 +2,10 @@
 #include <memory>
 #include <utility>
 
-#include "download/digest_stream.h"
+#include "download/download_digests.h"
 #include "download/internet_handles.h"
 #include "download/part_file.h"
+#include "download/piece_stream.h"
 #include "download/transfer_session.h"
 #include "download/wininet_api.h"
 #include "platform/chainer_codes.h"
@@ -60,52 +61,23 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
   if (resumeOffset == 0 && GetLastError() == ERROR_ALREADY_EXISTS && !SetEndOfFile(file.Get())) {
     return fail(GetLastError());
   }
-  // Every write says where it goes (the digests read a resumed file's start
-  // beside it): at the end, as a resumed file's writes always do.
+  // The length the file will have once every piece handed over is written.
   std::uint32_t length = resumeOffset != 0 ? GetFileSize(file.Get(), nullptr) : 0;
   // WinINet may still fill these after a cancelled wait, until the request is
   // closed: they outlive the loop, and the request is closed before they go.
-  // The piece read last is held, and written while the next read is on its
-  // way into another.
-  DigestStream pieces(file.Get(), length, digests_ != nullptr ? *digests_ : DownloadDigests(),
-                      kReceivePieceBytes);
-  std::uint8_t* reading = nullptr;
-  std::uint8_t* held = nullptr;
-  DWORD heldBytes = 0;
+  PieceStream pieces(file.Get(), length, digests_ != nullptr ? *digests_ : DownloadDigests(), kReceivePieceBytes);
+  // A read that goes on leaves its count in here, from WinINet's thread.
+  INTERNET_BUFFERSA into{};
   if (listener_ != nullptr) listener_->OnProgress(resumeOffset);
 
   const WinInetApi& api = WinInet();
   DWORD available = 0;
   DWORD read = 0;
   DWORD piece = 0;
-  // How long the write that overlapped the latest read took: no part of it.
-  DWORD writeMs = 0;
-  const auto writeHeld = [&]() -> std::uint32_t {
-    if (heldBytes == 0) return 0;
-    const DWORD began = GetTickCount();
-    OVERLAPPED at{};
-    at.Offset = length;
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), held, std::exchange(heldBytes, 0), &written, &at)) return GetLastError();
-    length += written;
-    pieces.Written(written);
-    if (listener_ != nullptr) listener_->OnProgress(written);
-    // The read on its way may complete meanwhile: it is written only once
-    // the pause is over.
-    HoldWhilePaused(true);
-    writeMs = GetTickCount() - began;
-    return IsCancelledNow() ? kErrorCancelled : 0;
-  };
   // A call that yields a byte count, at once or through the callback, which
-  // passes the count in its error field. With |writeMeanwhile|, the held
-  // piece is written while the call is on its way; a failed write leaves it
-  // in flight, for the request's close to wait for.
-  const auto counted = [&](BOOL done, DWORD& count, bool writeMeanwhile) -> std::uint32_t {
-    const DWORD callError = done ? 0 : GetLastError();
-    if (callError == ERROR_IO_PENDING && writeMeanwhile) {
-      if (const std::uint32_t error = writeHeld(); error != 0) return error;
-    }
-    const std::uint32_t error = Wait(callError, WhilePaused::kHold);
+  // passes the count in its error field.
+  const auto counted = [&](BOOL done, DWORD& count) -> std::uint32_t {
+    const std::uint32_t error = Wait(done ? 0 : GetLastError(), WhilePaused::kHold);
     if (error != 0 || done) return error;
     if (asyncResult_ == 0) return asyncError_;
     if (static_cast<LONG>(asyncError_) > 0) count = asyncError_;
@@ -118,37 +90,44 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
   DWORD sizeAtReconnect = resumeOffset;
   const auto receive = [&]() -> std::uint32_t {
     for (;;) {
-      available = 0;
       read = 0;
-      // Asked before every read: under Wine a read that finds nothing
-      // waiting may come back empty and still fill the buffer later, and
-      // downloads that read without asking ended with wrong bytes.
-      BeginOperation(TransferOperation::kQueryData);
+      std::uint32_t error = 0;
       // No request: the open found the .part already whole.
-      std::uint32_t error =
-          request.Get() == nullptr
-              ? 0
-              : counted(api.queryDataAvailable(request.Get(), &available, 0, reinterpret_cast<DWORD_PTR>(this)),
-                        available, false);
-      if (error == 0 && available != 0) {
-        reading = pieces.Piece(heldBytes != 0);
-        writeMs = 0;
+      const bool open = request.Get() != nullptr;
+      if (open && piece == 0) {
+        // Asked only when the last piece came too slowly to size the next
+        // one: what is waiting, or the first bytes to come, is the piece.
+        available = 0;
+        BeginOperation(TransferOperation::kQueryData);
+        error = counted(api.queryDataAvailable(request.Get(), &available, 0, reinterpret_cast<DWORD_PTR>(this)),
+                        available);
+        piece = available;
+      }
+      if (error == 0 && open && piece != 0) {
+        into = INTERNET_BUFFERSA{};
+        into.dwStructSize = sizeof into;
+        into.lpvBuffer = pieces.Piece();
+        into.dwBufferLength = std::min<DWORD>(piece, kReceivePieceBytes);
         BeginOperation(TransferOperation::kRead);
         const DWORD started = GetTickCount();
-        error = counted(api.readFile(request.Get(), reading,
-                                     std::min<DWORD>(std::max(available, piece), kReceivePieceBytes), &read),
-                        read, true);
-        const DWORD took = GetTickCount() - started - writeMs;
+        error = counted(api.readFileEx(request.Get(), &into, IRF_ASYNC, reinterpret_cast<DWORD_PTR>(this)),
+                        into.dwBufferLength);
+        read = error == 0 ? into.dwBufferLength : 0;
+        const DWORD took = GetTickCount() - started;
         piece = took < kQuickPieceMilliseconds ? std::min<DWORD>(2 * std::max(piece, read), kReceivePieceBytes)
                                                : read * kQuickPieceMilliseconds / took;
       }
       if (error == 0 && read != 0) {
-        if (const std::uint32_t unwritten = writeHeld(); unwritten != 0) return fail(unwritten);
-        held = reading;
-        heldBytes = read;
+        // A paused transfer hands nothing more to be written.
+        HoldWhilePaused(true);
+        if (IsCancelledNow()) return kErrorCancelled;
+        pieces.Filled(read);
+        length += read;
+        if (listener_ != nullptr) listener_->OnProgress(read);
+        if (const DWORD unwritten = pieces.WriteError(); unwritten != 0) return fail(unwritten);
         continue;
       }
-      if (const std::uint32_t unwritten = writeHeld(); unwritten != 0) return fail(unwritten);
+      if (const DWORD unwritten = pieces.Flush(); unwritten != 0) return fail(unwritten);
       const DWORD size = length;
       if (error == 0) {
         if (total == 0 || size >= total) {

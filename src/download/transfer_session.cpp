@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "download/digest_stream.h"
+#include "download/download_digests.h"
 #include "download/internet_handles.h"
 #include "download/url_parts.h"
 #include "download/wininet_api.h"
@@ -122,7 +122,7 @@ std::uint32_t TransferSession::Download(const std::vector<std::wstring>& urls,
     (void)fail(TargetFileName().c_str(), result);
   }
   if (sourceOpen) {
-    RequestHandle request(currentHandle_, completionEvent_.Get(), handleClosedEvent_.Get());
+    RequestHandle request(currentHandle_, completed_, completionEvent_.Get(), handleClosedEvent_.Get());
     if (result == 0 && !source.isLocal) {
       result = ReceiveToFile(opened, request, source.remoteSize, resumeOffset);
     }
@@ -205,16 +205,20 @@ std::uint32_t TransferSession::OpenUrl(HINTERNET session, const std::wstring& ur
 
 void TransferSession::BeginOperation(TransferOperation operation) {
   completed_ = false;
-  (void)ResetEvent(completionEvent_.Get());
+  // Only a callback sets the event, for a call that went on: most reads
+  // complete at once, and under Wine each reset or set is a round trip
+  // to its server (a tenth of a loopback download's time).
+  if (std::exchange(completionEventSet_, false)) (void)ResetEvent(completionEvent_.Get());
   operation_ = operation;
 }
 
 std::uint32_t TransferSession::Wait(DWORD callError, WhilePaused paused) {
   if (callError != ERROR_IO_PENDING) {
     // Nothing is in flight: a request guard closing now need not wait.
-    (void)SetEvent(completionEvent_.Get());
+    completed_ = true;
     return callError;
   }
+  completionEventSet_ = true;
   while (!completed_) {
     if (paused == WhilePaused::kHold) HoldWhilePaused();
     if (IsCancelledNow()) return kErrorCancelled;

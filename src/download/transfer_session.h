@@ -176,6 +176,8 @@ class TransferSession {
   SYSTEMTIME lastModified_{};
   bool wantLastModified_ = false;
   UniqueHandle completionEvent_;
+  // Whether the callback may have set the event since the last reset.
+  bool completionEventSet_ = false;
   UniqueHandle handleClosedEvent_;
   std::wstring proxy_;
   std::wstring proxyBypass_;

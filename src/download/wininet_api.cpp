@@ -26,7 +26,7 @@ WinInetApi LookUpWinInet() {
   Look(module, "InternetCrackUrlW", api.crackUrl);
   Look(module, "InternetGetLastResponseInfoW", api.getLastResponseInfo);
   Look(module, "InternetQueryDataAvailable", api.queryDataAvailable);
-  Look(module, "InternetReadFile", api.readFile);
+  Look(module, "InternetReadFileExA", api.readFileEx);
   Look(module, "HttpOpenRequestW", api.httpOpenRequest);
   Look(module, "HttpSendRequestW", api.httpSendRequest);
   Look(module, "HttpQueryInfoW", api.httpQueryInfo);
@@ -46,7 +46,7 @@ MprApi LookUpMpr() {
 
 bool WinInetApi::Complete() const noexcept {
   return open && connect && closeHandle && setStatusCallback && setOption && queryOption && crackUrl &&
-         getLastResponseInfo && queryDataAvailable && readFile && httpOpenRequest && httpSendRequest &&
+         getLastResponseInfo && queryDataAvailable && readFileEx && httpOpenRequest && httpSendRequest &&
          httpQueryInfo && ftpCommand && ftpOpenFile && ftpGetFileSize;
 }
 

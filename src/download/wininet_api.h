@@ -19,7 +19,9 @@ struct WinInetApi {
   decltype(&InternetCrackUrlW) crackUrl = nullptr;
   decltype(&InternetGetLastResponseInfoW) getLastResponseInfo = nullptr;
   decltype(&InternetQueryDataAvailable) queryDataAvailable = nullptr;
-  decltype(&InternetReadFile) readFile = nullptr;
+  // The Ex form: a read that goes on delivers its count into the caller's
+  // structure, where InternetReadFile's may be zeroed after the fact.
+  decltype(&InternetReadFileExA) readFileEx = nullptr;
   decltype(&HttpOpenRequestW) httpOpenRequest = nullptr;
   decltype(&HttpSendRequestW) httpSendRequest = nullptr;
   decltype(&HttpQueryInfoW) httpQueryInfo = nullptr;

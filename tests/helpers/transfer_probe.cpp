@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "download/digest_stream.h"
+#include "download/download_digests.h"
 #include "download/transfer_session.h"
 
 namespace {
