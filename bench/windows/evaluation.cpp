@@ -225,14 +225,22 @@ void CompareWithFloor(const std::wstring& logFolder) {
   HANDLE log = CreateFileW((logFolder + L"\\floor.log").c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ, nullptr,
                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   double floor = 1e30, floorLogged = 1e30, quiet = 1e30, logged = 1e30;
-  // The logged rounds come last: their thousands of flushes leave the
-  // machine slower for the evaluation and faster for the floor for a while
-  // after (1.7 to 2.2 of the floor where the quiet rounds alone give 1.1
-  // to 1.3).
+  // Each round's evaluation is also set against the floor measured just
+  // before it. Every round trip to Wine's server waits for a processor to
+  // wake where the machine sleeps, and seven times less where other work
+  // keeps it awake: when that changes during the run (a disk that stops
+  // writing), the two best rounds may come from different states, while a
+  // round and its floor share one. The logged rounds come last, as their
+  // flushes keep the disk busy for a while after.
+  std::vector<double> ratios;
   for (int round = 0; round < kFloorRounds; ++round) {
-    floor = std::min(floor, ReadValuesRaw(keys, INVALID_HANDLE_VALUE));
-    quiet = std::min(quiet, EvaluateTypeTwo(kFloorCount, false));
+    const double floorNow = ReadValuesRaw(keys, INVALID_HANDLE_VALUE);
+    const double quietNow = EvaluateTypeTwo(kFloorCount, false);
+    floor = std::min(floor, floorNow);
+    quiet = std::min(quiet, quietNow);
+    ratios.push_back(quietNow / floorNow);
   }
+  std::sort(ratios.begin(), ratios.end());
   for (int round = 0; round < kLoggedRounds; ++round) {
     floorLogged = std::min(floorLogged, ReadValuesRaw(keys, log));
     logged = std::min(logged, EvaluateTypeTwo(kFloorCount, true));
@@ -242,8 +250,9 @@ void CompareWithFloor(const std::wstring& logFolder) {
   RegDeleteKeyW(HKEY_CURRENT_USER, kBenchKey);
   std::printf("%d type 2 registry searches, best of %d rounds (%d with a log):\n", kFloorCount, kFloorRounds,
               kLoggedRounds);
-  std::printf("  EvaluateAll %.1f ms, floor (open, read, close) %.1f ms: %.2f of the floor\n", quiet * 1e3,
-              floor * 1e3, quiet / floor);
+  std::printf("  EvaluateAll %.1f ms, floor (open, read, close) %.1f ms: %.2f of the floor;"
+              " round by round %.2f (median; %.2f to %.2f)\n",
+              quiet * 1e3, floor * 1e3, quiet / floor, ratios[ratios.size() / 2], ratios.front(), ratios.back());
   std::printf("  with a log file %.1f ms, floor writing and flushing as many lines %.1f ms: %.2f of that floor\n",
               logged * 1e3, floorLogged * 1e3, logged / floorLogged);
 }
