@@ -53,7 +53,7 @@ digests_against_sums
 # is checked against the source's digest (the run's by its own MD5 check: its
 # setup runs only after it accepted the file) and removed before the next, so
 # that at most two copies lie on disk.
-DOWNLOAD_ROUNDS="${BENCH_DOWNLOAD_ROUNDS:-3}"
+DOWNLOAD_ROUNDS="${BENCH_DOWNLOAD_ROUNDS:-5}"
 download_against_curl() {
   local dir="$B/bench-download"
   rm -rf "$dir" && mkdir -p "$dir/site" "$dir/package" || return 1
@@ -80,10 +80,17 @@ download_against_curl() {
     >"$dir/package/setup.ini"
   # Seconds per tool: the best round, or "?" once a round failed.
   local -A best=()
-  local round tool s got start alone
+  # The engine's speed against the loop's, round by round: the two run one
+  # after the other, in the same state of the machine.
+  local pairs=""
+  local round tool s got start alone engineNow=""
   for round in $(seq "$DOWNLOAD_ROUNDS"); do
+    engineNow=""
     for tool in curl+md5sum run engine loop; do
       [ "${best[$tool]:-}" = "?" ] && continue
+      # Each starts with the disk idle: the file the tool before wrote is
+      # still going out to it, and slows the next writer.
+      sync
       got=""
       case "$tool" in
         curl+md5sum)
@@ -110,6 +117,10 @@ download_against_curl() {
         continue
       fi
       best[$tool]=$(awk -v s="$s" -v b="${best[$tool]:-}" 'BEGIN {printf "%.3f", (b == "" || s < b) ? s : b}')
+      case "$tool" in
+        engine) engineNow=$s ;;
+        loop) [ -n "$engineNow" ] && pairs="$pairs $(awk -v e="$engineNow" -v l="$s" 'BEGIN {printf "%.2f", l / e}')" ;;
+      esac
     done
   done
   kill "$server"; wait "$server" 2>/dev/null
@@ -120,7 +131,8 @@ download_against_curl() {
     "$(ratio "${best[run]}" "${best[curl+md5sum]}") of their time ($tree, Wine, best of $DOWNLOAD_ROUNDS)"
   echo "engine ${best[engine]} s, curl ${best[curl]:-?} s: $(ratio "${best[curl]:-?}" "${best[engine]}") of curl's speed"
   echo "minimal WinINet loop ${best[loop]} s: $(ratio "${best[curl]:-?}" "${best[loop]}") of curl's speed;" \
-    "the engine $(ratio "${best[loop]}" "${best[engine]}") of the loop's"
+    "the engine $(ratio "${best[loop]}" "${best[engine]}") of the loop's;" \
+    "round by round $(tr ' ' '\n' <<<"$pairs" | sed '/^$/d' | sort -n | awk '{r[NR] = $1} END {if (NR) printf "%.2f (median; %.2f to %.2f)", r[int((NR + 1) / 2)], r[1], r[NR]; else printf "?"}')"
 }
 echo "== download"
 download_against_curl
