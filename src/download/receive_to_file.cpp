@@ -73,7 +73,12 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
   const WinInetApi& api = WinInet();
   DWORD available = 0;
   DWORD read = 0;
-  DWORD piece = 0;
+  // Pieces are kept small for Cancel's and Pause's sake only. A transfer
+  // that nobody can cancel (a silent run has no listener) reads whole
+  // pieces from the first, which also keeps Wine's socket reads large: a
+  // transfer whose first reads are small stays slower to its end.
+  const bool nobodyWaits = listener_ == nullptr;
+  DWORD piece = nobodyWaits ? kReceivePieceBytes : 0;
   // A call that yields a byte count, at once or through the callback, which
   // passes the count in its error field.
   const auto counted = [&](BOOL done, DWORD& count) -> std::uint32_t {
@@ -114,8 +119,10 @@ std::uint32_t TransferSession::ReceiveToFile(HINTERNET session, RequestHandle& r
                         into.dwBufferLength);
         read = error == 0 ? into.dwBufferLength : 0;
         const DWORD took = GetTickCount() - started;
-        piece = took < kQuickPieceMilliseconds ? std::min<DWORD>(2 * std::max(piece, read), kReceivePieceBytes)
-                                               : read * kQuickPieceMilliseconds / took;
+        if (!nobodyWaits) {
+          piece = took < kQuickPieceMilliseconds ? std::min<DWORD>(2 * std::max(piece, read), kReceivePieceBytes)
+                                                 : read * kQuickPieceMilliseconds / took;
+        }
       }
       if (error == 0 && read != 0) {
         // A paused transfer hands nothing more to be written.
