@@ -23,9 +23,10 @@ class RequestHandle;
 struct DownloadDigests;
 
 // Each read asks for what the server has ready (more while pieces fill
-// quickly), up to this many bytes. Every read costs about the same however
-// large it is, so large pieces are what makes a loopback download as fast as
-// curl; progress, pause and Cancel are still looked at after every piece.
+// quickly), up to this many bytes; a transfer without a listener asks for
+// this many from the first. Every read costs about the same however large it
+// is, so large pieces are what makes a loopback download as fast as curl;
+// progress, pause and Cancel are still looked at after every piece.
 inline constexpr std::uint32_t kReceivePieceBytes = 1024 * 1024;
 
 // What the status callback must know about the call in flight.
